@@ -1,0 +1,37 @@
+#include "program_entry.h"
+
+#include <string_view>
+
+#include "../core/dmx_universe_state.h"
+#include "../midi/midi_cli.h"
+#include "../net/socket_layer.h"
+#include "../ui/icon_export.h"
+#include "../ui/main_window.h"
+#include "dmx_cli.h"
+
+namespace {
+
+bool isIconExport(const ArgumentVector& args) { return args.size() == 3 && args[1] == "--export-icon"; }
+
+bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).starts_with("--midi-"); }
+
+}  // namespace
+
+int runProgram(int argc, char** argv) {
+    // On Linux argv is already the split, UTF-8 argument vector.
+    ArgumentVector args;
+    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    if (isIconExport(args)) return exportIcon(args[2]);
+
+    startSocketLibrary();
+    DmxUniverseState state;
+    generateCid(state);
+    int exitCode = 0;
+    if (args.size() > 1) {
+        exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
+    } else {
+        exitCode = runMainWindow(argc, argv, state);
+    }
+    stopSocketLibrary();
+    return exitCode;
+}

@@ -1,0 +1,11 @@
+#include "clock.h"
+
+#include <chrono>
+#include <thread>
+
+uint64_t tickCountMs() {
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void sleepMs(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

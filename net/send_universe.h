@@ -1,0 +1,7 @@
+#pragma once
+#include "../core/dmx_universe_state.h"
+#include "socket_layer.h"
+
+// Transmit the universe once: advance the sequence, build, send as one datagram.
+// True exactly when the whole packet was sent.
+bool sendUniverse(DmxUniverseState& state, SocketHandle socket, Ipv4Address to, uint16_t port);

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Install what is missing, build, and run every test: the main build, then the unit
+# tests again under AddressSanitizer/UBSan and the MIDI hand-over under ThreadSanitizer.
+set -e
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
+tools/install-packages.sh tools/packages-build.txt tools/packages-test.txt
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIBOX_WERROR=ON
+cmake --build build
+ctest --test-dir build --output-on-failure
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIBOX_WERROR=ON \
+  -DLUMIBOX_WITH_UI=OFF -DLUMIBOX_WITH_BENCHMARKS=OFF -DLUMIBOX_SANITIZE=address,undefined
+cmake --build build-asan
+ctest --test-dir build-asan -L unit --output-on-failure
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIBOX_WERROR=ON \
+  -DLUMIBOX_WITH_UI=OFF -DLUMIBOX_WITH_BENCHMARKS=OFF -DLUMIBOX_SANITIZE=thread
+cmake --build build-tsan
+if ctest --test-dir build-tsan -N -L tsan | grep -q 'Total Tests: [1-9]'; then
+  ctest --test-dir build-tsan -L tsan --output-on-failure
+fi
+echo "All tests passed."
