@@ -1,0 +1,136 @@
+// Renders the icon straight into a QImage and checks pixels at points the design fixes.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ui/app_icon.h"
+
+namespace {
+
+QImage renderIcon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    drawAppIcon(painter, size);
+    return image;
+}
+
+struct ExpectedPixel {
+    const char* what;
+    int x, y;
+    int r, g, b;  // opaque; within 2 of these
+};
+
+// Each point lies well inside one shape, or at a known distance from a stroke's centre line,
+// so the expected colour follows from the design's paints composited over each other.
+const ExpectedPixel kDesignPixels[] = {
+    {"tile interior", 30, 60, 0x05, 0x0C, 0x1C},
+    {"trace flat segment core", 30, 140, 0x1E, 0xEB, 0xFF},
+    {"trace glow, 4 units off: two layers", 30, 144, 7, 41, 59},
+    {"trace glow, 6 units off: widest layer only", 30, 146, 6, 27, 44},
+    {"beyond the trace glow", 30, 148, 0x05, 0x0C, 0x1C},
+    {"vessel wall core", 141, 80, 0xE4, 0xF5, 0xFF},
+    {"rim bar", 168, 42, 0xF5, 0x26, 0xE7},
+    {"liquid, ellipse only, over the tile", 168, 170, 184, 31, 211},
+    {"liquid, rectangle and ellipse overlap", 168, 150, 205, 34, 233},
+    {"large bubble centre", 161, 106, 0x3C, 0xEC, 0xFF},
+    {"small bubble centre", 179, 83, 0x3C, 0xEC, 0xFF},
+    // Frame: gradient from 1EEBFF at (0,0) to F526E7 at (256,256), sampled at (x+y+1)/512.
+    {"frame, left edge", 3, 128, 85, 184, 249},
+    {"frame, top edge", 128, 3, 85, 184, 249},
+    {"frame, right edge", 253, 128, 190, 88, 237},
+    {"frame, bottom edge", 128, 253, 190, 88, 237},
+};
+
+TEST(AppIconRender, PixelsAtDesignPoints) {
+    const QImage image = renderIcon(256);
+    for (const ExpectedPixel& e : kDesignPixels) {
+        SCOPED_TRACE(e.what);
+        const QColor c = image.pixelColor(e.x, e.y);
+        EXPECT_EQ(c.alpha(), 255);
+        EXPECT_NEAR(c.red(), e.r, 2);
+        EXPECT_NEAR(c.green(), e.g, 2);
+        EXPECT_NEAR(c.blue(), e.b, 2);
+    }
+}
+
+TEST(AppIconRender, OutsideTheFrameStaysTransparent) {
+    const QImage image = renderIcon(256);
+    // The frame's outer edge is at 2 units; its corners are rounded with radius 23.
+    const int transparent[][2] = {{0, 0}, {255, 255}, {255, 0}, {0, 255}, {1, 128}, {254, 128}, {128, 1}, {5, 5}};
+    for (const auto& p : transparent) EXPECT_EQ(image.pixelColor(p[0], p[1]).alpha(), 0) << p[0] << "," << p[1];
+    EXPECT_EQ(image.pixelColor(2, 128).alpha(), 255);
+    EXPECT_EQ(image.pixelColor(253, 128).alpha(), 255);
+}
+
+TEST(AppIconRender, RoundedCornersAreAntialiased) {
+    const QImage image = renderIcon(256);
+    const int corners[][2] = {{0, 0}, {232, 0}, {0, 232}, {232, 232}};
+    for (const auto& corner : corners) {
+        int partial = 0;
+        for (int y = corner[1]; y < corner[1] + 24; ++y)
+            for (int x = corner[0]; x < corner[0] + 24; ++x) {
+                const int alpha = image.pixelColor(x, y).alpha();
+                if (alpha > 0 && alpha < 255) ++partial;
+            }
+        EXPECT_GE(partial, 15) << "corner at " << corner[0] << "," << corner[1];
+    }
+}
+
+TEST(AppIconRender, KeepsFrameAndStrokesAt76Pixels) {
+    const QImage image = renderIcon(76);
+    int opaque = 0;
+    for (int y = 0; y < 76; ++y)
+        for (int x = 0; x < 76; ++x)
+            if (image.pixelColor(x, y).alpha() == 255) ++opaque;
+    EXPECT_GT(opaque, 70 * 70);
+
+    // The frame is 0.6 px wide here: it survives as partly covered edge pixels, cyan at
+    // the left and top, magenta at the right and bottom.
+    const QColor left = image.pixelColor(0, 38), top = image.pixelColor(38, 0);
+    const QColor right = image.pixelColor(75, 38), bottom = image.pixelColor(38, 75);
+    for (const QColor& c : {left, top}) {
+        EXPECT_GT(c.alpha(), 60);
+        EXPECT_LT(c.alpha(), 255);
+        EXPECT_GT(c.green(), 120);
+        EXPECT_GT(c.green(), c.red());
+    }
+    for (const QColor& c : {right, bottom}) {
+        EXPECT_GT(c.alpha(), 60);
+        EXPECT_LT(c.alpha(), 255);
+        EXPECT_GT(c.red(), 120);
+        EXPECT_GT(c.red(), c.green());
+    }
+
+    // The 0.9 px trace core at y = 140 * 76 / 256 = 41.6 still shows as a bright row.
+    EXPECT_GT(image.pixelColor(8, 41).green(), 180);
+}
+
+TEST(AppIconRender, DrawsFromThePaintersCurrentOrigin) {
+    // The window header translates to (20, 15) and draws at 76 px.
+    QImage placed(120, 110, QImage::Format_ARGB32);
+    placed.fill(Qt::transparent);
+    {
+        QPainter painter(&placed);
+        painter.translate(20, 15);
+        drawAppIcon(painter, 76);
+    }
+    const QImage direct = renderIcon(76);
+    int worst = 0;
+    for (int y = 0; y < 76; ++y)
+        for (int x = 0; x < 76; ++x) {
+            const QRgb a = placed.pixel(x + 20, y + 15), b = direct.pixel(x, y);
+            worst = std::max({worst, std::abs(qAlpha(a) - qAlpha(b)), std::abs(qRed(a) - qRed(b)),
+                              std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+        }
+    EXPECT_LE(worst, 1);
+    EXPECT_EQ(placed.pixelColor(19, 50).alpha(), 0);
+    EXPECT_EQ(placed.pixelColor(97, 50).alpha(), 0);
+}
+
+}  // namespace
