@@ -1,0 +1,91 @@
+// Checks what --send puts on the wire against Wireshark's dissectors, an implementation
+// of both protocols that we did not write. Runs inside a private network namespace.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "run_binary.h"
+
+namespace {
+
+const std::string kBinary = LUMIBOX_BINARY;
+
+std::vector<std::vector<std::string>> splitRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        std::string field;
+        while (std::getline(parts, field, ';')) fields.push_back(field);
+        if (line.ends_with(';')) fields.emplace_back();
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Captures `count` packets on lo while `sendAll` runs, then dissects the given fields.
+std::vector<std::vector<std::string>> captureAndDissect(int count, const std::vector<std::vector<std::string>>& sends,
+                                                        const std::string& fields) {
+    const std::string dir = makeTempDirectory();
+    const std::string pcap = dir + "/wire.pcap";
+    const std::string log = dir + "/tshark.log";
+    RunningBinary capture = startBinary(
+        "/bin/sh", {"-c", "exec tshark -i lo -f 'udp port 5568 or udp port 6454' -a duration:15 -c " + std::to_string(count) + " -w " + pcap +
+                              " 2>" + log});
+    for (int i = 0; i < 300 && readWholeFile(log).find("Capturing on") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // dumpcap announces the interface a moment before its filter is attached.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    for (const auto& args : sends) EXPECT_EQ(runBinary(kBinary, args), 0);
+    EXPECT_EQ(waitForExit(capture, 20000), 0) << readWholeFile(log);
+
+    const std::string out = dir + "/fields.txt";
+    const int rc = runBinary("/bin/sh", {"-c", "tshark -r " + pcap +
+                                                  " --enable-heuristic acn -o acn.dmx_enable:TRUE -T fields -E separator=';' " +
+                                                  fields + " >" + out + " 2>/dev/null"});
+    EXPECT_EQ(rc, 0);
+    return splitRows(readWholeFile(out));
+}
+
+}  // namespace
+
+TEST(WireDissect, SacnFieldsAsWiresharkReadsThem) {
+    const auto rows = captureAndDissect(
+        9, {{"--send", "--universe", "4660", "--channel", "3", "--value", "77"}},
+        "-e acn.dmx.universe -e acn.dmx.seq_number -e acn.dmx.priority -e acn.dmx.source_name -e acn.dmx.count "
+        "-e acn.dmx.start_code2 -e acn.dmx.options");
+    ASSERT_EQ(rows.size(), 9u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), 7u) << "packet " << i << " not dissected as E1.31";
+        EXPECT_EQ(rows[i][0], "4660");
+        EXPECT_EQ(rows[i][1], std::to_string(i + 1));
+        EXPECT_EQ(rows[i][2], "100");
+        EXPECT_EQ(rows[i][3], "Velmora Lumibox");
+        EXPECT_EQ(rows[i][4], "513") << "start code plus 512 slots";
+        EXPECT_EQ(rows[i][5], "0") << "null start code";
+        EXPECT_EQ(rows[i][6], "0") << "no preview, not terminated";
+    }
+}
+
+TEST(WireDissect, ArtDmxFieldsAsWiresharkReadsThem) {
+    // Two runs: the second's counter starts again at 1 in a new process; 300 spans Net and SubUni.
+    const auto rows = captureAndDissect(
+        6, {{"--send", "--protocol", "Art-Net", "--universe", "300", "--pulse", "30"},
+            {"--send", "--protocol", "Art-Net", "--universe", "7", "--pulse", "30"}},
+        "-e artnet.output.universe -e artnet.output.length -e artnet.output.sequence -e artnet.header.opcode");
+    ASSERT_EQ(rows.size(), 6u);
+    const char* universes[] = {"300", "300", "300", "7", "7", "7"};
+    const char* sequences[] = {"1", "2", "3", "1", "2", "3"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_GE(rows[i].size(), 3u) << "packet " << i << " not dissected as ArtDmx";
+        EXPECT_EQ(rows[i][0], universes[i]) << "packet " << i;
+        EXPECT_EQ(rows[i][1], "512");
+        EXPECT_EQ(rows[i][2], sequences[i]);
+    }
+}
