@@ -1,26 +1,24 @@
 #pragma once
-// Control ids of the DMX page that the network engine reads or writes.
+// Control ids of the DMX page, shared by the network engine and the window.
 
-enum DmxControlId : int {
-    kProtocolSelector = 101,   // entry 0 "sACN", entry 1 "Art-Net"
-    kUniverseField = 102,
-    kLocalIpv4Field = 103,
-    kTargetField = 104,        // "Target IPv4 / multicast"
-    kStartRxButton = 105,      // "Start RX" / "Stop RX"
-    kContinuousTxButton = 106, // "Continuous TX" / "Stop continuous TX"
-    kSendValueButton = 107,
-    kPulseButton = 108,        // "Pulse → 0"
-    kFromField = 109,
-    kValueField = 110,
-    kAllToZeroButton = 111,
-    kToField = 112,
-    kPulseMsField = 113,
-    kLevelTable = 114,
-    kDmxStatusText = 115,
-    kResetNetworkButton = 116,
-};
+inline constexpr int kDmxProtocolSelector = 101;    // entry 0 "sACN", entry 1 "Art-Net"
+inline constexpr int kDmxUniverseField = 102;
+inline constexpr int kDmxLocalIpv4Field = 103;
+inline constexpr int kDmxTargetField = 104;         // "Target IPv4 / multicast"
+inline constexpr int kDmxStartRxButton = 105;       // "Start RX" / "Stop RX"
+inline constexpr int kDmxContinuousTxButton = 106;  // "Continuous TX" / "Stop continuous TX"
+inline constexpr int kDmxSendValueButton = 107;
+inline constexpr int kDmxPulseButton = 108;         // "Pulse → 0"
+inline constexpr int kDmxFromField = 109;
+inline constexpr int kDmxValueField = 110;
+inline constexpr int kDmxAllToZeroButton = 111;
+inline constexpr int kDmxToField = 112;
+inline constexpr int kDmxPulseMsField = 113;
+inline constexpr int kDmxLevelTable = 114;
+inline constexpr int kDmxStatusText = 115;
+inline constexpr int kDmxResetNetworkButton = 116;
 
 // Columns of the level table (114); row r shows slot r + 1.
-constexpr int kChannelColumn = 0;
-constexpr int kReceivedColumn = 1;
-constexpr int kOutputColumn = 2;
+inline constexpr int kDmxChannelColumn = 0;
+inline constexpr int kDmxReceivedColumn = 1;
+inline constexpr int kDmxOutputColumn = 2;
