@@ -34,6 +34,9 @@ const ExpectedPixel kDesignPixels[] = {
     {"trace glow, 4 units off: two layers", 30, 144, 7, 41, 59},
     {"trace glow, 6 units off: widest layer only", 30, 146, 6, 27, 44},
     {"beyond the trace glow", 30, 148, 0x05, 0x0C, 0x1C},
+    // Flat caps: neither the core nor the glow reaches past the trace's end points.
+    {"just before the trace start", 11, 140, 0x05, 0x0C, 0x1C},
+    {"just past the trace end", 244, 140, 0x05, 0x0C, 0x1C},
     {"vessel wall core", 141, 80, 0xE4, 0xF5, 0xFF},
     {"rim bar", 168, 42, 0xF5, 0x26, 0xE7},
     {"liquid, ellipse only, over the tile", 168, 170, 184, 31, 211},

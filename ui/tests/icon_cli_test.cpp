@@ -1,0 +1,134 @@
+// Drives the real lumibox binary with --export-icon: arguments in, exit code and file bytes out.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "cli/tests/run_binary.h"
+#include "ui/app_icon.h"
+
+namespace {
+
+const std::string kBinary = LUMIBOX_BINARY;
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+uint32_t littleEndian32(const std::string& bytes, std::size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
+    return value;
+}
+
+uint32_t bigEndian32(const std::string& bytes, std::size_t offset) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
+    return value;
+}
+
+int exportIconWithBinary(const std::string& path) { return runBinary(kBinary, {"--export-icon", path}); }
+
+class IconExportCli : public ::testing::Test {
+protected:
+    // A headless machine: the export must not need a display or a chosen Qt platform.
+    static void SetUpTestSuite() {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string dir = makeTempDirectory();
+};
+
+TEST_F(IconExportCli, WritesPngAndIconFileWithTheHeader) {
+    const std::string ico = dir + "/out.ico";
+    ASSERT_EQ(exportIconWithBinary(ico), 0);
+    const std::string png = readWholeFile(ico + ".png");
+    const std::string icon = readWholeFile(ico);
+    ASSERT_GT(png.size(), 1000u);
+    ASSERT_EQ(icon.size(), png.size() + 22);
+
+    const std::string fixedStart("\x00\x00\x01\x00\x01\x00\x00\x00\x00\x00\x01\x00\x20\x00", 14);
+    EXPECT_EQ(icon.substr(0, 14), fixedStart);
+    EXPECT_EQ(littleEndian32(icon, 14), png.size());
+    EXPECT_EQ(icon.substr(18, 4), std::string("\x16\x00\x00\x00", 4));
+    EXPECT_TRUE(icon.compare(22, std::string::npos, png) == 0);
+}
+
+TEST_F(IconExportCli, PngIs256SquareRgbaWithTheRenderedPixels) {
+    const std::string ico = dir + "/app.ico";
+    ASSERT_EQ(exportIconWithBinary(ico), 0);
+    const std::string png = readWholeFile(ico + ".png");
+    ASSERT_GT(png.size(), 33u);
+
+    // Signature, then IHDR: width, height, 8 bits per sample, colour type 6 (RGB with alpha).
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(png.substr(12, 4), "IHDR");
+    EXPECT_EQ(bigEndian32(png, 16), 256u);
+    EXPECT_EQ(bigEndian32(png, 20), 256u);
+    EXPECT_EQ(static_cast<uint8_t>(png[24]), 8);
+    EXPECT_EQ(static_cast<uint8_t>(png[25]), 6);
+
+    QImage decoded;
+    ASSERT_TRUE(decoded.loadFromData(QByteArray(png.data(), static_cast<qsizetype>(png.size())), "PNG"));
+    decoded = decoded.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(decoded.size(), QSize(256, 256));
+    EXPECT_EQ(qAlpha(decoded.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(decoded.pixel(255, 255)), 0);
+
+    // The file holds the renderer's pixels with straight alpha, partial-alpha edges included.
+    QImage expected(256, 256, QImage::Format_ARGB32);
+    expected.fill(Qt::transparent);
+    {
+        QPainter painter(&expected);
+        drawAppIcon(painter, 256);
+    }
+    int differing = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            if (decoded.pixel(x, y) != expected.pixel(x, y)) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(IconExportCli, FailuresGiveExitCode2) {
+    // Directory missing: neither file appears.
+    const std::string missing = dir + "/no-such-dir/out.ico";
+    EXPECT_EQ(exportIconWithBinary(missing), 2);
+    EXPECT_FALSE(exists(missing));
+    EXPECT_FALSE(exists(missing + ".png"));
+
+    // The icon path is a directory: the PNG is written, the icon file cannot be.
+    const std::string taken = dir + "/taken";
+    ASSERT_EQ(mkdir(taken.c_str(), 0700), 0);
+    EXPECT_EQ(exportIconWithBinary(taken), 2);
+    EXPECT_TRUE(exists(taken + ".png"));
+}
+
+TEST_F(IconExportCli, ExportingAgainReplacesBothFiles) {
+    const std::string ico = dir + "/again.ico";
+    const std::string junk(100000, 'x');
+    std::ofstream(ico, std::ios::binary) << junk;
+    std::ofstream(ico + ".png", std::ios::binary) << junk;
+
+    ASSERT_EQ(exportIconWithBinary(ico), 0);
+    const std::string firstPng = readWholeFile(ico + ".png");
+    const std::string firstIcon = readWholeFile(ico);
+    EXPECT_EQ(firstIcon.size(), firstPng.size() + 22);
+    EXPECT_EQ(firstPng.substr(1, 3), "PNG");
+
+    ASSERT_EQ(exportIconWithBinary(ico), 0);
+    EXPECT_EQ(readWholeFile(ico + ".png"), firstPng);
+    EXPECT_EQ(readWholeFile(ico), firstIcon);
+}
+
+}  // namespace
