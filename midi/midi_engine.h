@@ -1,0 +1,65 @@
+#pragma once
+// The window's MIDI state and the operations on it. Everything runs on the
+// user-interface thread except onMidiInput, which the MIDI service calls on its own
+// thread and which touches only the atomics and the input queue.
+#include <atomic>
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "midi_input_queue.h"
+#include "midi_message.h"
+#include "midi_service.h"
+#include "midi_view.h"
+
+inline constexpr int32_t kMidiInFlightLimit = 512;
+inline constexpr int kMidiListCapacity = 500;
+inline constexpr uint64_t kMidiStatusIntervalMs = 199;  // rewrite when more than this has passed
+
+// Called on the MIDI thread when the input queue goes from idle to holding messages.
+using MidiWakeUp = void (*)(void* context);
+
+struct MidiEngine {
+    MidiView view;
+    MidiInputPort* inputPort = nullptr;
+    MidiOutputPort* outputPort = nullptr;
+    std::string notice;                 // the MIDI notice: last failure or hint, one line
+    std::set<uint16_t> heldNotes;       // Note On status byte in the low byte, note in the high byte
+    MidiShortMessage pendingRelease = 0;
+    uint64_t pulseDeadline = 0;         // 0 = no pulse running
+    std::atomic<int32_t> inFlight{0};   // handed to the window, not yet shown
+    std::atomic<uint64_t> dropped{0};
+    uint64_t receivedCount = 0;
+    uint64_t sentCount = 0;
+    uint64_t lastStatusRefresh = 0;
+
+    MidiInputQueue inputQueue;
+    std::atomic<bool> wakePending{false};
+    std::atomic<MidiWakeUp> wakeUp{nullptr};
+    std::atomic<void*> wakeContext{nullptr};
+};
+
+// Ports (midi_ports.cpp)
+void refreshMidiPorts(MidiEngine& engine);
+void closeMidiPorts(MidiEngine& engine);
+
+// Input (midi_input.cpp)
+void toggleMidiInput(MidiEngine& engine);
+void onMidiInput(MidiEngine& engine, MidiShortMessage word, uint32_t timestampMs);
+void showMidiInput(MidiEngine& engine, MidiShortMessage word, uint32_t timestampMs);
+void refreshMidiStatus(MidiEngine& engine, uint64_t now);
+// The window installs this before the first toggleMidiInput; it must not block.
+void setMidiInputWakeUp(MidiEngine& engine, MidiWakeUp wakeUp, void* context);
+// Runs showMidiInput for each message queued when it was called; returns how many.
+// The window calls it on every wake-up and on every timer tick.
+size_t drainMidiInput(MidiEngine& engine);
+// onMidiInput in the shape the MIDI service calls, with the engine as context.
+void onMidiInputFromService(void* engine, uint32_t word, uint32_t timestampMs);
+
+// Output (midi_output.cpp)
+bool sendMidi(MidiEngine& engine, MidiShortMessage word);
+void midiButton(MidiEngine& engine, int id, uint64_t now);
+void endMidiPulse(MidiEngine& engine, uint64_t now);
+
+// The window's command routing for the MIDI page, ids 203..217 (clicks only).
+void handleMidiCommand(MidiEngine& engine, int id, uint64_t now);
