@@ -1,6 +1,7 @@
 #include "packet_codec.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -14,50 +15,72 @@ void putBigEndian16(uint8_t* at, uint32_t value) {
     at[0] = static_cast<uint8_t>(value >> 8);
     at[1] = static_cast<uint8_t>(value);
 }
-void putBigEndian32(uint8_t* at, uint32_t value) {
-    putBigEndian16(at, value >> 16);
-    putBigEndian16(at + 2, value);
-}
 uint32_t bigEndian16(const uint8_t* at) { return (uint32_t{at[0]} << 8) | at[1]; }
 uint32_t bigEndian32(const uint8_t* at) { return (bigEndian16(at) << 16) | bigEndian16(at + 2); }
 
+// Header bytes that never change, laid down in one copy; the per-packet fields are patched after.
+constexpr std::array<uint8_t, kSacnDataOffset> sacnHeaderTemplate() {
+    std::array<uint8_t, kSacnDataOffset> h{};
+    constexpr uint32_t length = kSacnPacketLength;
+    h[0] = 0x00;
+    h[1] = 0x10;
+    for (std::size_t i = 0; i < sizeof kAcnIdentifier; ++i) h[4 + i] = kAcnIdentifier[i];
+    h[16] = static_cast<uint8_t>((0x7000 | (length - 16)) >> 8);
+    h[17] = static_cast<uint8_t>(length - 16);
+    h[21] = 4;
+    h[38] = static_cast<uint8_t>((0x7000 | (length - 38)) >> 8);
+    h[39] = static_cast<uint8_t>(length - 38);
+    h[43] = 2;
+    for (std::size_t i = 0; i + 1 < sizeof kSourceName; ++i) h[44 + i] = static_cast<uint8_t>(kSourceName[i]);
+    h[kSacnPriorityOffset] = kSacnPriority;
+    h[115] = static_cast<uint8_t>((0x7000 | (length - 115)) >> 8);
+    h[116] = static_cast<uint8_t>(length - 115);
+    h[117] = 0x02;
+    h[118] = 0xA1;
+    h[122] = 1;
+    h[123] = static_cast<uint8_t>((kDmxSlotCount + 1) >> 8);
+    h[124] = static_cast<uint8_t>(kDmxSlotCount + 1);
+    return h;
+}
+
+constexpr std::array<uint8_t, kArtNetDataOffset> artNetHeaderTemplate() {
+    std::array<uint8_t, kArtNetDataOffset> h{};
+    for (std::size_t i = 0; i < sizeof kArtNetId; ++i) h[i] = kArtNetId[i];
+    h[9] = 0x50;
+    h[11] = 0x0E;
+    h[16] = static_cast<uint8_t>(kDmxSlotCount >> 8);
+    h[17] = static_cast<uint8_t>(kDmxSlotCount & 0xFF);
+    return h;
+}
+
+constexpr auto kSacnHeader = sacnHeaderTemplate();
+constexpr auto kArtNetHeader = artNetHeaderTemplate();
+
+// Header template, then the levels: no zero fill of bytes that are written anyway.
+template <std::size_t N>
+std::vector<uint8_t> headerAndLevels(const std::array<uint8_t, N>& header, const DmxUniverseState& state) {
+    std::vector<uint8_t> p;
+    p.reserve(N + kDmxSlotCount);
+    p.insert(p.end(), header.begin(), header.end());
+    p.insert(p.end(), state.levels.begin(), state.levels.end());
+    return p;
+}
+
 std::vector<uint8_t> buildSacn(const DmxUniverseState& state) {
-    std::vector<uint8_t> p(kSacnPacketLength, 0);
-    const auto length = static_cast<uint32_t>(p.size());
-    putBigEndian16(&p[0], 0x0010);
-    std::memcpy(&p[4], kAcnIdentifier, sizeof kAcnIdentifier);
-    putBigEndian16(&p[16], 0x7000 | (length - 16));
-    putBigEndian32(&p[18], 4);
+    std::vector<uint8_t> p = headerAndLevels(kSacnHeader, state);
     std::copy(state.cid.begin(), state.cid.end(), p.begin() + 22);
-    putBigEndian16(&p[38], 0x7000 | (length - 38));
-    putBigEndian32(&p[40], 2);
-    std::memcpy(&p[44], kSourceName, sizeof kSourceName - 1);
-    p[kSacnPriorityOffset] = kSacnPriority;
     p[kSacnSequenceOffset] = state.sequence;
     putBigEndian16(&p[113], static_cast<uint32_t>(state.universe) & 0xFFFF);
-    putBigEndian16(&p[115], 0x7000 | (length - 115));
-    p[117] = 0x02;
-    p[118] = 0xA1;
-    putBigEndian16(&p[121], 1);
-    putBigEndian16(&p[123], kDmxSlotCount + 1);
-    std::copy(state.levels.begin(), state.levels.end(), p.begin() + kSacnDataOffset);
     return p;
 }
 
 std::vector<uint8_t> buildArtNet(const DmxUniverseState& state) {
-    std::vector<uint8_t> p(kArtNetPacketLength, 0);
-    std::memcpy(&p[0], kArtNetId, sizeof kArtNetId);
-    p[8] = 0x00;
-    p[9] = 0x50;
-    p[10] = 0x00;
-    p[11] = 0x0E;
+    std::vector<uint8_t> p = headerAndLevels(kArtNetHeader, state);
     // Art-Net reserves sequence 0 for "sequencing off", so a wrapped counter is sent as 1.
     p[12] = state.sequence == 0 ? 1 : state.sequence;
     const auto portAddress = static_cast<uint32_t>(state.universe) & 0xFFFF;
     p[14] = static_cast<uint8_t>(portAddress);
     p[15] = static_cast<uint8_t>(portAddress >> 8);
-    putBigEndian16(&p[16], kDmxSlotCount);
-    std::copy(state.levels.begin(), state.levels.end(), p.begin() + kArtNetDataOffset);
     return p;
 }
 
