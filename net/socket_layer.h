@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
@@ -41,6 +42,31 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 // Dotted-decimal text to address, strict like inet_pton: "1.2.3.4" only.
 bool parseIpv4(std::string_view text, Ipv4Address& address);
 std::string formatIpv4(Ipv4Address address);
+
+// Where a datagram was addressed and on which interface it arrived.
+struct DatagramDestination {
+    Ipv4Address address;
+    unsigned interfaceIndex = 0;
+};
+
+// Ask for DatagramDestination with every received datagram (IP_PKTINFO).
+bool setReceiveDestination(SocketHandle socket, bool on);
+// Like receiveDatagramFrom; destination stays zero unless setReceiveDestination is on.
+long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       DatagramDestination& destination);
+
+// Off: the socket receives only the groups it joined itself, on the interfaces it joined
+// them on (Linux IP_MULTICAST_ALL; elsewhere that is the only behaviour, and this is a no-op).
+bool setMulticastAll(SocketHandle socket, bool on);
+bool joinMulticastGroupOnInterface(SocketHandle socket, Ipv4Address group, unsigned interfaceIndex);
+
+// One IPv4 address of a local interface that is up.
+struct LocalInterfaceAddress {
+    unsigned interfaceIndex = 0;
+    Ipv4Address address;
+    Ipv4Address broadcast;  // directed broadcast; 0.0.0.0 when the interface has none
+};
+std::vector<LocalInterfaceAddress> listInterfaceAddresses();
 
 // The error code of the last failed socket call on this thread.
 int lastSocketError();

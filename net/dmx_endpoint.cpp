@@ -1,0 +1,98 @@
+#include "dmx_endpoint.h"
+
+#include <string>
+
+#include "dmx_control_ids.h"
+#include "receive_endpoint.h"
+#include "transmit_engine.h"
+
+namespace {
+
+bool localAddressOf(const DmxView& view, Ipv4Address& address) {
+    return parseIpv4(boundedFieldText(view, kDmxLocalIpv4Field), address);
+}
+
+}  // namespace
+
+Ipv4Address sacnGroupAddress(int32_t universe) {
+    Ipv4Address group;
+    group.bytes[0] = 239;
+    group.bytes[1] = 255;
+    group.bytes[2] = static_cast<uint8_t>((universe >> 8) & 0xFF);
+    group.bytes[3] = static_cast<uint8_t>(universe & 0xFF);
+    return group;
+}
+
+bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
+    state.protocol = view.selectorIndex(kDmxProtocolSelector) == 0 ? DmxProtocol::Sacn : DmxProtocol::ArtNet;
+    state.universe = fieldInteger(view, kDmxUniverseField, 100);
+    if (!isUniverseInRange(state.protocol, state.universe)) {
+        engine.networkMessage = "Invalid universe: sACN 1–63999 / Art-Net 0–32767";
+        return false;
+    }
+    Ipv4Address local;
+    if (!localAddressOf(view, local)) {
+        engine.networkMessage = "Invalid local IPv4";
+        return false;
+    }
+    return true;
+}
+
+SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return kInvalidSocket;
+    setReuseAddress(socket, true);
+    setBroadcast(socket, true);
+    // Never read: keep the groups the receive endpoint joins out of this socket's queue.
+    setMulticastAll(socket, false);
+    Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
+    localAddressOf(view, local);
+    if (!bindSocket(socket, local, protocolPort(state.protocol))) {
+        const int code = lastSocketError();
+        closeSocket(socket);
+        engine.networkMessage = "UDP bind failed: " + std::to_string(code);
+        return kInvalidSocket;
+    }
+    setNonBlocking(socket, true);
+    return socket;
+}
+
+void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
+    if (engine.receiveEndpoint != kInvalidSocket) {
+        stopReceive(engine, state, view);
+        return;
+    }
+    if (!validateNetworkFields(engine, state, view)) return;
+    Ipv4Address local;
+    localAddressOf(view, local);
+    engine.receiveEndpoint = openReceiveEndpoint(engine, state, local);
+    if (engine.receiveEndpoint == kInvalidSocket) return;
+    if (state.protocol == DmxProtocol::Sacn &&
+        !joinReceiveGroup(engine.receiveEndpoint, sacnGroupAddress(state.universe), local)) {
+        engine.networkMessage = "Multicast join failed; unicast RX remains active.";
+    }
+    view.setControlText(kDmxStartRxButton, "Stop RX");
+    updateNetworkFieldLock(engine, state, view);
+}
+
+void stopReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
+    if (engine.receiveEndpoint != kInvalidSocket) {
+        closeSocket(engine.receiveEndpoint);  // closing ends the group membership
+        engine.receiveEndpoint = kInvalidSocket;
+    }
+    view.setControlText(kDmxStartRxButton, "Start RX");
+    updateNetworkFieldLock(engine, state, view);
+}
+
+void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
+    stopTransmit(engine, state, view, now);
+    stopReceive(engine, state, view);
+    engine.networkMessage.clear();
+}
+
+void updateNetworkFieldLock(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view) {
+    const bool bothClosed = engine.receiveEndpoint == kInvalidSocket && engine.transmitEndpoint == kInvalidSocket;
+    for (int id : {kDmxProtocolSelector, kDmxUniverseField, kDmxLocalIpv4Field, kDmxTargetField}) {
+        view.enableControl(id, bothClosed);
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The network fields and the two UDP endpoints: validation, opening, Start RX / Stop RX,
+// Reset network and the lock that keeps the fields fixed while an endpoint is open.
+#include <cstdint>
+
+#include "../core/dmx_universe_state.h"
+#include "dmx_engine_record.h"
+#include "dmx_view.h"
+#include "socket_layer.h"
+
+// The sACN group of a universe: 239.255.hi.lo.
+Ipv4Address sacnGroupAddress(int32_t universe);
+
+// Reads Protocol (101) and Universe (102) into the state (stored even when rejected),
+// checks the universe range and the Local IPv4 field (103). On failure the network
+// message says why and the result is false; success leaves the message alone.
+bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+
+// A non-blocking UDP socket with address reuse and broadcast, bound to the Local IPv4
+// field and the protocol's port; kInvalidSocket when it cannot be had, with
+// "UDP bind failed: <code>" as the network message when the bind failed. This is the
+// transmit endpoint; the receive endpoint is opened by openReceiveEndpoint.
+SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view);
+
+// Start RX / Stop RX (105), plain click only.
+void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+
+// Closes the receive endpoint (if open), restores "Start RX" and the field lock.
+// Counters, levels, source status and message stay.
+void stopReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+
+// Reset network (116), any notification: stopTransmit, stopReceive, clear the message.
+void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
+
+// Fields 101..104 are enabled exactly when both endpoints are closed.
+void updateNetworkFieldLock(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);

@@ -1,0 +1,42 @@
+#pragma once
+// The window's DMX network state: both UDP endpoints, the network message, what the
+// receive monitor has seen and what the transmit engine is doing. One instance, owned
+// by the user-interface thread; the operations in dmx_network_engine.h work on it.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "../core/dmx_universe_state.h"
+#include "socket_layer.h"
+
+// Which datagrams the receive endpoint keeps (see receive_endpoint.cpp for why).
+struct ReceiveScope {
+    bool everyInterface = true;     // Local IPv4 0.0.0.0: everything that reaches the port
+    Ipv4Address localAddress;       // otherwise unicast to this address,
+    unsigned interfaceIndex = 0;    // broadcast arriving on its interface (0: not found)
+    Ipv4Address broadcastAddress;   // the interface's directed broadcast
+};
+
+struct DmxNetworkEngine {
+    // Endpoints.
+    SocketHandle receiveEndpoint = kInvalidSocket;
+    SocketHandle transmitEndpoint = kInvalidSocket;
+    ReceiveScope receiveScope;
+    std::string networkMessage;  // last failure; second line of the DMX status text
+
+    // Receive monitor. None of these is reset by Stop RX or Reset network.
+    std::array<uint8_t, kDmxSlotCount> receivedLevels{};
+    uint64_t rxCount = 0;
+    uint64_t rejectedCount = 0;
+    uint64_t lastReceiveTime = 0;  // 0: never
+    std::string sourceStatus = "No signal yet";
+    uint64_t lastStatusRefresh = 0;  // 0: never
+
+    // Transmit engine.
+    uint64_t txCount = 0;
+    uint64_t lastSendTime = 0;  // last send attempt; base of the 33 ms grid
+    bool continuous = false;
+    uint64_t pulseDeadline = 0;  // 0: no pulse pending
+    int32_t pulseFirst = 0;      // level indexes 0..511 of the pending pulse
+    int32_t pulseLast = 0;
+};

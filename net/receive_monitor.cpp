@@ -1,0 +1,77 @@
+#include "receive_monitor.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dmx_control_ids.h"
+#include "level_text.h"
+#include "receive_endpoint.h"
+
+namespace {
+
+// What the source status needs of the last accepted packet of a poll.
+struct AcceptedPacket {
+    Ipv4Address sender;
+    DmxPacketInfo info;
+    uint8_t options = 0;
+    int32_t syncUniverse = 0;
+};
+
+void takeLevels(DmxNetworkEngine& engine, const uint8_t* packet, const DmxPacketInfo& info) {
+    engine.receivedLevels.fill(0);
+    std::memcpy(engine.receivedLevels.data(), packet + info.dataOffset, static_cast<std::size_t>(info.slotCount));
+}
+
+}  // namespace
+
+std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, DmxProtocol protocol,
+                                uint8_t sacnOptions, int32_t syncUniverse) {
+    std::string text = formatIpv4(sender) + " | U " + std::to_string(info.universe) + " | Seq " + std::to_string(info.sequence);
+    if (info.priority >= 0) text += " | Priority " + std::to_string(info.priority);
+    if (protocol != DmxProtocol::Sacn) return text;
+    if ((sacnOptions & kSacnOptionStreamTerminated) != 0) text += " | Stream ended";
+    if ((sacnOptions & kSacnOptionPreview) != 0) text += " | Preview";
+    if (syncUniverse != 0) text += " | Sync-Universe " + std::to_string(syncUniverse);
+    return text;
+}
+
+void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
+    if (engine.receiveEndpoint == kInvalidSocket) return;
+    uint8_t packet[kReceiveBufferSize];
+    AcceptedPacket last;
+    bool accepted = false;
+    for (int taken = 0; taken < kMaxDatagramsPerPoll; ++taken) {
+        bool inScope = true;
+        Ipv4Address sender;
+        const long length = receiveScopedDatagram(engine, packet, sizeof packet, sender, inScope);
+        if (length < 0) break;
+        if (!inScope) continue;
+        DmxPacketInfo info;
+        if (!parseDmxPacket(packet, static_cast<std::size_t>(length), state.protocol, info)) {
+            ++engine.rejectedCount;
+            continue;
+        }
+        if (info.universe != state.universe) continue;
+        engine.lastReceiveTime = now;
+        ++engine.rxCount;
+        takeLevels(engine, packet, info);
+        last = {sender, info, 0, 0};
+        if (state.protocol == DmxProtocol::Sacn) {
+            last.options = packet[kSacnOptionsOffset];
+            last.syncUniverse = (packet[kSacnSyncAddressOffset] << 8) | packet[kSacnSyncAddressOffset + 1];
+        }
+        accepted = true;
+    }
+    // The text and the column are made once per poll, from the last accepted packet: the
+    // window cannot show anything in between, and a flood would otherwise cost 512 cell
+    // writes per datagram.
+    if (!accepted) return;
+    engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
+    refreshReceivedColumn(engine, state, view);
+}
+
+void refreshReceivedColumn(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view) {
+    for (int row = 0; row < kDmxSlotCount; ++row) {
+        view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
+    }
+}
