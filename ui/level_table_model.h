@@ -1,0 +1,43 @@
+#pragma once
+// The level table's data: 512 rows of "Channel", "Received (RX)" and "Output (TX)".
+// The engines rewrite a whole column per packet; the model keeps each cell's text,
+// ignores writes that change nothing and tells the view only about changed cells in
+// the rows it shows, so a busy universe costs a repaint of the visible part only.
+#include <QAbstractTableModel>
+#include <array>
+#include <string>
+#include <vector>
+
+class QTableView;
+
+class LevelTableModel : public QAbstractTableModel {
+public:
+    static constexpr int kColumnCount = 3;
+
+    LevelTableModel();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The engines' set-cell-text; out-of-range cells are ignored.
+    void setCellText(int row, int column, const std::string& text);
+    const std::string& cellText(int row, int column) const;
+
+    // Report the cells changed since the last call, limited to the rows `view` shows.
+    // Rows outside are read fresh when they scroll into view.
+    void publishChanges(const QTableView& view);
+
+    // Cells reported to views so far (for the benchmark and tests).
+    long long reportedCellCount() const { return reportedCells_; }
+
+private:
+    struct DirtyRows {
+        int first = -1;
+        int last = -1;
+    };
+    std::vector<std::array<std::string, kColumnCount>> cells_;
+    std::array<DirtyRows, kColumnCount> dirty_{};
+    long long reportedCells_ = 0;
+};

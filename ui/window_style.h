@@ -1,0 +1,34 @@
+#pragma once
+// The dark look: the shared font, the style sheets of the control kinds, the level
+// table's colours and the header band.
+#include <QFont>
+#include <QIcon>
+#include <QString>
+
+class QPainter;
+class QTableView;
+class QWidget;
+
+// "Segoe UI" where it is installed, otherwise "DejaVu Sans Condensed", else "DejaVu Sans".
+QString uiFontFamily();
+QFont makeUiFont();  // 16-pixel character height, normal weight
+
+QString buttonStyleSheet();
+QString fieldStyleSheet();
+QString selectorStyleSheet();
+QString messageListStyleSheet();
+QString labelStyleSheet();
+QString scrollBarStyleSheet();
+QString tableHeaderStyleSheet();
+
+// Background colours of the window and of its plain controls.
+void applyWindowPalette(QWidget& window);
+// Colours, grid and header of the level table. The table itself draws with the
+// plain style (no style sheet) so its frequent repaints stay cheap.
+void styleLevelTable(QTableView& table);
+
+// The header band: icon at (20, 15) in 76 px, the title and the subtitle.
+void paintHeaderBand(QPainter& painter, const QFont& font);
+
+// The window icon, from the same renderer.
+QIcon makeWindowIcon();

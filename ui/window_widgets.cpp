@@ -1,0 +1,190 @@
+#include "window_widgets.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpressionValidator>
+#include <QTableView>
+#include <algorithm>
+
+#include "command_button.h"
+#include "level_table_model.h"
+#include "window_layout.h"
+#include "window_style.h"
+
+namespace {
+
+constexpr int kFieldCapacity = 255;   // characters a window field holds
+constexpr int kSelectorHeight = 28;   // closed selector; the table gives the list height
+constexpr int kSelectorRowHeight = 20;
+constexpr int kLevelRowHeight = 22;
+constexpr int kLevelHeaderHeight = 26;
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QWidget* makeLabel(const ControlSpec& spec, QWidget& host) {
+    auto* label = new QLabel(QString::fromUtf8(spec.text), &host);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setStyleSheet(labelStyleSheet());
+    return label;
+}
+
+QWidget* makeSelector(const ControlSpec& spec, QWidget& host) {
+    auto* selector = new QComboBox(&host);
+    selector->setStyleSheet(selectorStyleSheet());
+    selector->setMaxVisibleItems(std::max(1, (spec.height - kSelectorHeight) / kSelectorRowHeight));
+    const auto entries = fixedSelectorEntries(spec.id);
+    for (int index = 0; index < static_cast<int>(entries.size()); ++index) {
+        selector->addItem(QString::fromUtf8(entries[index]), index);
+    }
+    if (!entries.empty()) selector->setCurrentIndex(0);
+    return selector;
+}
+
+QWidget* makeField(const ControlSpec& spec, QWidget& host) {
+    auto* field = new QLineEdit(QString::fromUtf8(spec.text), &host);
+    field->setStyleSheet(fieldStyleSheet());
+    field->setMaxLength(kFieldCapacity);
+    if (spec.digitsOnly) {
+        field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+    }
+    return field;
+}
+
+QWidget* makeButton(const ControlSpec& spec, QWidget& host,
+                    const std::function<void(int id, int notification)>& onCommand) {
+    auto* button = new CommandButton(QString::fromUtf8(spec.text), &host);
+    button->setStyleSheet(buttonStyleSheet());
+    button->setFocusPolicy(Qt::NoFocus);  // no focus rectangle, no keyboard navigation
+    const int id = spec.id;
+    button->onCommand = [onCommand, id](int notification) { onCommand(id, notification); };
+    return button;
+}
+
+QTableView* makeLevelTable(QWidget& host, LevelTableModel*& model) {
+    auto* table = new QTableView(&host);
+    model = new LevelTableModel();
+    model->setParent(table);
+    table->setModel(model);
+    styleLevelTable(*table);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(kLevelRowHeight);
+    table->horizontalHeader()->setFixedHeight(kLevelHeaderHeight);
+    table->horizontalHeader()->setStretchLastSection(false);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->setCornerButtonEnabled(false);
+    table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    const auto columns = levelTableColumns();
+    for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
+        table->setColumnWidth(column, columns[column].initialWidth);
+    }
+    return table;
+}
+
+QListWidget* makeMessageList(QWidget& host) {
+    auto* list = new QListWidget(&host);
+    list->setStyleSheet(messageListStyleSheet());
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, rect.y, std::max(rect.width, 0), std::max(rect.height, 0)); }
+
+}  // namespace
+
+void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<void(int id, int notification)>& onCommand) {
+    widgets.host = &host;
+    for (const ControlSpec& spec : controlTable()) {
+        QWidget* widget = nullptr;
+        int height = spec.height;
+        switch (spec.kind) {
+            case ControlKind::Label: widget = makeLabel(spec, host); break;
+            case ControlKind::Selector:
+                widget = makeSelector(spec, host);
+                height = kSelectorHeight;
+                break;
+            case ControlKind::Field: widget = makeField(spec, host); break;
+            case ControlKind::Button: widget = makeButton(spec, host, onCommand); break;
+            case ControlKind::LevelTable:
+                widgets.levelTable = makeLevelTable(host, widgets.levelModel);
+                widget = widgets.levelTable;
+                break;
+            case ControlKind::MessageList:
+                widgets.messageList = makeMessageList(host);
+                widget = widgets.messageList;
+                break;
+        }
+        widget->setFont(widgets.font);
+        widget->setGeometry(spec.x, spec.y, spec.width, height);
+        if (spec.id != 0) {
+            widget->setObjectName(QString::fromStdString(controlObjectName(spec.id)));
+            widgets.byId[spec.id] = widget;
+        }
+        if (spec.page == ControlPage::Dmx) widgets.dmxPage.push_back(widget);
+        if (spec.page == ControlPage::Midi) widgets.midiPage.push_back(widget);
+    }
+}
+
+void showPage(WindowWidgets& widgets, ControlPage page) {
+    const bool dmx = page == ControlPage::Dmx;
+    const std::vector<QWidget*>& shown = dmx ? widgets.dmxPage : widgets.midiPage;
+    const std::vector<QWidget*>& hidden = dmx ? widgets.midiPage : widgets.dmxPage;
+    for (QWidget* widget : hidden) widget->hide();
+    for (QWidget* widget : shown) widget->show();
+    if (widgets.host) widgets.host->update();
+}
+
+void layoutControls(WindowWidgets& widgets, int clientWidth, int clientHeight) {
+    if (!widgets.levelTable) return;
+    const WindowLayout layout =
+        layoutForClientSize(static_cast<uint16_t>(clientWidth), static_cast<uint16_t>(clientHeight));
+    place(*widgets.levelTable, layout.levelTable);
+    if (QWidget* status = controlById(widgets, kDmxStatusId)) place(*status, layout.dmxStatus);
+    widgets.levelTable->setColumnWidth(0, layout.channelColumnWidth);
+    widgets.levelTable->setColumnWidth(1, layout.levelColumnWidth);
+    widgets.levelTable->setColumnWidth(2, layout.levelColumnWidth);
+    if (!widgets.messageList) return;
+    place(*widgets.messageList, layout.midiList);
+    if (QWidget* status = controlById(widgets, kMidiStatusId)) place(*status, layout.midiStatus);
+}
+
+QWidget* controlById(const WindowWidgets& widgets, int id) {
+    const auto found = widgets.byId.find(id);
+    return found == widgets.byId.end() ? nullptr : found->second;
+}
+
+std::string controlText(const WindowWidgets& widgets, int id) {
+    QWidget* widget = controlById(widgets, id);
+    QString text;
+    if (auto* field = qobject_cast<QLineEdit*>(widget)) text = field->text();
+    else if (auto* selector = qobject_cast<QComboBox*>(widget)) text = selector->currentText();
+    else if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+    else if (auto* button = qobject_cast<QPushButton*>(widget)) text = button->text();
+    if (text.size() > kFieldCapacity) {
+        // Never leave half of a surrogate pair behind.
+        text.truncate(text.at(kFieldCapacity - 1).isHighSurrogate() ? kFieldCapacity - 1 : kFieldCapacity);
+    }
+    return text.toStdString();
+}
+
+void setControlText(WindowWidgets& widgets, int id, const std::string& text) {
+    QWidget* widget = controlById(widgets, id);
+    QString qtext = fromUtf8(text);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        qtext.remove(QLatin1Char('\r'));  // "\r\n" ends a line in the status texts
+        if (label->text() != qtext) label->setText(qtext);
+    } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        button->setText(qtext);
+    } else if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+        field->setText(qtext);
+    }
+}
