@@ -50,7 +50,9 @@ struct Peer {
         const long n = receiveDatagram(handle, buffer, sizeof buffer);
         return n < 0 ? std::vector<uint8_t>{} : std::vector<uint8_t>(buffer, buffer + n);
     }
-    bool joinGroup(const char* group) const { return joinMulticastGroup(handle, ip(group), ip("127.0.0.1")); }
+    bool joinGroup(const char* group, const char* onInterface = "127.0.0.1") const {
+        return joinMulticastGroup(handle, ip(group), ip(onInterface));
+    }
 };
 
 // A packet to build: PacketSpec().sequence(17).level(1, 255).slots(24) and so on.

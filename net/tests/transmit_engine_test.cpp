@@ -63,14 +63,17 @@ struct Transmit : EngineFixture {
 };
 
 TEST_F(Transmit, PulseSendsAtOnceRepeatsOnTheGridAndEndsOnTheFirstTickAtTheDeadline) {
-    struct Case { uint64_t firstTick; std::vector<uint64_t> sends; };
+    struct Case { const char* ms; uint64_t firstTick; std::vector<uint64_t> sends; };
     const Case cases[] = {
-        {1010, {1040, 1070, 1100, 1140, 1170, 1200}},  // a tick falls on the deadline
-        {1005, {1035, 1075, 1105, 1135, 1165, 1205}},  // none does: the zero send comes at 1205
+        {"200", 1010, {1040, 1070, 1100, 1140, 1170, 1200}},  // a tick falls on the deadline
+        {"200", 1005, {1035, 1075, 1105, 1135, 1165, 1205}},  // none does: the zero send comes at 1205
+        {"100", 1010, {1040, 1070, 1100}},
+        {"30", 1010, {1030}},
     };
     int sequence = 0;
     for (const Case& c : cases) {
-        setLevels("1", "3", "255", "200");
+        SCOPED_TRACE(std::string(c.ms) + " ms, first tick " + std::to_string(c.firstTick));
+        setLevels("1", "3", "255", c.ms);
         onPulseToZero(engine, state, view, 1000);
         EXPECT_EQ(message(), "");
         EXPECT_EQ(table.cell(3, kDmxOutputColumn), "255");
@@ -198,6 +201,13 @@ TEST_F(Transmit, AFailedSendIsReportedAndContinuousStartsAnyway) {
     EXPECT_EQ(sent(), 0u);
     EXPECT_EQ(message(), "Send failed: 101");
     EXPECT_EQ(state.sequence, 4) << "sends at 1000, 1040, 1070 and 1100 were built";
+
+    // The next good send clears the message.
+    stopTransmit(engine, state, view, 1200);
+    setField(kDmxTargetField, "127.0.0.2");
+    onSendValue(engine, state, view, 1300);
+    EXPECT_EQ(message(), "");
+    EXPECT_EQ(sent(), 1u);
 }
 
 }  // namespace
