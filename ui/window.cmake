@@ -15,3 +15,15 @@ target_include_directories(lumibox_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lumibox_ui PUBLIC lumibox_icon lumibox_dmx_engine lumibox_midi lumibox_core Qt6::Widgets Qt6::Gui)
 # Qt's "slots"/"signals"/"emit" macros would clash with engine member names.
 target_compile_definitions(lumibox_ui PUBLIC QT_NO_KEYWORDS)
+
+# Qt Test drives the real window on the offscreen platform.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+add_library(lumibox_window_test_support STATIC tests/window_test_support.cpp)
+target_link_libraries(lumibox_window_test_support PUBLIC lumibox_ui Qt6::Test)
+
+lumibox_add_test(window_tests
+  SOURCES tests/window_defaults_test.cpp tests/window_routing_test.cpp
+          tests/window_resize_test.cpp tests/window_pixels_test.cpp
+  LIBS lumibox_window_test_support
+  LABELS ui
+  ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -17,7 +17,7 @@ inline constexpr uint32_t kSubtitleTextColour = 0xB797E8;
 
 // Our own choices where the look leaves it open: grid lines, field outlines,
 // the selected row and the scroll bars.
-inline constexpr uint32_t kGridLineColour = 0x22324A;
+inline constexpr uint32_t kGridLineColour = 0x26384F;
 inline constexpr uint32_t kFieldOutlineColour = 0x2B3D55;
 inline constexpr uint32_t kSelectionColour = 0x1B4150;
 inline constexpr uint32_t kScrollTrackColour = 0x0E1928;

@@ -1,7 +1,9 @@
 #include "window_procedure.h"
 
+#include <QApplication>
 #include <QMetaObject>
 #include <QPainter>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include "../core/clock.h"
@@ -50,6 +52,12 @@ void wireHost(MainWindow& window) {
 
 }  // namespace
 
+void prepareApplication() {
+    QApplication::setApplicationName(QStringLiteral("VelmoraLumibox"));
+    QApplication::setDesktopFileName(QStringLiteral("VelmoraLumibox"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
 MainWindow::~MainWindow() {
     stopWindowEngines(*this);
     delete host;
@@ -66,6 +74,8 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
     host.setWindowIcon(makeWindowIcon());
     applyWindowPalette(host);
     window->widgets.font = makeUiFont();
+    // The only font: style sheets resolve theirs from the application's.
+    QApplication::setFont(window->widgets.font);
     host.setFont(window->widgets.font);
 
     buildControls(window->widgets, host, [w](int id, int notification) { runWindowCommand(*w, id, notification); });

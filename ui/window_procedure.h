@@ -39,6 +39,10 @@ struct MainWindowOptions {
     std::function<uint64_t()> clock;  // empty: tickCountMs
 };
 
+// Names the application "VelmoraLumibox" (the window class the desktop sees) and
+// fixes the widget style, so the look does not follow the desktop theme.
+void prepareApplication();
+
 // Builds the window, its controls and both views, fills the port selectors, shows the
 // DMX page and starts the timer. The window is not shown yet.
 std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindowOptions options = {});

@@ -123,10 +123,11 @@ void styleLevelTable(QTableView& table) {
         palette.setColor(group, QPalette::Text, colour(kTableTextColour));
         palette.setColor(group, QPalette::Highlight, colour(kSelectionColour));
         palette.setColor(group, QPalette::HighlightedText, colour(kTableTextColour));
-        palette.setColor(group, QPalette::Mid, colour(kGridLineColour));
     }
     table.setPalette(palette);
     table.setShowGrid(true);
+    // Fusion draws the grid a shade darker than the cells; only a style sheet names its colour.
+    table.setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }").arg(css(kGridLineColour)));
     table.setFrameShape(QFrame::NoFrame);
     table.horizontalHeader()->setStyleSheet(tableHeaderStyleSheet());
     table.horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -23,8 +23,7 @@ QString tableHeaderStyleSheet();
 
 // Background colours of the window and of its plain controls.
 void applyWindowPalette(QWidget& window);
-// Colours, grid and header of the level table. The table itself draws with the
-// plain style (no style sheet) so its frequent repaints stay cheap.
+// Colours, grid and header of the level table.
 void styleLevelTable(QTableView& table);
 
 // The header band: icon at (20, 15) in 76 px, the title and the subtitle.
