@@ -27,3 +27,11 @@ lumibox_add_test(window_tests
   LIBS lumibox_window_test_support
   LABELS ui
   ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The DMX page end to end, with real sockets in a private network namespace.
+lumibox_add_test(window_dmx_tests
+  SOURCES tests/window_dmx_test.cpp
+  LIBS lumibox_window_test_support
+  LABELS ui
+  NETNS
+  ENVIRONMENT QT_QPA_PLATFORM=offscreen)
