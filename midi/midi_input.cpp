@@ -61,7 +61,8 @@ void setMidiInputWakeUp(MidiEngine& engine, MidiWakeUp wakeUp, void* context) {
 }
 
 size_t drainMidiInput(MidiEngine& engine) {
-    // Cleared before reading, so a message queued after this point wakes the window again.
+    // Cleared before the queue is read (both seq_cst, like the producer's queue store and
+    // its exchange), so a message this drain does not see always wakes the window again.
     engine.wakePending.store(false);
     const uint64_t available = pendingMidiInput(engine.inputQueue);
     size_t shown = 0;

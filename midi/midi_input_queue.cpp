@@ -4,7 +4,8 @@ bool pushMidiInput(MidiInputQueue& queue, uint32_t word, uint32_t timestampMs) {
     const uint64_t head = queue.head.load(std::memory_order_relaxed);
     if (head - queue.tail.load(std::memory_order_acquire) >= kMidiInputQueueSlots) return false;
     queue.slots[head % kMidiInputQueueSlots] = {word, timestampMs};
-    queue.head.store(head + 1, std::memory_order_release);
+    // seq_cst pairs with the wake-up flag: see drainMidiInput.
+    queue.head.store(head + 1, std::memory_order_seq_cst);
     return true;
 }
 
@@ -19,5 +20,5 @@ bool popMidiInput(MidiInputQueue& queue, uint32_t& word, uint32_t& timestampMs) 
 }
 
 uint64_t pendingMidiInput(const MidiInputQueue& queue) {
-    return queue.head.load(std::memory_order_acquire) - queue.tail.load(std::memory_order_relaxed);
+    return queue.head.load(std::memory_order_seq_cst) - queue.tail.load(std::memory_order_relaxed);
 }

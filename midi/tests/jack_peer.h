@@ -1,0 +1,53 @@
+#pragma once
+// A stand-in MIDI device for the tests: one JACK client of our own, written straight
+// against libjack, with virtual MIDI input and output ports. What arrives on its inputs
+// is recorded with the time of arrival; what it sends leaves in the next process cycle.
+#include <jack/jack.h>
+#include <jack/ringbuffer.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct JackPeerEvent {
+    uint32_t word = 0;       // bytes packed lowest first, as MidiShortMessage
+    uint32_t size = 0;       // bytes in the event
+    uint32_t port = 0;       // index of the peer input port
+    int64_t arrivedNs = 0;   // steady clock at the process cycle that saw it
+};
+
+inline constexpr size_t kJackPeerEventCapacity = 8192;
+
+struct JackPeer {
+    jack_client_t* client = nullptr;
+    std::vector<jack_port_t*> inputs;
+    std::vector<jack_port_t*> outputs;
+    jack_ringbuffer_t* outgoing = nullptr;
+    std::array<JackPeerEvent, kJackPeerEventCapacity> events{};
+    std::atomic<size_t> eventCount{0};
+};
+
+// Opens the client (the server is the one JACK_DEFAULT_SERVER names) and registers the
+// ports. False when no server answers or a port cannot be made.
+bool openJackPeer(JackPeer& peer, const std::string& clientName, const std::vector<std::string>& inputNames,
+                  const std::vector<std::string>& outputNames);
+void closeJackPeer(JackPeer& peer);
+
+// Full JACK name ("client:port") of one of the peer's ports.
+std::string peerInputName(const JackPeer& peer, size_t index);
+std::string peerOutputName(const JackPeer& peer, size_t index);
+
+// Queues 1 to 3 bytes for the peer output port; false when the queue is full.
+bool sendFromPeer(JackPeer& peer, size_t output, const std::vector<uint8_t>& bytes);
+
+// Events received so far, in arrival order.
+std::vector<JackPeerEvent> peerEvents(const JackPeer& peer);
+
+// Waits until at least count events have arrived, or timeoutMs passed.
+bool waitForPeerEvents(const JackPeer& peer, size_t count, int timeoutMs);
+
+// The JACK server's period in frames and its sample rate.
+uint32_t jackPeriodFrames(const JackPeer& peer);
+uint32_t jackSampleRate(const JackPeer& peer);
