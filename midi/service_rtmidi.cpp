@@ -1,58 +1,22 @@
-// The MIDI service on Linux, through RtMidi: the ALSA sequencer, or a JACK server when
-// there is no sequencer. RtMidi reports failures by exceptions, by warnings on std::cerr
-// and through an error callback; all three end here as error numbers, and nothing is printed.
+// The ALSA sequencer through RtMidi. RtMidi reports failures by exceptions, by warnings on
+// std::cerr and through an error callback; all three end here as error numbers, and
+// nothing is printed.
 #include <RtMidi.h>
-#include <jack/jack.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <sstream>
-#include <string_view>
 
 #include "midi_message.h"
-#include "midi_service.h"
+#include "service_backend.h"
 
 namespace {
 
 constexpr const char* kClientName = "lumibox";
-
-enum class ApiChoice { Auto, Alsa, Jack };
-
-ApiChoice forcedApi() {
-    const char* forced = std::getenv("LUMIBOX_MIDI_API");
-    const std::string_view value = forced ? forced : "";
-    if (value == "alsa") return ApiChoice::Alsa;
-    if (value == "jack") return ApiChoice::Jack;
-    return ApiChoice::Auto;
-}
-
-bool alsaSequencerPresent() { return access("/dev/snd/seq", R_OK | W_OK) == 0; }
-
-RtMidi::Api preferredApi() {
-    switch (forcedApi()) {
-        case ApiChoice::Alsa: return RtMidi::LINUX_ALSA;
-        case ApiChoice::Jack: return RtMidi::UNIX_JACK;
-        case ApiChoice::Auto: break;
-    }
-    return alsaSequencerPresent() ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
-}
-
-void discardJackText(const char*) {}
-
-// libjack prints its connection failures on stderr unless told otherwise.
-void silenceJack() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        jack_set_error_function(discardJackText);
-        jack_set_info_function(discardJackText);
-    });
-}
 
 uint32_t errorNumberFor(RtMidiError::Type type, uint32_t fallback) {
     switch (type) {
@@ -86,8 +50,8 @@ void recordError(RtMidiError::Type type, const std::string&, void* userData) {
     sink->raised.store(true);
 }
 
-// Runs one RtMidi call: any exception, or any error reported during it, becomes an
-// error number (fallback for driver errors), else 0.
+// Runs one RtMidi call: any exception, or any error reported during it, becomes an error
+// number (fallback for driver errors), else 0.
 template <typename Call>
 uint32_t guarded(ErrorSink& sink, uint32_t fallback, Call&& call) {
     sink.clear();
@@ -103,40 +67,30 @@ uint32_t guarded(ErrorSink& sink, uint32_t fallback, Call&& call) {
     return sink.number(fallback);
 }
 
-// Creating a client is the one step where RtMidi cannot yet call back: a JACK server
-// that is not running shows only as a warning on std::cerr, so that is caught here.
+// Creating a client is the one step where RtMidi cannot yet call back: what it would
+// print is caught, and any such text means the sequencer is not usable.
 template <typename Rt>
-uint32_t createClientFor(RtMidi::Api api, std::unique_ptr<Rt>& client) {
+uint32_t createClient(std::unique_ptr<Rt>& client, ErrorSink& sink) {
     static std::mutex cerrSwap;
     std::lock_guard lock(cerrSwap);
     std::stringbuf captured;
     std::streambuf* original = std::cerr.rdbuf(&captured);
     uint32_t result = 0;
     try {
-        client = std::make_unique<Rt>(api, kClientName);
-    } catch (const RtMidiError& error) {
-        result = errorNumberFor(error.getType(), kMidiErrorNoService);
-        if (result == kMidiErrorBadPort) result = kMidiErrorNoService;
+        client = std::make_unique<Rt>(RtMidi::LINUX_ALSA, kClientName);
     } catch (const std::bad_alloc&) {
         result = kMidiErrorNoMemory;
     } catch (...) {
-        result = kMidiErrorGeneral;
+        result = kMidiErrorNoService;
     }
     std::cerr.rdbuf(original);
     if (result == 0 && !captured.str().empty()) result = kMidiErrorNoService;
-    if (result != 0) client.reset();
-    return result;
-}
-
-template <typename Rt>
-uint32_t createClient(std::unique_ptr<Rt>& client, ErrorSink& sink) {
-    silenceJack();
-    const RtMidi::Api api = preferredApi();
-    uint32_t result = createClientFor(api, client);
-    if (result != 0 && api == RtMidi::LINUX_ALSA && forcedApi() == ApiChoice::Auto)
-        result = createClientFor(RtMidi::UNIX_JACK, client);
-    if (result == 0) client->setErrorCallback(recordError, &sink);
-    return result;
+    if (result != 0) {
+        client.reset();
+        return result;
+    }
+    client->setErrorCallback(recordError, &sink);
+    return 0;
 }
 
 template <typename Rt>
@@ -169,9 +123,7 @@ int64_t steadyNanoseconds() {
         .count();
 }
 
-}  // namespace
-
-struct MidiInputPort {
+struct AlsaInput {
     std::unique_ptr<RtMidiIn> client;
     ErrorSink sink;
     MidiInputHandler handler = nullptr;
@@ -180,33 +132,27 @@ struct MidiInputPort {
     std::atomic<int64_t> startedAt{0};
 };
 
-struct MidiOutputPort {
+struct AlsaOutput {
     std::unique_ptr<RtMidiOut> client;
     ErrorSink sink;
 };
 
-namespace {
-
-// RtMidi's input callback, on its input thread: constant work, no allocation.
+// RtMidi's input callback, on its input thread: constant work, no allocation of ours.
 void forwardInput(double, std::vector<unsigned char>* bytes, void* userData) {
-    auto* port = static_cast<MidiInputPort*>(userData);
-    if (!port->running.load(std::memory_order_acquire) || bytes == nullptr) return;
+    auto* input = static_cast<AlsaInput*>(userData);
+    if (!input->running.load(std::memory_order_acquire) || bytes == nullptr) return;
     MidiShortMessage word = 0;
     if (!packMidiBytes(bytes->data(), bytes->size(), word)) return;
-    const int64_t elapsed = steadyNanoseconds() - port->startedAt.load(std::memory_order_relaxed);
-    port->handler(port->context, word, static_cast<uint32_t>(elapsed / 1000000));
+    const int64_t elapsed = steadyNanoseconds() - input->startedAt.load(std::memory_order_relaxed);
+    input->handler(input->context, word, static_cast<uint32_t>(elapsed / 1000000));
 }
 
-}  // namespace
+uint32_t listInputs(MidiPortNames& names) { return listPorts<RtMidiIn>(names); }
 
-uint32_t listMidiInputPorts(MidiPortNames& names) { return listPorts<RtMidiIn>(names); }
+uint32_t listOutputs(MidiPortNames& names) { return listPorts<RtMidiOut>(names); }
 
-uint32_t listMidiOutputPorts(MidiPortNames& names) { return listPorts<RtMidiOut>(names); }
-
-uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, MidiInputPort** port) {
-    *port = nullptr;
-    if (handler == nullptr) return kMidiErrorInvalid;
-    std::unique_ptr<MidiInputPort> opened(new (std::nothrow) MidiInputPort);
+uint32_t openInput(uint32_t index, MidiInputHandler handler, void* context, void** port) {
+    std::unique_ptr<AlsaInput> opened(new (std::nothrow) AlsaInput);
     if (!opened) return kMidiErrorNoMemory;
     opened->handler = handler;
     opened->context = context;
@@ -223,32 +169,28 @@ uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, 
     return 0;
 }
 
-uint32_t startMidiInput(MidiInputPort* port) {
-    if (port == nullptr) return kMidiErrorInvalid;
-    port->startedAt.store(steadyNanoseconds(), std::memory_order_relaxed);
-    port->running.store(true, std::memory_order_release);
+uint32_t startInput(void* port) {
+    auto* input = static_cast<AlsaInput*>(port);
+    input->startedAt.store(steadyNanoseconds(), std::memory_order_relaxed);
+    input->running.store(true, std::memory_order_release);
     return 0;
 }
 
-void stopMidiInput(MidiInputPort* port) {
-    if (port != nullptr) port->running.store(false, std::memory_order_release);
-}
+void stopInput(void* port) { static_cast<AlsaInput*>(port)->running.store(false, std::memory_order_release); }
 
-void closeMidiInput(MidiInputPort* port) {
-    if (port == nullptr) return;
-    port->running.store(false, std::memory_order_release);
-    // Destroying the client joins RtMidi's input thread (ALSA) or closes the JACK client,
-    // so no callback can still be running when the port record goes.
-    guarded(port->sink, kMidiErrorGeneral, [&] {
-        port->client->closePort();
-        port->client.reset();
+void closeInput(void* port) {
+    auto* input = static_cast<AlsaInput*>(port);
+    input->running.store(false, std::memory_order_release);
+    // Destroying the client joins RtMidi's input thread: no callback runs after this.
+    guarded(input->sink, kMidiErrorGeneral, [&] {
+        input->client->closePort();
+        input->client.reset();
     });
-    delete port;
+    delete input;
 }
 
-uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port) {
-    *port = nullptr;
-    std::unique_ptr<MidiOutputPort> opened(new (std::nothrow) MidiOutputPort);
+uint32_t openOutput(uint32_t index, void** port) {
+    std::unique_ptr<AlsaOutput> opened(new (std::nothrow) AlsaOutput);
     if (!opened) return kMidiErrorNoMemory;
     if (const uint32_t result = createClient(opened->client, opened->sink)) return result;
     if (const uint32_t result = checkPortIndex(*opened->client, opened->sink, index)) return result;
@@ -259,21 +201,25 @@ uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port) {
     return 0;
 }
 
-uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word) {
-    if (port == nullptr) return kMidiErrorInvalid;
+uint32_t sendOutput(void* port, uint32_t word) {
+    auto* output = static_cast<AlsaOutput*>(port);
     unsigned char bytes[3];
     const size_t count = shortMessageBytes(word, bytes);
     if (count == 0) return kMidiErrorInvalid;
-    return guarded(port->sink, kMidiErrorSendFailed, [&] { port->client->sendMessage(bytes, count); });
+    return guarded(output->sink, kMidiErrorSendFailed, [&] { output->client->sendMessage(bytes, count); });
 }
 
-void closeMidiOutput(MidiOutputPort* port) {
-    if (port == nullptr) return;
-    guarded(port->sink, kMidiErrorGeneral, [&] {
-        port->client->closePort();
-        port->client.reset();
+void closeOutput(void* port) {
+    auto* output = static_cast<AlsaOutput*>(port);
+    guarded(output->sink, kMidiErrorGeneral, [&] {
+        output->client->closePort();
+        output->client.reset();
     });
-    delete port;
+    delete output;
 }
 
-const char* midiServiceApiName() { return preferredApi() == RtMidi::LINUX_ALSA ? "alsa" : "jack"; }
+}  // namespace
+
+const MidiBackend rtMidiAlsaBackend = {
+    "alsa", listInputs, listOutputs, openInput, startInput, stopInput, closeInput, openOutput, sendOutput, closeOutput,
+};

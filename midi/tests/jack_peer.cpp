@@ -63,6 +63,21 @@ int process(jack_nframes_t frames, void* argument) {
 
 void discardText(const char*) {}
 
+bool ownsPort(const JackPeer& peer, jack_port_t* port) {
+    for (jack_port_t* own : peer.inputs)
+        if (own == port) return true;
+    for (jack_port_t* own : peer.outputs)
+        if (own == port) return true;
+    return false;
+}
+
+void countConnection(jack_port_id_t a, jack_port_id_t b, int connect, void* argument) {
+    auto& peer = *static_cast<JackPeer*>(argument);
+    if (connect == 0) return;
+    if (ownsPort(peer, jack_port_by_id(peer.client, a)) || ownsPort(peer, jack_port_by_id(peer.client, b)))
+        peer.connections.fetch_add(1);
+}
+
 }  // namespace
 
 bool openJackPeer(JackPeer& peer, const std::string& clientName, const std::vector<std::string>& inputNames,
@@ -82,6 +97,7 @@ bool openJackPeer(JackPeer& peer, const std::string& clientName, const std::vect
     for (jack_port_t* port : peer.outputs)
         if (port == nullptr) return false;
     jack_set_process_callback(peer.client, process, &peer);
+    jack_set_port_connect_callback(peer.client, countConnection, &peer);
     return jack_activate(peer.client) == 0;
 }
 

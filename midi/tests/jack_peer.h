@@ -27,6 +27,7 @@ struct JackPeer {
     jack_ringbuffer_t* outgoing = nullptr;
     std::array<JackPeerEvent, kJackPeerEventCapacity> events{};
     std::atomic<size_t> eventCount{0};
+    std::atomic<int> connections{0};  // how often another port was connected to one of ours
 };
 
 // Opens the client (the server is the one JACK_DEFAULT_SERVER names) and registers the

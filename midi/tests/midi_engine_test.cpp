@@ -1,0 +1,169 @@
+// The engine through its view record, with no MIDI system reachable (the test runs
+// with LUMIBOX_MIDI_API=jack and a JACK server name that nothing serves).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fake_midi_view.h"
+#include "midi/midi_control_ids.h"
+#include "midi/midi_engine.h"
+
+namespace {
+
+const std::string kRangeNotice = "Use channel 1–16, number/value 0–127 and pulse 0–60000 ms.";
+
+struct MidiEngineView : ::testing::Test {
+    FakeMidiWindow window;
+    MidiEngine engine;
+    void SetUp() override {
+        engine.view = makeFakeMidiView(window);
+        fillInitialMidiPage(window);
+        refreshMidiPorts(engine);
+    }
+    void selectPort(int selector, int value) {
+        window.selectors[selector].items.emplace_back(std::to_string(value) + " · gone", value);
+        window.selectors[selector].selected = static_cast<int>(window.selectors[selector].items.size()) - 1;
+    }
+};
+
+TEST_F(MidiEngineView, WithNoPortsEachSelectorHoldsOnlyThePlaceholder) {
+    for (const int selector : {kMidiInputPortSelector, kMidiOutputPortSelector}) {
+        const FakeSelector& s = window.selectors[selector];
+        ASSERT_EQ(s.items.size(), 1u);
+        EXPECT_EQ(s.items[0].first, "Select MIDI port …");
+        EXPECT_EQ(s.items[0].second, -1);
+        EXPECT_EQ(s.selected, 0);
+    }
+}
+
+TEST_F(MidiEngineView, RefreshIsRefusedWhileAPortIsOpen) {
+    int stand_in = 0;
+    window.selectors[kMidiInputPortSelector].items.emplace_back("3 · kept", 3);
+    engine.outputPort = reinterpret_cast<MidiOutputPort*>(&stand_in);  // never dereferenced by refresh
+    refreshMidiPorts(engine);
+    engine.outputPort = nullptr;
+    EXPECT_EQ(engine.notice, "Close MIDI ports first.");
+    EXPECT_EQ(window.selectors[kMidiInputPortSelector].items.size(), 2u);
+}
+
+TEST_F(MidiEngineView, StatusTextIsRewrittenOnlyAfterMoreThan199Ms) {
+    refreshMidiStatus(engine, 100);  // not more than 199 ms after the start value 0
+    EXPECT_EQ(window.texts.count(kMidiStatusText), 0u);
+    refreshMidiStatus(engine, 1000);
+    EXPECT_EQ(window.texts[kMidiStatusText], "MIDI RX 0 | TX 0 | Rejected 0\r\n");
+    engine.notice = "Select a MIDI input port.";
+    engine.sentCount = 7;
+    refreshMidiStatus(engine, 1199);
+    EXPECT_EQ(window.texts[kMidiStatusText], "MIDI RX 0 | TX 0 | Rejected 0\r\n");
+    refreshMidiStatus(engine, 1200);
+    EXPECT_EQ(window.texts[kMidiStatusText], "MIDI RX 0 | TX 7 | Rejected 0\r\nSelect a MIDI input port.");
+}
+
+TEST_F(MidiEngineView, StartWithThePlaceholderSelectedAsksForAPort) {
+    toggleMidiInput(engine);
+    EXPECT_EQ(engine.notice, "Select a MIDI input port.");
+    EXPECT_EQ(engine.inputPort, nullptr);
+    EXPECT_EQ(window.texts.count(kMidiStartRxButton), 0u);
+}
+
+TEST_F(MidiEngineView, UnreachablePortsGiveTheServiceErrorNumber) {
+    selectPort(kMidiInputPortSelector, 0);
+    toggleMidiInput(engine);
+    EXPECT_EQ(engine.notice, "MIDI input unavailable: 3");
+    EXPECT_EQ(engine.inputPort, nullptr);
+    EXPECT_EQ(window.texts.count(kMidiStartRxButton), 0u);
+
+    selectPort(kMidiOutputPortSelector, 0);
+    for (int attempt = 0; attempt < 2; ++attempt) {  // each click tries to open again
+        engine.notice.clear();
+        midiButton(engine, kMidiSendButton, 5000);
+        EXPECT_EQ(engine.notice, "MIDI output unavailable: 3");
+        EXPECT_EQ(engine.outputPort, nullptr);
+        EXPECT_EQ(engine.pulseDeadline, 0u);
+        EXPECT_EQ(engine.sentCount, 0u);
+    }
+}
+
+TEST_F(MidiEngineView, FieldsAreCheckedBeforeAnythingIsSent) {
+    struct Case {
+        int button;
+        const char* channel;
+        const char* number;
+        const char* value;
+        const char* pulse;
+        int type;
+        bool inRange;
+    };
+    const Case cases[] = {
+        {kMidiSendButton, "1", "60", "127", "200", 0, true},
+        {kMidiSendButton, "16", "0", "0", "60000", 1, true},
+        {kMidiSendButton, "5x", "60", "127", "0", 0, true},   // read like the standard conversion
+        {kMidiSendButton, "1", "60", "127", "", 0, true},     // empty pulse counts as 200
+        {kMidiSendButton, "0", "60", "127", "200", 0, false},
+        {kMidiSendButton, "17", "60", "127", "200", 0, false},
+        {kMidiSendButton, "", "60", "127", "200", 0, false},
+        {kMidiSendButton, "1", "128", "127", "200", 0, false},
+        {kMidiSendButton, "1", "", "127", "200", 0, false},
+        {kMidiSendButton, "1", "60", "-1", "200", 0, false},
+        {kMidiSendButton, "1", "60", "127", "60001", 0, false},
+        {kMidiSendButton, "1", "60", "127", "-5", 0, false},
+        {kMidiSendButton, "1", "5", "128", "200", 2, false},  // Program Change still checks the value
+        {kMidiNoteOffButton, "1", "60", "", "200", 0, false},
+        {kMidiAllNotesOffButton, "1", "60", "", "200", 0, false},
+        {kMidiAllNotesOffButton, "1", "60", "0", "200", 0, true},
+    };
+    for (const Case& c : cases) {
+        window.fields[kMidiChannelField] = c.channel;
+        window.fields[kMidiNumberField] = c.number;
+        window.fields[kMidiValueField] = c.value;
+        window.fields[kMidiPulseField] = c.pulse;
+        window.selectors[kMidiTypeSelector].selected = c.type;
+        engine.notice.clear();
+        midiButton(engine, c.button, 1000);
+        // In range, the click gets as far as the output port, and none is chosen.
+        EXPECT_EQ(engine.notice, c.inRange ? "Select a MIDI output port." : kRangeNotice)
+            << c.button << " " << c.channel << "/" << c.number << "/" << c.value << "/" << c.pulse;
+    }
+}
+
+TEST_F(MidiEngineView, ButtonsWaitForARunningPulse) {
+    engine.pulseDeadline = 4000;
+    for (const int button : {kMidiSendButton, kMidiNoteOffButton, kMidiAllNotesOffButton}) {
+        engine.notice.clear();
+        midiButton(engine, button, 1000);
+        EXPECT_EQ(engine.notice, "Wait for the current MIDI pulse to finish.");
+    }
+    window.fields[kMidiValueField] = "";  // the range check comes first
+    midiButton(engine, kMidiSendButton, 1000);
+    EXPECT_EQ(engine.notice, kRangeNotice);
+}
+
+TEST_F(MidiEngineView, PulseEndsOnTheFirstTickAtOrAfterItsDeadline) {
+    engine.pulseDeadline = 4000;
+    engine.pendingRelease = packMidiMessage(0x80, 1, 60, 0);
+    endMidiPulse(engine, 3999);
+    EXPECT_EQ(engine.pulseDeadline, 4000u);
+    EXPECT_TRUE(engine.notice.empty());
+    endMidiPulse(engine, 4000);
+    EXPECT_EQ(engine.pulseDeadline, 0u);
+    EXPECT_EQ(engine.notice, "Select a MIDI output port.");  // the release took the normal send path
+    engine.notice.clear();
+    endMidiPulse(engine, 9000);  // nothing pending any more
+    EXPECT_TRUE(engine.notice.empty());
+}
+
+TEST_F(MidiEngineView, CloseWithNothingOpenResetsOnlyPulseAndButton) {
+    engine.pulseDeadline = 4000;
+    engine.notice = "kept";
+    engine.sentCount = 3;
+    closeMidiPorts(engine);
+    EXPECT_EQ(engine.pulseDeadline, 0u);
+    EXPECT_EQ(window.texts[kMidiStartRxButton], "Start MIDI RX");
+    EXPECT_EQ(engine.notice, "kept");
+    EXPECT_EQ(engine.sentCount, 3u);
+    // The Close MIDI ports button also empties the notice.
+    handleMidiCommand(engine, kMidiCloseButton, 0);
+    EXPECT_TRUE(engine.notice.empty());
+}
+
+}  // namespace
