@@ -38,21 +38,27 @@ void LevelTableModel::setCellText(int row, int column, const std::string& text) 
 const std::string& LevelTableModel::cellText(int row, int column) const { return cells_.at(row).at(column); }
 
 void LevelTableModel::publishChanges(const QTableView& view) {
-    int firstShown = 0;
-    int lastShown = kLevelRowCount - 1;
-    if (view.isVisible()) {
-        firstShown = std::max(view.rowAt(0), 0);
-        const int bottom = view.rowAt(view.viewport()->height() - 1);
-        lastShown = bottom < 0 ? kLevelRowCount - 1 : bottom;
+    const bool anyChange = std::any_of(dirty_.begin(), dirty_.end(), [](const DirtyRows& rows) { return rows.first >= 0; });
+    if (!anyChange) return;
+    if (!view.isVisible()) {
+        // A hidden view reads every cell afresh when it is shown again.
+        dirty_ = {};
+        return;
     }
+    const int firstShown = std::max(view.rowAt(0), 0);
+    const int bottom = view.rowAt(view.viewport()->height() - 1);
+    const int lastShown = bottom < 0 ? kLevelRowCount - 1 : bottom;
     for (int column = 0; column < kColumnCount; ++column) {
         DirtyRows& rows = dirty_[column];
         if (rows.first < 0) continue;
         const int first = std::max(rows.first, firstShown);
         const int last = std::min(rows.last, lastShown);
         rows = {};
-        if (first > last) continue;
-        reportedCells_ += last - first + 1;
-        Q_EMIT dataChanged(index(first, column), index(last, column), {Qt::DisplayRole});
+        // One signal per cell: the view then repaints just that cell's rectangle.
+        for (int row = first; row <= last; ++row) {
+            ++reportedCells_;
+            const QModelIndex changed = index(row, column);
+            Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
+        }
     }
 }

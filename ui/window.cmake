@@ -7,6 +7,7 @@ add_library(lumibox_ui STATIC
   window_host.cpp
   command_button.cpp
   level_table_model.cpp
+  level_cell_delegate.cpp
   window_widgets.cpp
   window_views.cpp
   window_routing.cpp

@@ -1,6 +1,7 @@
 #include "window_host.h"
 
 #include <QCloseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -27,7 +28,7 @@ void WindowHost::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void WindowHost::paintEvent(QPaintEvent*) {
+void WindowHost::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (onPaint) onPaint(painter);
+    if (onPaint) onPaint(painter, event->region());
 }

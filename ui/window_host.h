@@ -5,12 +5,13 @@
 #include <functional>
 
 class QPainter;
+class QRegion;
 
 class WindowHost : public QWidget {
 public:
     std::function<void(int width, int height)> onResize;  // client size
     std::function<void()> onClose;                        // before the window goes
-    std::function<void(QPainter&)> onPaint;               // over the background fill
+    std::function<void(QPainter&, const QRegion&)> onPaint;  // over the background fill
     std::function<void()> onFrameKnown;                   // frame margins reported once
 
 protected:

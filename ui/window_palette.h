@@ -23,7 +23,8 @@ inline constexpr uint32_t kSelectionColour = 0x1B4150;
 inline constexpr uint32_t kScrollTrackColour = 0x0E1928;
 inline constexpr uint32_t kScrollHandleColour = 0x2B3D55;
 
-// Header band, fixed whatever the window size.
+// Header band, fixed whatever the window size; it ends above the first row at y 112.
+inline constexpr int kHeaderBandHeight = 100;
 inline constexpr int kIconX = 20;
 inline constexpr int kIconY = 15;
 inline constexpr int kIconSize = 76;

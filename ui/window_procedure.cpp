@@ -10,6 +10,7 @@
 #include "level_table_model.h"
 #include "window_host.h"
 #include "window_layout.h"
+#include "window_palette.h"
 #include "window_routing.h"
 #include "window_style.h"
 #include "window_views.h"
@@ -42,7 +43,11 @@ void wireHost(MainWindow& window) {
     WindowHost& host = *window.host;
     host.onResize = [w](int width, int height) { layoutControls(w->widgets, width, height); };
     host.onClose = [w] { stopWindowEngines(*w); };
-    host.onPaint = [w](QPainter& painter) { paintHeaderBand(painter, w->widgets.font); };
+    host.onPaint = [w](QPainter& painter, const QRegion& region) {
+        // Controls that repaint often (the level table, the status texts) lie below the
+        // band; drawing the icon for them would be clipped away entirely.
+        if (region.intersects(QRect(0, 0, w->host->width(), kHeaderBandHeight))) paintHeaderBand(painter, w->widgets.font);
+    };
     host.onFrameKnown = [w] {
         // Only a window still at its first size is brought to the outer size.
         const bool untouched = w->host->size() == QSize(kInitialOuterWidth, kInitialOuterHeight);

@@ -8,6 +8,7 @@
 #include <QTableView>
 
 #include "app_icon.h"
+#include "level_cell_delegate.h"
 #include "window_palette.h"
 
 namespace {
@@ -72,10 +73,6 @@ QString messageListStyleSheet() {
            scrollBarStyleSheet();
 }
 
-QString labelStyleSheet() {
-    return QStringLiteral("QLabel { background-color: transparent; color: %1; }").arg(css(kControlTextColour));
-}
-
 QString scrollBarStyleSheet() {
     return QStringLiteral(
                "QScrollBar:vertical { background: %1; width: 14px; margin: 0px; border: none; }"
@@ -115,7 +112,7 @@ void applyWindowPalette(QWidget& window) {
     window.setAutoFillBackground(true);
 }
 
-void styleLevelTable(QTableView& table) {
+void styleLevelTable(QTableView& table, int rowHeight) {
     QPalette palette = table.palette();
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, colour(kTableBackgroundColour));
@@ -125,9 +122,10 @@ void styleLevelTable(QTableView& table) {
         palette.setColor(group, QPalette::HighlightedText, colour(kTableTextColour));
     }
     table.setPalette(palette);
-    table.setShowGrid(true);
-    // Fusion draws the grid a shade darker than the cells; only a style sheet names its colour.
-    table.setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }").arg(css(kGridLineColour)));
+    // The cells draw their own grid lines (level_cell_delegate.cpp).
+    table.setShowGrid(false);
+    table.setItemDelegate(new LevelCellDelegate(colour(kTableTextColour), colour(kGridLineColour),
+                                                colour(kSelectionColour), rowHeight, &table));
     table.setFrameShape(QFrame::NoFrame);
     table.horizontalHeader()->setStyleSheet(tableHeaderStyleSheet());
     table.horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

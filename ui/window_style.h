@@ -17,14 +17,13 @@ QString buttonStyleSheet();
 QString fieldStyleSheet();
 QString selectorStyleSheet();
 QString messageListStyleSheet();
-QString labelStyleSheet();
 QString scrollBarStyleSheet();
 QString tableHeaderStyleSheet();
 
 // Background colours of the window and of its plain controls.
 void applyWindowPalette(QWidget& window);
 // Colours, grid and header of the level table.
-void styleLevelTable(QTableView& table);
+void styleLevelTable(QTableView& table, int rowHeight);
 
 // The header band: icon at (20, 15) in 76 px, the title and the subtitle.
 void paintHeaderBand(QPainter& painter, const QFont& font);

@@ -29,7 +29,7 @@ QWidget* makeLabel(const ControlSpec& spec, QWidget& host) {
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
-    label->setStyleSheet(labelStyleSheet());
+    // Colours come from the window palette: no style sheet on the often-rewritten status texts.
     return label;
 }
 
@@ -70,7 +70,7 @@ QTableView* makeLevelTable(QWidget& host, LevelTableModel*& model) {
     model = new LevelTableModel();
     model->setParent(table);
     table->setModel(model);
-    styleLevelTable(*table);
+    styleLevelTable(*table, kLevelRowHeight);
     table->verticalHeader()->hide();
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->verticalHeader()->setDefaultSectionSize(kLevelRowHeight);
