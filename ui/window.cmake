@@ -36,3 +36,12 @@ lumibox_add_test(window_dmx_tests
   LABELS ui
   NETNS
   ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The MIDI page end to end, against the JACK dummy server the MIDI tests start.
+lumibox_add_test(window_midi_tests
+  SOURCES tests/window_midi_test.cpp
+  LIBS lumibox_window_test_support lumibox_jack_peer
+  LABELS ui jack
+  FIXTURES ${LUMIBOX_JACK_FIXTURE}
+  ENVIRONMENT QT_QPA_PLATFORM=offscreen LUMIBOX_MIDI_API=jack JACK_DEFAULT_SERVER=${LUMIBOX_JACK_SERVER})
+set_tests_properties(window_midi_tests PROPERTIES RESOURCE_LOCK ${LUMIBOX_JACK_FIXTURE})
