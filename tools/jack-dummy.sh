@@ -1,19 +1,20 @@
 #!/bin/sh
 # Start or stop a JACK server with the dummy driver, for the MIDI tests and benchmarks.
-#   jack-dummy.sh start <server-name> <pid-file> [period-frames]
+#   jack-dummy.sh start <server-name> <pid-file> [period-frames] [realtime]
 #   jack-dummy.sh stop <pid-file>
 # start returns once the server answers; stop ends exactly the server it started, by pid.
 set -u
 case "${1:-}" in
 start)
-    name=$2 pidfile=$3 period=${4:-64}
+    name=$2 pidfile=$3 period=${4:-512} scheduling=--no-realtime
+    # Realtime scheduling only on request: containers and CI runners rarely grant it.
+    [ "${5:-}" = realtime ] && scheduling=--realtime
     if [ -s "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then
         echo "a server from $pidfile is still running" >&2
         exit 1
     fi
     export JACK_DEFAULT_SERVER="$name"
-    # No realtime scheduling: containers and CI runners rarely grant it.
-    jackd --no-realtime --name "$name" -d dummy -r 48000 -p "$period" >"$pidfile.log" 2>&1 &
+    jackd $scheduling --name "$name" -d dummy -r 48000 -p "$period" >"$pidfile.log" 2>&1 &
     echo $! >"$pidfile"
     if ! jack_wait --server "$name" --wait --timeout 10 >/dev/null 2>&1; then
         echo "JACK server $name did not answer; its log:" >&2
@@ -31,10 +32,10 @@ stop)
     i=0
     while kill -0 "$pid" 2>/dev/null && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
     kill -9 "$pid" 2>/dev/null
-    rm -f "$pidfile"
+    rm -f "$pidfile" "$pidfile.log"
     ;;
 *)
-    echo "usage: $0 start <server-name> <pid-file> [period-frames] | stop <pid-file>" >&2
+    echo "usage: $0 start <server-name> <pid-file> [period-frames] [realtime] | stop <pid-file>" >&2
     exit 2
     ;;
 esac
