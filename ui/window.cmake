@@ -45,3 +45,11 @@ lumibox_add_test(window_midi_tests
   FIXTURES ${LUMIBOX_JACK_FIXTURE}
   ENVIRONMENT QT_QPA_PLATFORM=offscreen LUMIBOX_MIDI_API=jack JACK_DEFAULT_SERVER=${LUMIBOX_JACK_SERVER})
 set_tests_properties(window_midi_tests PROPERTIES RESOURCE_LOCK ${LUMIBOX_JACK_FIXTURE})
+
+# The real binary's window path without any display.
+lumibox_add_test(window_binary_tests
+  SOURCES tests/window_binary_test.cpp ${PROJECT_SOURCE_DIR}/cli/tests/run_binary.cpp
+  LABELS ui)
+target_include_directories(window_binary_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(window_binary_tests PRIVATE LUMIBOX_BINARY="$<TARGET_FILE:lumibox>")
+add_dependencies(window_binary_tests lumibox)
