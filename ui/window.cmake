@@ -11,6 +11,7 @@ add_library(lumibox_ui STATIC
   window_widgets.cpp
   window_views.cpp
   window_routing.cpp
+  midi_wake_signal.cpp
   window_procedure.cpp)
 target_include_directories(lumibox_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lumibox_ui PUBLIC lumibox_icon lumibox_dmx_engine lumibox_midi lumibox_core Qt6::Widgets Qt6::Gui)
@@ -24,7 +25,7 @@ target_link_libraries(lumibox_window_test_support PUBLIC lumibox_ui Qt6::Test)
 
 lumibox_add_test(window_tests
   SOURCES tests/window_defaults_test.cpp tests/window_routing_test.cpp
-          tests/window_resize_test.cpp tests/window_pixels_test.cpp
+          tests/window_resize_test.cpp tests/window_pixels_test.cpp tests/window_midi_rows_test.cpp
   LIBS lumibox_window_test_support
   LABELS ui
   ENVIRONMENT QT_QPA_PLATFORM=offscreen)

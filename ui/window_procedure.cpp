@@ -1,7 +1,6 @@
 #include "window_procedure.h"
 
 #include <QApplication>
-#include <QMetaObject>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QTimer>
@@ -18,13 +17,6 @@
 namespace {
 
 const char* const kWindowTitle = "Velmora Lumibox 0.2.1";
-
-// On the MIDI thread: ask the user-interface thread to show what is queued.
-void wakeWindowForMidi(void* context) {
-    auto* window = static_cast<MainWindow*>(context);
-    QMetaObject::invokeMethod(
-        window->host, [window] { drainMidiInput(window->midi); }, Qt::QueuedConnection);
-}
 
 // Outer size where the window manager reports its frame; until then the client
 // area itself gets the outer figures.
@@ -65,6 +57,7 @@ void prepareApplication() {
 
 MainWindow::~MainWindow() {
     stopWindowEngines(*this);
+    closeMidiWakeSignal(midiWake);
     delete host;
 }
 
@@ -90,7 +83,10 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
     refreshReceivedColumn(window->dmx, state, window->dmxView);
     refreshOutputColumn(window->dmx, state, window->dmxView);
     refreshMidiPorts(window->midi);
-    setMidiInputWakeUp(window->midi, wakeWindowForMidi, w);
+    // Rows received on the MIDI thread are shown as soon as the event loop sees the wake-up.
+    if (openMidiWakeSignal(window->midiWake, host, [w] { drainMidiInput(w->midi); })) {
+        setMidiInputWakeUp(window->midi, raiseMidiWakeSignal, &window->midiWake);
+    }
     showPage(window->widgets, ControlPage::Dmx);
 
     wireHost(*window);

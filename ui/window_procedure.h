@@ -10,6 +10,7 @@
 #include "../core/dmx_universe_state.h"
 #include "../midi/midi_engine.h"
 #include "../net/dmx_network_engine.h"
+#include "midi_wake_signal.h"
 #include "window_widgets.h"
 
 class QTimer;
@@ -27,6 +28,7 @@ struct MainWindow {
     DmxNetworkEngine dmx;
     DmxView dmxView;
     MidiEngine midi;  // holds its own view
+    MidiWakeSignal midiWake;
     WindowHost* host = nullptr;  // owns every control
     WindowWidgets widgets;
     QTimer* timer = nullptr;
