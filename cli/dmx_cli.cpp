@@ -5,33 +5,18 @@
 #include <string>
 
 #include "../core/clock.h"
-#include "../core/decimal_text.h"
 #include "../core/packet_codec.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
+#include "exit_codes.h"
 
 namespace {
-
-enum ExitCode : int {
-    kSuccess = 0,
-    kInvalidArguments = 2,
-    kSocketNotCreated = 3,
-    kBindFailed = 4,
-    kSendFailed = 5,
-    kOutputNotWritten = 6,
-    kNothingReceived = 7,
-    kSelfTestFailed = 10,
-};
 
 constexpr uint32_t kSettleBeforePulseMs = 40;
 constexpr uint32_t kFramePeriodMs = 33;
 constexpr uint64_t kListenWindowMs = 5000;
 constexpr int kReceiveTimeoutMs = 100;
 constexpr std::size_t kReceiveBufferSize = 1500;
-
-std::optional<int32_t> numericOption(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
-    return decimalToInt32(optionValue(args, name, fallback));
-}
 
 bool selfTestProtocol(DmxUniverseState& state, DmxProtocol protocol) {
     state.protocol = protocol;
@@ -55,9 +40,9 @@ int runSelfTest(DmxUniverseState& state) {
 int runSender(const ArgumentVector& args, DmxUniverseState& state, SocketHandle socket) {
     Ipv4Address target;
     if (!parseIpv4(optionValue(args, "--target", "127.0.0.1"), target)) return kInvalidArguments;
-    const auto channel = numericOption(args, "--channel", "1");
-    const auto value = numericOption(args, "--value", "255");
-    const auto pulse = numericOption(args, "--pulse", "200");
+    const auto channel = numericOptionValue(args, "--channel", "1");
+    const auto value = numericOptionValue(args, "--value", "255");
+    const auto pulse = numericOptionValue(args, "--pulse", "200");
     if (!channel || !value || !pulse) return kInvalidArguments;
     if (*channel < 1 || *channel > kDmxSlotCount) return kInvalidArguments;
     if (*pulse < 30 || *pulse > 60000) return kInvalidArguments;
@@ -116,7 +101,7 @@ int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
     const std::string protocolText = optionValue(args, "--protocol", "sACN");
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
-    const auto universe = numericOption(args, "--universe", "100");
+    const auto universe = numericOptionValue(args, "--universe", "100");
     if (!universe || !isUniverseInRange(state.protocol, *universe)) return kInvalidArguments;
     state.universe = *universe;
 

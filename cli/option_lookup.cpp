@@ -1,9 +1,15 @@
 #include "option_lookup.h"
 
+#include "../core/decimal_text.h"
+
 std::string optionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
     // The last element has no value after it, so it never counts as an option name.
     for (std::size_t i = 2; i + 1 < args.size(); ++i) {
         if (args[i] == name) return args[i + 1];
     }
     return std::string(fallback);
+}
+
+std::optional<int32_t> numericOptionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
+    return decimalToInt32(optionValue(args, name, fallback));
 }

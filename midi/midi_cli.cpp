@@ -7,26 +7,14 @@
 #include <vector>
 
 #include "../core/clock.h"
-#include "../core/decimal_text.h"
+#include "../cli/exit_codes.h"
 #include "json_text.h"
 #include "midi_message.h"
 #include "midi_service.h"
 
 namespace {
 
-enum ExitCode : int {
-    kSuccess = 0,
-    kInvalidArguments = 2,
-    kPortNotOpened = 4,
-    kSendFailed = 5,
-    kOutputNotWritten = 6,
-};
-
 constexpr size_t kCaptureLimit = 512;
-
-std::optional<int32_t> numericOption(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
-    return decimalToInt32(optionValue(args, name, fallback));
-}
 
 void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
     for (size_t index = 0; index < names.size(); ++index) {
@@ -75,8 +63,8 @@ void writeReadyFile(const std::string& path) {
 }
 
 int runListen(const ArgumentVector& args) {
-    const auto port = numericOption(args, "--port", "-1");
-    const auto listenMs = numericOption(args, "--listen-ms", "3000");
+    const auto port = numericOptionValue(args, "--port", "-1");
+    const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
     if (!port || !listenMs) return kInvalidArguments;
     if (*listenMs < 100 || *listenMs > 60000) return kInvalidArguments;
     if (!portIndexValid(*port, listMidiInputPorts)) return kInvalidArguments;
@@ -114,11 +102,11 @@ std::optional<uint32_t> statusForType(const std::string& type) {
 }
 
 int runSend(const ArgumentVector& args) {
-    const auto port = numericOption(args, "--port", "-1");
-    const auto channel = numericOption(args, "--channel", "1");
-    const auto number = numericOption(args, "--number", "60");
-    const auto value = numericOption(args, "--value", "127");
-    const auto pulse = numericOption(args, "--pulse", "200");
+    const auto port = numericOptionValue(args, "--port", "-1");
+    const auto channel = numericOptionValue(args, "--channel", "1");
+    const auto number = numericOptionValue(args, "--number", "60");
+    const auto value = numericOptionValue(args, "--value", "127");
+    const auto pulse = numericOptionValue(args, "--pulse", "200");
     if (!port || !channel || !number || !value || !pulse) return kInvalidArguments;
     if (static_cast<uint32_t>(*channel - 1) > 15 || static_cast<uint32_t>(*number | *value) > 127 ||
         static_cast<uint32_t>(*pulse) > 60000)
