@@ -12,4 +12,4 @@ done
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 echo "Installing:$missing"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q
-$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends $missing
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q $missing
