@@ -43,8 +43,10 @@ SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& stat
     if (socket == kInvalidSocket) return kInvalidSocket;
     setReuseAddress(socket, true);
     setBroadcast(socket, true);
-    // Never read: keep the groups the receive endpoint joins out of this socket's queue.
+    // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
+    // is on, pollReceive takes the unicast that lands here, told apart by its destination.
     setMulticastAll(socket, false);
+    setReceiveDestination(socket, true);
     Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
     localAddressOf(view, local);
     if (!bindSocket(socket, local, protocolPort(state.protocol))) {
@@ -67,6 +69,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
     localAddressOf(view, local);
     engine.receiveEndpoint = openReceiveEndpoint(engine, state, local);
     if (engine.receiveEndpoint == kInvalidSocket) return;
+    if (engine.transmitEndpoint != kInvalidSocket) discardWaitingDatagrams(engine.transmitEndpoint);
     if (state.protocol == DmxProtocol::Sacn &&
         !joinReceiveGroup(engine.receiveEndpoint, sacnGroupAddress(state.universe), local)) {
         engine.networkMessage = "Multicast join failed; unicast RX remains active.";

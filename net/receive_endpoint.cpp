@@ -7,11 +7,19 @@
 // multicast and broadcast only to sockets bound to 0.0.0.0 (or to that very group), so the
 // endpoint is bound to 0.0.0.0 and the Local IPv4 field is honoured by where the group is
 // joined and by checking each datagram's destination and arrival interface instead.
+//
+// Why the transmit endpoint is read as well: it shares the port, and Linux hands a unicast
+// datagram to one socket only, the more specific bind or else the one bound last, so while
+// both are open unicast to this host can land on the transmit endpoint. Broadcast and
+// multicast go to every socket that matches, so from there only unicast is taken.
 
 namespace {
 
 constexpr Ipv4Address kAnyAddress{};
 constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+// More than a full default receive buffer of the smallest datagrams; bounds the work
+// should a flood keep the queue from running dry.
+constexpr int kMaxDiscardedDatagrams = 2048;
 
 bool isMulticast(Ipv4Address address) { return address.bytes[0] >= 224 && address.bytes[0] <= 239; }
 
@@ -101,4 +109,23 @@ long receiveScopedDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std:
     const long length = receiveDatagramTo(engine.receiveEndpoint, buffer, capacity, sender, destination);
     if (length >= 0) inScope = isInReceiveScope(engine.receiveScope, destination);
     return length;
+}
+
+long receiveTransmitEndpointDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
+                                     Ipv4Address& sender, bool& inScope) {
+    DatagramDestination destination;
+    const long length = receiveDatagramTo(engine.transmitEndpoint, buffer, capacity, sender, destination);
+    // The kernel's own address for the datagram equals its destination exactly when it was
+    // unicast to this host (127.0.0.0/8 or an interface address); never for broadcast or
+    // multicast. Without the destination (zero) nothing is taken.
+    const bool unicastToHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
+    inScope = unicastToHost && isInReceiveScope(engine.receiveScope, destination);
+    return length;
+}
+
+void discardWaitingDatagrams(SocketHandle socket) {
+    uint8_t byte = 0;
+    for (int i = 0; i < kMaxDiscardedDatagrams; ++i) {
+        if (receiveDatagram(socket, &byte, 1) < 0) return;
+    }
 }

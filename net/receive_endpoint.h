@@ -1,6 +1,7 @@
 #pragma once
 // The receive endpoint as it has to be built on Linux, where a socket bound to a unicast
-// address never sees multicast or broadcast datagrams. See receive_endpoint.cpp.
+// address never sees multicast or broadcast datagrams, and the unicast datagrams Linux
+// hands to the transmit endpoint instead. See receive_endpoint.cpp.
 #include <cstddef>
 #include <cstdint>
 
@@ -24,3 +25,13 @@ bool isInReceiveScope(const ReceiveScope& scope, const DatagramDestination& dest
 // it was addressed to this endpoint (datagrams outside the scope are to be ignored).
 long receiveScopedDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
                            Ipv4Address& sender, bool& inScope);
+
+// One datagram from the transmit endpoint, as receiveScopedDatagram. inScope is true only
+// for unicast to this host that is in the receive scope: broadcast and multicast reach the
+// receive endpoint as well and are to be ignored here.
+long receiveTransmitEndpointDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
+                                     Ipv4Address& sender, bool& inScope);
+
+// Drops what the transmit endpoint holds when receiving starts: it arrived while nobody
+// was listening, so the receive monitor must not count it.
+void discardWaitingDatagrams(SocketHandle socket);

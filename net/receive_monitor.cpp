@@ -22,6 +22,31 @@ void takeLevels(DmxNetworkEngine& engine, const uint8_t* packet, const DmxPacket
     std::memcpy(engine.receivedLevels.data(), packet + info.dataOffset, static_cast<std::size_t>(info.slotCount));
 }
 
+struct PollIntake {
+    AcceptedPacket last;
+    bool accepted = false;
+};
+
+// Validates one datagram that is in scope and counts it, rejected or accepted.
+void takeDatagram(DmxNetworkEngine& engine, const DmxUniverseState& state, const uint8_t* packet, long length,
+                  Ipv4Address sender, uint64_t now, PollIntake& intake) {
+    DmxPacketInfo info;
+    if (!parseDmxPacket(packet, static_cast<std::size_t>(length), state.protocol, info)) {
+        ++engine.rejectedCount;
+        return;
+    }
+    if (info.universe != state.universe) return;
+    engine.lastReceiveTime = now;
+    ++engine.rxCount;
+    takeLevels(engine, packet, info);
+    intake.last = {sender, info, 0, 0};
+    if (state.protocol == DmxProtocol::Sacn) {
+        intake.last.options = packet[kSacnOptionsOffset];
+        intake.last.syncUniverse = (packet[kSacnSyncAddressOffset] << 8) | packet[kSacnSyncAddressOffset + 1];
+    }
+    intake.accepted = true;
+}
+
 }  // namespace
 
 std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, DmxProtocol protocol,
@@ -38,34 +63,31 @@ std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, D
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     if (engine.receiveEndpoint == kInvalidSocket) return;
     uint8_t packet[kReceiveBufferSize];
-    AcceptedPacket last;
-    bool accepted = false;
-    for (int taken = 0; taken < kMaxDatagramsPerPoll; ++taken) {
+    PollIntake intake;
+    int taken = 0;
+    for (; taken < kMaxDatagramsPerPoll; ++taken) {
         bool inScope = true;
         Ipv4Address sender;
         const long length = receiveScopedDatagram(engine, packet, sizeof packet, sender, inScope);
         if (length < 0) break;
-        if (!inScope) continue;
-        DmxPacketInfo info;
-        if (!parseDmxPacket(packet, static_cast<std::size_t>(length), state.protocol, info)) {
-            ++engine.rejectedCount;
-            continue;
+        if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
+    }
+    // Unicast that Linux handed to the transmit endpoint sharing the port (see
+    // receive_endpoint.cpp), within the same cap.
+    if (engine.transmitEndpoint != kInvalidSocket) {
+        for (; taken < kMaxDatagramsPerPoll; ++taken) {
+            bool inScope = false;
+            Ipv4Address sender;
+            const long length = receiveTransmitEndpointDatagram(engine, packet, sizeof packet, sender, inScope);
+            if (length < 0) break;
+            if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
         }
-        if (info.universe != state.universe) continue;
-        engine.lastReceiveTime = now;
-        ++engine.rxCount;
-        takeLevels(engine, packet, info);
-        last = {sender, info, 0, 0};
-        if (state.protocol == DmxProtocol::Sacn) {
-            last.options = packet[kSacnOptionsOffset];
-            last.syncUniverse = (packet[kSacnSyncAddressOffset] << 8) | packet[kSacnSyncAddressOffset + 1];
-        }
-        accepted = true;
     }
     // The text and the column are made once per poll, from the last accepted packet: the
     // window cannot show anything in between, and a flood would otherwise cost 512 cell
     // writes per datagram.
-    if (!accepted) return;
+    if (!intake.accepted) return;
+    const AcceptedPacket& last = intake.last;
     engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
     refreshReceivedColumn(engine, state, view);
 }

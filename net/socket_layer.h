@@ -43,10 +43,13 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 bool parseIpv4(std::string_view text, Ipv4Address& address);
 std::string formatIpv4(Ipv4Address address);
 
-// Where a datagram was addressed and on which interface it arrived.
+// Where a datagram was addressed and on which interface it arrived. localAddress is the
+// host's own address for the datagram (IP_PKTINFO ipi_spec_dst): the destination itself
+// when it was unicast to this host, an interface address for broadcast and multicast.
 struct DatagramDestination {
     Ipv4Address address;
     unsigned interfaceIndex = 0;
+    Ipv4Address localAddress;
 };
 
 // Ask for DatagramDestination with every received datagram (IP_PKTINFO).

@@ -127,6 +127,7 @@ long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacit
         in_pktinfo info{};
         std::memcpy(&info, CMSG_DATA(c), sizeof info);
         std::memcpy(destination.address.bytes, &info.ipi_addr.s_addr, 4);
+        std::memcpy(destination.localAddress.bytes, &info.ipi_spec_dst.s_addr, 4);
         destination.interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
     }
     return n;

@@ -127,4 +127,27 @@ TEST_F(ReceiveScopeTest, BroadcastOnTheInterfaceOfTheAddressWithArtNet) {
     EXPECT_FALSE(arrives(onB, packet, "127.0.0.1", 6454));
 }
 
+TEST_F(ReceiveScopeTest, WhileTransmittingInterfaceUnicastIsCountedAndBroadcastOnce) {
+    // Art-Net: the transmit endpoint bound to 0.0.0.0 gets every broadcast on the port too.
+    useArtNet();
+    setField(kDmxTargetField, "127.0.0.2");
+    Peer capture("127.0.0.2", 6454);  // takes the engine's own sends
+    const std::vector<uint8_t> packet = makePacket(PacketSpec().artNet());
+    Peer onA("10.9.0.1");
+    Peer onB("10.9.1.1");
+    for (const char* local : {"0.0.0.0", "10.9.0.1"}) {
+        SCOPED_TRACE(local);
+        setField(kDmxLocalIpv4Field, local);
+        toggleReceive(engine, state, view);
+        onSendValue(engine, state, view, 100);  // bound after the receive endpoint: takes the unicast
+        ASSERT_EQ(message(), "");
+        ASSERT_NE(engine.transmitEndpoint, kInvalidSocket);
+        EXPECT_TRUE(arrives(onB, packet, "10.9.0.1", 6454));
+        EXPECT_TRUE(arrives(onA, packet, "10.9.0.255", 6454)) << "directed broadcast counted once";
+        EXPECT_TRUE(arrives(onA, packet, "255.255.255.255", 6454)) << "limited broadcast counted once";
+        EXPECT_EQ(arrives(onA, packet, "10.9.1.1", 6454), std::string(local) == "0.0.0.0") << "only in scope";
+        resetNetwork(engine, state, view, 200);
+    }
+}
+
 }  // namespace
