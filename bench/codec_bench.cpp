@@ -39,7 +39,7 @@ void build(benchmark::State& s, DmxProtocol protocol) {
     DmxUniverseState state = fullState(protocol);
     for (auto _ : s) {
         benchmark::DoNotOptimize(state);
-        std::vector<uint8_t> packet = buildDmxPacket(state);
+        DmxPacket packet = buildDmxPacket(state);
         benchmark::DoNotOptimize(packet.data());
     }
 }

@@ -20,7 +20,7 @@ constexpr std::size_t kReceiveBufferSize = 1500;
 
 bool selfTestProtocol(DmxUniverseState& state, DmxProtocol protocol) {
     state.protocol = protocol;
-    const std::vector<uint8_t> packet = buildDmxPacket(state);
+    const DmxPacket packet = buildDmxPacket(state);
     DmxPacketInfo info;
     if (!parseDmxPacket(packet.data(), packet.size(), protocol, info)) return false;
     if (info.slotCount != kDmxSlotCount) return false;

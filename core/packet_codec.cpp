@@ -58,29 +58,29 @@ constexpr auto kArtNetHeader = artNetHeaderTemplate();
 
 // Header template, then the levels: no zero fill of bytes that are written anyway.
 template <std::size_t N>
-std::vector<uint8_t> headerAndLevels(const std::array<uint8_t, N>& header, const DmxUniverseState& state) {
-    std::vector<uint8_t> p;
-    p.reserve(N + kDmxSlotCount);
-    p.insert(p.end(), header.begin(), header.end());
-    p.insert(p.end(), state.levels.begin(), state.levels.end());
+DmxPacket headerAndLevels(const std::array<uint8_t, N>& header, const DmxUniverseState& state) {
+    DmxPacket p;
+    p.length = N + kDmxSlotCount;
+    std::memcpy(p.bytes.data(), header.data(), N);
+    std::memcpy(p.bytes.data() + N, state.levels.data(), kDmxSlotCount);
     return p;
 }
 
-std::vector<uint8_t> buildSacn(const DmxUniverseState& state) {
-    std::vector<uint8_t> p = headerAndLevels(kSacnHeader, state);
-    std::copy(state.cid.begin(), state.cid.end(), p.begin() + 22);
-    p[kSacnSequenceOffset] = state.sequence;
-    putBigEndian16(&p[113], static_cast<uint32_t>(state.universe) & 0xFFFF);
+DmxPacket buildSacn(const DmxUniverseState& state) {
+    DmxPacket p = headerAndLevels(kSacnHeader, state);
+    std::memcpy(&p.bytes[22], state.cid.data(), state.cid.size());
+    p.bytes[kSacnSequenceOffset] = state.sequence;
+    putBigEndian16(&p.bytes[113], static_cast<uint32_t>(state.universe) & 0xFFFF);
     return p;
 }
 
-std::vector<uint8_t> buildArtNet(const DmxUniverseState& state) {
-    std::vector<uint8_t> p = headerAndLevels(kArtNetHeader, state);
+DmxPacket buildArtNet(const DmxUniverseState& state) {
+    DmxPacket p = headerAndLevels(kArtNetHeader, state);
     // Art-Net reserves sequence 0 for "sequencing off", so a wrapped counter is sent as 1.
-    p[12] = state.sequence == 0 ? 1 : state.sequence;
+    p.bytes[12] = state.sequence == 0 ? 1 : state.sequence;
     const auto portAddress = static_cast<uint32_t>(state.universe) & 0xFFFF;
-    p[14] = static_cast<uint8_t>(portAddress);
-    p[15] = static_cast<uint8_t>(portAddress >> 8);
+    p.bytes[14] = static_cast<uint8_t>(portAddress);
+    p.bytes[15] = static_cast<uint8_t>(portAddress >> 8);
     return p;
 }
 
@@ -130,7 +130,7 @@ bool parseSacn(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
 
 }  // namespace
 
-std::vector<uint8_t> buildDmxPacket(const DmxUniverseState& state) {
+DmxPacket buildDmxPacket(const DmxUniverseState& state) {
     return state.protocol == DmxProtocol::Sacn ? buildSacn(state) : buildArtNet(state);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // sACN (E1.31 data packet) and Art-Net ArtDmx: bytes from levels and levels from bytes.
 // Pure functions over fixed offsets; no I/O and no state of its own.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -28,8 +29,22 @@ struct DmxPacketInfo {
     int32_t priority = -1;  // -1 for Art-Net, which has none
 };
 
+// One built packet, owned by the caller. The buffer has room for either protocol, so
+// building needs no heap allocation on the 30 Hz transmit path.
+struct DmxPacket {
+    std::array<uint8_t, kSacnPacketLength> bytes;  // only the first `length` bytes are meaningful
+    std::size_t length = 0;
+
+    const uint8_t* data() const { return bytes.data(); }
+    std::size_t size() const { return length; }
+    const uint8_t* begin() const { return bytes.data(); }
+    const uint8_t* end() const { return bytes.data() + length; }
+    uint8_t operator[](std::size_t i) const { return bytes[i]; }
+    operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
+};
+
 // The packet of the state's protocol with all 512 levels; the sequence is not advanced.
-std::vector<uint8_t> buildDmxPacket(const DmxUniverseState& state);
+DmxPacket buildDmxPacket(const DmxUniverseState& state);
 
 // True when the datagram is an acceptable data packet of the given protocol.
 bool parseDmxPacket(const uint8_t* data, std::size_t length, DmxProtocol protocol, DmxPacketInfo& info);

@@ -4,7 +4,7 @@
 
 bool sendUniverse(DmxUniverseState& state, SocketHandle socket, Ipv4Address to, uint16_t port) {
     nextSequence(state);
-    const std::vector<uint8_t> packet = buildDmxPacket(state);
+    const DmxPacket packet = buildDmxPacket(state);
     const long sent = sendDatagram(socket, packet.data(), packet.size(), to, port);
     return sent == static_cast<long>(packet.size());
 }

@@ -46,7 +46,7 @@ void sendToTarget(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
         return;
     }
     nextSequence(state);
-    const std::vector<uint8_t> packet = buildDmxPacket(state);
+    const DmxPacket packet = buildDmxPacket(state);
     const long sent = sendDatagram(engine.transmitEndpoint, packet.data(), packet.size(), target, protocolPort(state.protocol));
     if (sent == static_cast<long>(packet.size())) {
         engine.networkMessage.clear();
