@@ -1,7 +1,8 @@
 // Receive path: pollReceive draining a socket full of valid full-universe sACN packets,
-// against a bare recvfrom loop on the same kind of socket. The view records every cell
-// write into a table, so their cost counts. Run inside tools/in-private-netns.sh: Start RX
-// with the default fields joins the sACN group on every interface.
+// against a bare recvfrom loop on the same kind of socket; also with the transmit endpoint
+// open, where the unicast lands on it. The view records every cell write into a table, so
+// their cost counts. Run inside tools/in-private-netns.sh: Start RX with the default
+// fields joins the sACN group on every interface.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -64,9 +65,39 @@ void bareRecvfrom(benchmark::State& s) {
     closeSocket(sender);
 }
 
+// The same with recvmsg and the destination of each datagram (IP_PKTINFO), as the receive
+// endpoint reads with an interface address and the transmit endpoint always reads.
+void bareRecvmsg(benchmark::State& s) {
+    const auto packets = makePackets();
+    const SocketHandle sender = openUdpSocket();
+    const SocketHandle receiver = openUdpSocket();
+    setReuseAddress(receiver, true);
+    setReceiveDestination(receiver, true);
+    bindSocket(receiver, loopback(), kBarePort + 2);
+    setNonBlocking(receiver, true);
+    uint8_t buffer[1500];
+    Ipv4Address from;
+    DatagramDestination destination;
+    int64_t taken = 0;
+    for (auto _ : s) {
+        fill(sender, packets, kBarePort + 2);
+        const auto start = Clock::now();
+        for (int i = 0; i < kBatch; ++i) {
+            if (receiveDatagramTo(receiver, buffer, sizeof buffer, from, destination) < 0) break;
+            ++taken;
+        }
+        s.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    s.SetItemsProcessed(taken);
+    closeSocket(receiver);
+    closeSocket(sender);
+}
+
 // local: the Local IPv4 field. 0.0.0.0 reads with recvfrom, an address with recvmsg.
 // perPoll: datagrams waiting at each poll (128: a flood; 1: a steady 30 Hz source).
-void pollReceiveCost(benchmark::State& s, const char* local, int perPoll) {
+// transmitting: the transmit endpoint is opened after Start RX, so the unicast lands on it
+// and is read there (recvmsg with the destination), after one empty read of the other.
+void pollReceiveCost(benchmark::State& s, const char* local, int perPoll, bool transmitting) {
     auto packets = makePackets();
     packets.resize(static_cast<std::size_t>(perPoll));
     TableView table;
@@ -74,8 +105,10 @@ void pollReceiveCost(benchmark::State& s, const char* local, int perPoll) {
     const DmxView view = table.view();
     DmxNetworkEngine engine;
     DmxUniverseState state;
+    table.texts[kDmxTargetField] = "127.0.0.2";  // nobody listens there
     toggleReceive(engine, state, view);
-    if (engine.receiveEndpoint == kInvalidSocket) {
+    if (transmitting) onSendValue(engine, state, view, 1);
+    if (engine.receiveEndpoint == kInvalidSocket || (transmitting && engine.transmitEndpoint == kInvalidSocket)) {
         s.SkipWithError(engine.networkMessage.c_str());
         return;
     }
@@ -91,6 +124,7 @@ void pollReceiveCost(benchmark::State& s, const char* local, int perPoll) {
     s.counters["rejected"] = static_cast<double>(engine.rejectedCount);
     s.counters["cell_writes_per_datagram"] =
         static_cast<double>(table.cellWrites) / static_cast<double>(std::max<uint64_t>(engine.rxCount, 1));
+    stopTransmit(engine, state, view, now);
     stopReceive(engine, state, view);
     closeSocket(sender);
 }
@@ -119,7 +153,12 @@ void bareRecvfromOne(benchmark::State& s) {
 }  // namespace
 
 BENCHMARK(bareRecvfrom)->UseManualTime();
-BENCHMARK_CAPTURE(pollReceiveCost, any_address_flood, "0.0.0.0", kBatch)->UseManualTime();
-BENCHMARK_CAPTURE(pollReceiveCost, interface_address_flood, "127.0.0.1", kBatch)->UseManualTime();
+BENCHMARK(bareRecvmsg)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, any_address_flood, "0.0.0.0", kBatch, false)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, interface_address_flood, "127.0.0.1", kBatch, false)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, any_address_flood_while_transmitting, "0.0.0.0", kBatch, true)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, interface_address_flood_while_transmitting, "127.0.0.1", kBatch, true)
+    ->UseManualTime();
 BENCHMARK(bareRecvfromOne)->UseManualTime();
-BENCHMARK_CAPTURE(pollReceiveCost, any_address_one_per_poll, "0.0.0.0", 1)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, any_address_one_per_poll, "0.0.0.0", 1, false)->UseManualTime();
+BENCHMARK_CAPTURE(pollReceiveCost, any_address_one_per_poll_while_transmitting, "0.0.0.0", 1, true)->UseManualTime();
