@@ -27,7 +27,8 @@ struct PollIntake {
     bool accepted = false;
 };
 
-// Validates one datagram that is in scope and counts it, rejected or accepted.
+// Validates one datagram that is in scope: counted as rejected or accepted, or dropped
+// without a trace when it carries another universe.
 void takeDatagram(DmxNetworkEngine& engine, const DmxUniverseState& state, const uint8_t* packet, long length,
                   Ipv4Address sender, uint64_t now, PollIntake& intake) {
     DmxPacketInfo info;
