@@ -8,7 +8,7 @@ using P = ControlPage;
 using K = ControlKind;
 constexpr bool kDigits = true;
 
-const ControlSpec kControls[] = {
+const ControlDefinition kControls[] = {
     {P::Dmx, K::Label, 0, "Protocol", 20, 112, 150, 22},
     {P::Dmx, K::Selector, 101, "", 20, 137, 145, 100},
     {P::Dmx, K::Label, 0, "Universe", 180, 112, 150, 22},
@@ -72,12 +72,12 @@ const LevelColumn kLevelColumns[] = {{"Channel", 180}, {"Received (RX)", 310}, {
 
 }  // namespace
 
-std::span<const ControlSpec> controlTable() { return kControls; }
+std::span<const ControlDefinition> controlTable() { return kControls; }
 
-const ControlSpec* findControlSpec(int id) {
+const ControlDefinition* findControlDefinition(int id) {
     if (id == 0) return nullptr;
-    for (const ControlSpec& spec : kControls) {
-        if (spec.id == id) return &spec;
+    for (const ControlDefinition& control : kControls) {
+        if (control.id == id) return &control;
     }
     return nullptr;
 }

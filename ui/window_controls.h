@@ -8,7 +8,7 @@
 enum class ControlPage { None, Dmx, Midi };
 enum class ControlKind { Label, Selector, Field, Button, LevelTable, MessageList };
 
-struct ControlSpec {
+struct ControlDefinition {
     ControlPage page;
     ControlKind kind;
     int id;  // 0 for the unnamed labels
@@ -31,10 +31,10 @@ inline constexpr int kMidiMessageListId = 216;
 inline constexpr int kMidiStatusId = 217;
 
 // The whole table in creation order.
-std::span<const ControlSpec> controlTable();
+std::span<const ControlDefinition> controlTable();
 
 // nullptr for 0 and for ids that name no control.
-const ControlSpec* findControlSpec(int id);
+const ControlDefinition* findControlDefinition(int id);
 
 // Entries of the Protocol (101) and Type (206) selectors; empty for other ids.
 std::span<const char* const> fixedSelectorEntries(int id);

@@ -24,8 +24,8 @@ constexpr int kLevelHeaderHeight = 26;
 
 QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QWidget* makeLabel(const ControlSpec& spec, QWidget& host) {
-    auto* label = new QLabel(QString::fromUtf8(spec.text), &host);
+QWidget* makeLabel(const ControlDefinition& control, QWidget& host) {
+    auto* label = new QLabel(QString::fromUtf8(control.text), &host);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
@@ -33,11 +33,11 @@ QWidget* makeLabel(const ControlSpec& spec, QWidget& host) {
     return label;
 }
 
-QWidget* makeSelector(const ControlSpec& spec, QWidget& host) {
+QWidget* makeSelector(const ControlDefinition& control, QWidget& host) {
     auto* selector = new QComboBox(&host);
     selector->setStyleSheet(selectorStyleSheet());
-    selector->setMaxVisibleItems(std::max(1, (spec.height - kSelectorHeight) / kSelectorRowHeight));
-    const auto entries = fixedSelectorEntries(spec.id);
+    selector->setMaxVisibleItems(std::max(1, (control.height - kSelectorHeight) / kSelectorRowHeight));
+    const auto entries = fixedSelectorEntries(control.id);
     for (int index = 0; index < static_cast<int>(entries.size()); ++index) {
         selector->addItem(QString::fromUtf8(entries[index]), index);
     }
@@ -45,22 +45,22 @@ QWidget* makeSelector(const ControlSpec& spec, QWidget& host) {
     return selector;
 }
 
-QWidget* makeField(const ControlSpec& spec, QWidget& host) {
-    auto* field = new QLineEdit(QString::fromUtf8(spec.text), &host);
+QWidget* makeField(const ControlDefinition& control, QWidget& host) {
+    auto* field = new QLineEdit(QString::fromUtf8(control.text), &host);
     field->setStyleSheet(fieldStyleSheet());
     field->setMaxLength(kFieldCapacity);
-    if (spec.digitsOnly) {
+    if (control.digitsOnly) {
         field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     }
     return field;
 }
 
-QWidget* makeButton(const ControlSpec& spec, QWidget& host,
+QWidget* makeButton(const ControlDefinition& control, QWidget& host,
                     const std::function<void(int id, int notification)>& onCommand) {
-    auto* button = new CommandButton(QString::fromUtf8(spec.text), &host);
+    auto* button = new CommandButton(QString::fromUtf8(control.text), &host);
     button->setStyleSheet(buttonStyleSheet());
     button->setFocusPolicy(Qt::NoFocus);  // no focus rectangle, no keyboard navigation
-    const int id = spec.id;
+    const int id = control.id;
     button->onCommand = [onCommand, id](int notification) { onCommand(id, notification); };
     return button;
 }
@@ -103,17 +103,17 @@ void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, 
 
 void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<void(int id, int notification)>& onCommand) {
     widgets.host = &host;
-    for (const ControlSpec& spec : controlTable()) {
+    for (const ControlDefinition& control : controlTable()) {
         QWidget* widget = nullptr;
-        int height = spec.height;
-        switch (spec.kind) {
-            case ControlKind::Label: widget = makeLabel(spec, host); break;
+        int height = control.height;
+        switch (control.kind) {
+            case ControlKind::Label: widget = makeLabel(control, host); break;
             case ControlKind::Selector:
-                widget = makeSelector(spec, host);
+                widget = makeSelector(control, host);
                 height = kSelectorHeight;
                 break;
-            case ControlKind::Field: widget = makeField(spec, host); break;
-            case ControlKind::Button: widget = makeButton(spec, host, onCommand); break;
+            case ControlKind::Field: widget = makeField(control, host); break;
+            case ControlKind::Button: widget = makeButton(control, host, onCommand); break;
             case ControlKind::LevelTable:
                 widgets.levelTable = makeLevelTable(host, widgets.levelModel);
                 widget = widgets.levelTable;
@@ -124,13 +124,13 @@ void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<vo
                 break;
         }
         widget->setFont(widgets.font);
-        widget->setGeometry(spec.x, spec.y, spec.width, height);
-        if (spec.id != 0) {
-            widget->setObjectName(QString::fromStdString(controlObjectName(spec.id)));
-            widgets.byId[spec.id] = widget;
+        widget->setGeometry(control.x, control.y, control.width, height);
+        if (control.id != 0) {
+            widget->setObjectName(QString::fromStdString(controlObjectName(control.id)));
+            widgets.byId[control.id] = widget;
         }
-        if (spec.page == ControlPage::Dmx) widgets.dmxPage.push_back(widget);
-        if (spec.page == ControlPage::Midi) widgets.midiPage.push_back(widget);
+        if (control.page == ControlPage::Dmx) widgets.dmxPage.push_back(widget);
+        if (control.page == ControlPage::Midi) widgets.midiPage.push_back(widget);
     }
 }
 

@@ -74,7 +74,7 @@ TEST_F(ReceiveScopeTest, EveryInterfaceWithTheAnyAddress) {
     ASSERT_EQ(message(), "");
     for (const char* device : {"lo", "lbxa", "lbxb"}) EXPECT_TRUE(isMemberOn(device, "239.255.0.100")) << device;
 
-    const std::vector<uint8_t> packet = makePacket(PacketSpec());
+    const std::vector<uint8_t> packet = makePacket(PacketRecipe());
     Peer onLoopback("127.0.0.1");
     Peer onVeth("10.9.0.1");
     onVeth.sendVia("10.9.0.1");
@@ -96,7 +96,7 @@ TEST_F(ReceiveScopeTest, OneInterfaceAddress) {
     Peer otherListener("239.255.0.100", 5568);
     ASSERT_TRUE(otherListener.joinGroup("239.255.0.100", "10.9.0.1"));
 
-    const std::vector<uint8_t> packet = makePacket(PacketSpec());
+    const std::vector<uint8_t> packet = makePacket(PacketRecipe());
     Peer onLoopback("127.0.0.1");
     Peer onVeth("10.9.0.1");
     onVeth.sendVia("10.9.0.1");
@@ -115,7 +115,7 @@ TEST_F(ReceiveScopeTest, BroadcastOnTheInterfaceOfTheAddressWithArtNet) {
     toggleReceive(engine, state, view);
     ASSERT_EQ(message(), "");
 
-    const std::vector<uint8_t> packet = makePacket(PacketSpec().artNet());
+    const std::vector<uint8_t> packet = makePacket(PacketRecipe().artNet());
     Peer onA("10.9.0.1");
     Peer onB("10.9.1.1");
     EXPECT_TRUE(arrives(onA, packet, "10.9.0.1", 6454));
@@ -132,7 +132,7 @@ TEST_F(ReceiveScopeTest, WhileTransmittingInterfaceUnicastIsCountedAndBroadcastO
     useArtNet();
     setField(kDmxTargetField, "127.0.0.2");
     Peer capture("127.0.0.2", 6454);  // takes the engine's own sends
-    const std::vector<uint8_t> packet = makePacket(PacketSpec().artNet());
+    const std::vector<uint8_t> packet = makePacket(PacketRecipe().artNet());
     Peer onA("10.9.0.1");
     Peer onB("10.9.1.1");
     for (const char* local : {"0.0.0.0", "10.9.0.1"}) {

@@ -41,9 +41,9 @@ struct SharedPort : EngineFixture, ::testing::WithParamInterface<SharedPortCase>
     }
 
     std::vector<uint8_t> packet(int sequence, int level1 = 0, int slots = 512) const {
-        PacketSpec spec = PacketSpec().sequence(sequence).level(1, level1).slots(slots);
-        if (GetParam().artNet) spec.artNet();
-        return makePacket(spec);
+        PacketRecipe recipe = PacketRecipe().sequence(sequence).level(1, level1).slots(slots);
+        if (GetParam().artNet) recipe.artNet();
+        return makePacket(recipe);
     }
     void sendUnicast(int sequence, int level1 = 0) { source.send(packet(sequence, level1), "127.0.0.1", port); }
     void openTransmit(uint64_t now) {
@@ -95,7 +95,7 @@ TEST_P(SharedPort, UnicastIsCountedWhicheverEndpointLinuxHandsItTo) {
 
     // Validation and the universe check apply there as well.
     source.send({1, 2, 3}, "127.0.0.1", port);
-    source.send(makePacket(GetParam().artNet ? PacketSpec().artNet().universe(7) : PacketSpec().universe(7)),
+    source.send(makePacket(GetParam().artNet ? PacketRecipe().artNet().universe(7) : PacketRecipe().universe(7)),
                 "127.0.0.1", port);
     pollReceive(engine, state, view, 170);
     EXPECT_EQ(engine.rxCount, 3u);
@@ -146,8 +146,8 @@ TEST_F(SharedCap, BothEndpointsShareTheCapOfAPoll) {
     Peer source("127.0.0.1");
     // Short packets keep 100 of them well inside each socket's receive buffer.
     for (int i = 0; i < 100; ++i) {
-        source.send(makePacket(PacketSpec().sequence(i).slots(2)), "239.255.0.100", kSacnPort);
-        source.send(makePacket(PacketSpec().sequence(i).slots(2)), "127.0.0.1", kSacnPort);
+        source.send(makePacket(PacketRecipe().sequence(i).slots(2)), "239.255.0.100", kSacnPort);
+        source.send(makePacket(PacketRecipe().sequence(i).slots(2)), "127.0.0.1", kSacnPort);
     }
     pollReceive(engine, state, view, 200);
     EXPECT_EQ(engine.rxCount, 128u);

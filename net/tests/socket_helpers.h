@@ -55,8 +55,8 @@ struct Peer {
     }
 };
 
-// A packet to build: PacketSpec().sequence(17).level(1, 255).slots(24) and so on.
-struct PacketSpec {
+// A packet to build: PacketRecipe().sequence(17).level(1, 255).slots(24) and so on.
+struct PacketRecipe {
     DmxProtocol protocol_ = DmxProtocol::Sacn;
     int32_t universe_ = 100;
     uint8_t sequence_ = 1;
@@ -66,38 +66,38 @@ struct PacketSpec {
     uint8_t options_ = 0;
     uint16_t syncUniverse_ = 0;
 
-    PacketSpec& artNet() { protocol_ = DmxProtocol::ArtNet; return *this; }
-    PacketSpec& universe(int32_t u) { universe_ = u; return *this; }
-    PacketSpec& sequence(int s) { sequence_ = static_cast<uint8_t>(s); return *this; }
-    PacketSpec& level(int slot, int value) { levels_.emplace_back(slot, static_cast<uint8_t>(value)); return *this; }
-    PacketSpec& slots(int n) { slots_ = n; return *this; }
-    PacketSpec& priority(int p) { priority_ = static_cast<uint8_t>(p); return *this; }
-    PacketSpec& options(int o) { options_ = static_cast<uint8_t>(o); return *this; }
-    PacketSpec& syncUniverse(int u) { syncUniverse_ = static_cast<uint16_t>(u); return *this; }
+    PacketRecipe& artNet() { protocol_ = DmxProtocol::ArtNet; return *this; }
+    PacketRecipe& universe(int32_t u) { universe_ = u; return *this; }
+    PacketRecipe& sequence(int s) { sequence_ = static_cast<uint8_t>(s); return *this; }
+    PacketRecipe& level(int slot, int value) { levels_.emplace_back(slot, static_cast<uint8_t>(value)); return *this; }
+    PacketRecipe& slots(int n) { slots_ = n; return *this; }
+    PacketRecipe& priority(int p) { priority_ = static_cast<uint8_t>(p); return *this; }
+    PacketRecipe& options(int o) { options_ = static_cast<uint8_t>(o); return *this; }
+    PacketRecipe& syncUniverse(int u) { syncUniverse_ = static_cast<uint16_t>(u); return *this; }
 };
 
-inline std::vector<uint8_t> makePacket(const PacketSpec& spec) {
+inline std::vector<uint8_t> makePacket(const PacketRecipe& recipe) {
     DmxUniverseState state;
-    state.protocol = spec.protocol_;
-    state.universe = spec.universe_;
-    state.sequence = spec.sequence_;
-    for (const auto& [slot, level] : spec.levels_) state.levels[static_cast<std::size_t>(slot - 1)] = level;
+    state.protocol = recipe.protocol_;
+    state.universe = recipe.universe_;
+    state.sequence = recipe.sequence_;
+    for (const auto& [slot, level] : recipe.levels_) state.levels[static_cast<std::size_t>(slot - 1)] = level;
     std::vector<uint8_t> packet = buildDmxPacket(state);
-    if (spec.protocol_ != DmxProtocol::Sacn) return packet;
+    if (recipe.protocol_ != DmxProtocol::Sacn) return packet;
     const auto put16 = [&](std::size_t at, uint32_t v) {
         packet[at] = static_cast<uint8_t>(v >> 8);
         packet[at + 1] = static_cast<uint8_t>(v);
     };
-    packet[kSacnPriorityOffset] = spec.priority_;
-    packet[kSacnOptionsOffset] = spec.options_;
-    put16(kSacnSyncAddressOffset, spec.syncUniverse_);
-    if (spec.slots_ != 512) {
-        const std::size_t length = kSacnDataOffset + static_cast<std::size_t>(spec.slots_);
+    packet[kSacnPriorityOffset] = recipe.priority_;
+    packet[kSacnOptionsOffset] = recipe.options_;
+    put16(kSacnSyncAddressOffset, recipe.syncUniverse_);
+    if (recipe.slots_ != 512) {
+        const std::size_t length = kSacnDataOffset + static_cast<std::size_t>(recipe.slots_);
         packet.resize(length);
         put16(16, 0x7000 | static_cast<uint32_t>(length - 16));
         put16(38, 0x7000 | static_cast<uint32_t>(length - 38));
         put16(115, 0x7000 | static_cast<uint32_t>(length - 115));
-        put16(123, static_cast<uint32_t>(spec.slots_ + 1));
+        put16(123, static_cast<uint32_t>(recipe.slots_ + 1));
     }
     return packet;
 }

@@ -38,12 +38,12 @@ TEST(WindowDefaults, EveryIdFindsOneControlAtItsPlace) {
     for (int id : ids) {
         const auto found = t.window->host->findChildren<QWidget*>(QStringLiteral("id%1").arg(id));
         ASSERT_EQ(found.size(), 1) << id;
-        const ControlSpec* spec = findControlSpec(id);
-        ASSERT_NE(spec, nullptr) << id;
+        const ControlDefinition* control = findControlDefinition(id);
+        ASSERT_NE(control, nullptr) << id;
         if (id == kLevelTableId || id == kDmxStatusId || id == kMidiMessageListId || id == kMidiStatusId) continue;
         const QRect geometry = found.front()->geometry();
-        EXPECT_EQ(geometry.topLeft(), QPoint(spec->x, spec->y)) << id;
-        EXPECT_EQ(geometry.width(), spec->width) << id;
+        EXPECT_EQ(geometry.topLeft(), QPoint(control->x, control->y)) << id;
+        EXPECT_EQ(geometry.width(), control->width) << id;
     }
     // A few places checked against the numbers themselves.
     EXPECT_EQ(control<QWidget>(*t.window, 105)->geometry(), QRect(730, 137, 220, 30));
