@@ -1,6 +1,5 @@
 #include "receive_monitor.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "dmx_control_ids.h"
@@ -61,28 +60,36 @@ std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, D
     return text;
 }
 
-void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
-    if (engine.receiveEndpoint == kInvalidSocket) return;
+namespace {
+
+using ScopedReceive = long (*)(const DmxNetworkEngine&, uint8_t*, std::size_t, Ipv4Address&, bool&);
+
+// Takes datagrams from one endpoint until it runs dry or the poll's budget is spent;
+// returns how many were taken.
+int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, ScopedReceive receive, int budget,
+                  uint64_t now, PollIntake& intake) {
     uint8_t packet[kReceiveBufferSize];
-    PollIntake intake;
     int taken = 0;
-    for (; taken < kMaxDatagramsPerPoll; ++taken) {
-        bool inScope = true;
+    for (; taken < budget; ++taken) {
+        bool inScope = false;
         Ipv4Address sender;
-        const long length = receiveScopedDatagram(engine, packet, sizeof packet, sender, inScope);
+        const long length = receive(engine, packet, sizeof packet, sender, inScope);
         if (length < 0) break;
         if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
     }
+    return taken;
+}
+
+}  // namespace
+
+void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
+    if (engine.receiveEndpoint == kInvalidSocket) return;
+    PollIntake intake;
+    const int taken = drainEndpoint(engine, state, receiveScopedDatagram, kMaxDatagramsPerPoll, now, intake);
     // Unicast that Linux handed to the transmit endpoint sharing the port (see
     // receive_endpoint.cpp), within the same cap.
     if (engine.transmitEndpoint != kInvalidSocket) {
-        for (; taken < kMaxDatagramsPerPoll; ++taken) {
-            bool inScope = false;
-            Ipv4Address sender;
-            const long length = receiveTransmitEndpointDatagram(engine, packet, sizeof packet, sender, inScope);
-            if (length < 0) break;
-            if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
-        }
+        drainEndpoint(engine, state, receiveTransmitEndpointDatagram, kMaxDatagramsPerPoll - taken, now, intake);
     }
     // The text and the column are made once per poll, from the last accepted packet: the
     // window cannot show anything in between, and a flood would otherwise cost 512 cell

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "../core/packet_codec.h"
 #include "dmx_control_ids.h"
