@@ -5,10 +5,10 @@
 #include <string>
 
 #include "../core/clock.h"
+#include "../core/exit_codes.h"
 #include "../core/packet_codec.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
-#include "exit_codes.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "../core/dmx_universe_state.h"
-#include "option_lookup.h"
+#include "../core/option_lookup.h"
 
 // --self-test, --send and --listen. Returns the process exit code; prints nothing.
 int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state);

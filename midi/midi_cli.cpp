@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "../core/clock.h"
-#include "../cli/exit_codes.h"
-#include "json_text.h"
+#include "../core/exit_codes.h"
+#include "../core/json_text.h"
 #include "midi_message.h"
 #include "midi_service.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "../cli/option_lookup.h"
+#include "../core/option_lookup.h"
 
 // --midi-list, --midi-listen and --midi-send. Returns the process exit code.
 int runMidiCommandLine(const ArgumentVector& args);

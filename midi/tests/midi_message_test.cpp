@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "midi/json_text.h"
+#include "core/json_text.h"
 #include "midi/midi_message.h"
 
 namespace {

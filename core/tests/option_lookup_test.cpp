@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/option_lookup.h"
+#include "core/option_lookup.h"
 
 TEST(OptionLookup, FirstMatchAfterTheModeWordWithAValueWins) {
     const ArgumentVector args = {"lumibox", "--send", "--value", "10", "--value", "20", "--channel"};

@@ -1,6 +1,6 @@
 #include "option_lookup.h"
 
-#include "../core/decimal_text.h"
+#include "decimal_text.h"
 
 std::string optionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
     // The last element has no value after it, so it never counts as an option name.
