@@ -20,9 +20,9 @@
 
 #include "core/packet_codec.h"
 #include "net/socket_layer.h"
-#include "ui/level_table_model.h"
-#include "ui/window_host.h"
-#include "ui/window_procedure.h"
+#include "ui/qt/level_table_model.h"
+#include "ui/qt/window_host.h"
+#include "ui/qt/qt_main_window.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ struct Figure {
 };
 
 Figure measure(MainWindow& window, double seconds, int packetsPerSecond) {
-    const uint64_t rxBefore = window.dmx.rxCount;
+    const uint64_t rxBefore = window.engines.dmx.rxCount;
     const long long cellsBefore = window.widgets.levelModel->reportedCellCount();
     std::atomic<long> sent{0};
     double senderCpu = 0;
@@ -89,7 +89,7 @@ Figure measure(MainWindow& window, double seconds, int packetsPerSecond) {
     if (sender.joinable()) sender.join();
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
     const double cpu = processCpuSeconds() - cpuBefore - senderCpu;
-    return {100.0 * cpu / wall, static_cast<long>(window.dmx.rxCount - rxBefore),
+    return {100.0 * cpu / wall, static_cast<long>(window.engines.dmx.rxCount - rxBefore),
             window.widgets.levelModel->reportedCellCount() - cellsBefore};
 }
 
@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
         runEventLoopFor(1.0);  // settle: first paints, frame, fonts
 
         // Receive on loopback only: the group is joined there and nothing leaves the machine.
-        window->dmxView.setControlText(103, "127.0.0.1");
-        runWindowCommand(*window, 105, 0);
+        window->engines.dmxView.setControlText(103, "127.0.0.1");
+        handleWindowCommand(*window, 105, 0);
         runEventLoopFor(0.5);
 
         std::printf("window CPU, %.0f s per figure, platform %s\n", seconds, qPrintable(QApplication::platformName()));
@@ -134,10 +134,10 @@ int main(int argc, char** argv) {
         report("idle, receiving, nothing arrives", measure(*window, seconds, 0));
         if (!idleOnly) {
             report("44 packets/s, DMX page (table visible)", measure(*window, seconds, 44));
-            runWindowCommand(*window, 202, 0);
+            handleWindowCommand(*window, 202, 0);
             report("44 packets/s, MIDI page (table hidden)", measure(*window, seconds, 44));
-            runWindowCommand(*window, 201, 0);
-            runWindowCommand(*window, 105, 0);  // Stop RX
+            handleWindowCommand(*window, 201, 0);
+            handleWindowCommand(*window, 105, 0);  // Stop RX
             report("idle after receiving (status age ticks)", measure(*window, seconds, 0));
         }
         window->host->close();

@@ -10,4 +10,5 @@ enum ExitCode : int {
     kOutputNotWritten = 6,
     kNothingReceived = 7,
     kSelfTestFailed = 10,
+    kIconNotExported = 2,  // --export-icon: the PNG or the icon file was not written
 };

@@ -3,8 +3,8 @@
 include_guard(GLOBAL)
 
 lumibox_add_test(midi_cli_tests
-  SOURCES ${PROJECT_SOURCE_DIR}/midi/tests/midi_cli_test.cpp ${PROJECT_SOURCE_DIR}/cli/tests/run_binary.cpp
-  LIBS lumibox_midi lumibox_jack_peer
+  SOURCES ${PROJECT_SOURCE_DIR}/midi/tests/midi_cli_test.cpp
+  LIBS lumibox_midi lumibox_jack_peer lumibox_run_binary
   LABELS cli jack
   FIXTURES ${LUMIBOX_JACK_FIXTURE}
   ENVIRONMENT "LUMIBOX_MIDI_API=jack;JACK_DEFAULT_SERVER=${LUMIBOX_JACK_SERVER}")

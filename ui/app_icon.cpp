@@ -1,99 +1,95 @@
 #include "app_icon.h"
 
-#include <QColor>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPen>
-#include <QRectF>
-
 namespace {
 
-constexpr QColor kTile{0x05, 0x0C, 0x1C, 0xFF};
-constexpr QColor kTraceGlow{0x14, 0xE6, 0xFF, 0x12};
-constexpr QColor kTrace{0x1E, 0xEB, 0xFF, 0xFF};
-constexpr QColor kVesselGlow{0xF5, 0x20, 0xE9, 0x16};
-constexpr QColor kVessel{0xE4, 0xF5, 0xFF, 0xFF};
-constexpr QColor kRim{0xF5, 0x26, 0xE7, 0xFF};
-constexpr QColor kLiquid{0xCF, 0x22, 0xEC, 0xE1};
-constexpr QColor kBubble{0x3C, 0xEC, 0xFF, 0xFF};
-
-QPen strokePen(const QBrush& brush, double width) {
-    return QPen(brush, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+constexpr IconSegment line(IconPoint from, IconPoint to) {
+    return {IconSegmentKind::Line, {from, to, {}, {}}, {}, 0, 0};
+}
+constexpr IconSegment bezier(IconPoint from, IconPoint control1, IconPoint control2, IconPoint to) {
+    return {IconSegmentKind::Bezier, {from, control1, control2, to}, {}, 0, 0};
+}
+constexpr IconSegment arc(IconBox box, int startDegrees, int sweepDegrees) {
+    return {IconSegmentKind::Arc, {}, box, startDegrees, sweepDegrees};
 }
 
-// Square (3,3)-(253,253) with corners of radius 22, built from four quarter arcs.
-// Qt counts arc angles counter-clockwise, so the design's clockwise angles are negated.
-QPainterPath tileOutline() {
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    path.arcMoveTo(QRectF(3, 3, 44, 44), -180);
-    path.arcTo(QRectF(3, 3, 44, 44), -180, -90);
-    path.arcTo(QRectF(209, 3, 44, 44), -270, -90);
-    path.arcTo(QRectF(209, 209, 44, 44), 0, -90);
-    path.arcTo(QRectF(3, 209, 44, 44), -90, -90);
-    path.closeSubpath();
-    return path;
+// The square from (3, 3) to (253, 253) with corners of radius 22.
+constexpr IconSegment kTileSegments[] = {
+    arc({3, 3, 44, 44}, 180, 90),
+    arc({209, 3, 44, 44}, 270, 90),
+    arc({209, 209, 44, 44}, 0, 90),
+    arc({3, 209, 44, 44}, 90, 90),
+};
+constexpr IconSegment kTraceSegments[] = {
+    line({12, 140}, {48, 140}),
+    bezier({48, 140}, {62, 140}, {63, 112}, {76, 140}),
+    bezier({76, 140}, {88, 175}, {91, 71}, {110, 119}),
+    bezier({110, 119}, {122, 165}, {128, 140}, {144, 140}),
+    line({144, 140}, {244, 140}),
+};
+constexpr IconSegment kVesselSegments[] = {
+    line({141, 43}, {141, 160}),
+    bezier({141, 160}, {141, 205}, {195, 205}, {195, 160}),
+    line({195, 160}, {195, 43}),
+};
+
+constexpr IconFigure kTileOutline{kTileSegments, true};
+constexpr IconFigure kSignalTrace{kTraceSegments, false};
+constexpr IconFigure kVesselOutline{kVesselSegments, false};
+
+constexpr IconColour kTile{0xFF, 0x05, 0x0C, 0x1C};
+constexpr IconColour kTraceGlow{0x12, 0x14, 0xE6, 0xFF};
+constexpr IconColour kTrace{0xFF, 0x1E, 0xEB, 0xFF};
+constexpr IconColour kVesselGlow{0x16, 0xF5, 0x20, 0xE9};
+constexpr IconColour kVessel{0xFF, 0xE4, 0xF5, 0xFF};
+constexpr IconColour kRim{0xFF, 0xF5, 0x26, 0xE7};
+constexpr IconColour kLiquid{0xE1, 0xCF, 0x22, 0xEC};
+constexpr IconColour kBubble{0xFF, 0x3C, 0xEC, 0xFF};
+
+constexpr IconGradient kFrameGradient{{0, 0}, kTrace, {256, 256}, kRim};
+
+constexpr IconStep fillFigure(const IconFigure& figure, IconColour colour) {
+    return {IconStepKind::FillFigure, &figure, colour, 0, {}, {}, {}, nullptr};
+}
+constexpr IconStep strokeFigure(const IconFigure& figure, IconColour colour, int width) {
+    return {IconStepKind::StrokeFigure, &figure, colour, width, {}, {}, {}, nullptr};
+}
+constexpr IconStep strokeFigure(const IconFigure& figure, const IconGradient& gradient, int width) {
+    return {IconStepKind::StrokeFigure, &figure, {}, width, {}, {}, {}, &gradient};
+}
+constexpr IconStep strokeLine(IconPoint from, IconPoint to, IconColour colour, int width) {
+    return {IconStepKind::StrokeLine, nullptr, colour, width, from, to, {}, nullptr};
+}
+constexpr IconStep fillRectangle(IconBox box, IconColour colour) {
+    return {IconStepKind::FillRectangle, nullptr, colour, 0, {}, {}, box, nullptr};
+}
+constexpr IconStep fillEllipse(IconBox box, IconColour colour) {
+    return {IconStepKind::FillEllipse, nullptr, colour, 0, {}, {}, box, nullptr};
 }
 
-QPainterPath signalTrace() {
-    QPainterPath path(QPointF(12, 140));
-    path.lineTo(48, 140);
-    path.cubicTo(62, 140, 63, 112, 76, 140);
-    path.cubicTo(88, 175, 91, 71, 110, 119);
-    path.cubicTo(122, 165, 128, 140, 144, 140);
-    path.lineTo(244, 140);
-    return path;
-}
-
-QPainterPath vesselOutline() {
-    QPainterPath path(QPointF(141, 43));
-    path.lineTo(141, 160);
-    path.cubicTo(141, 205, 195, 205, 195, 160);
-    path.lineTo(195, 43);
-    return path;
-}
-
-// Translucent strokes, widest first, so the glow is densest along the centre line.
-void strokeGlow(QPainter& painter, const QPainterPath& path, const QColor& colour, double widest) {
-    for (int i = 0; i < 5; ++i) painter.strokePath(path, strokePen(colour, widest - 3.0 * i));
-}
-
-QPen framePen() {
-    QLinearGradient gradient(QPointF(0, 0), QPointF(256, 256));
-    gradient.setColorAt(0.0, kTrace);
-    gradient.setColorAt(1.0, kRim);
-    gradient.setSpread(QGradient::RepeatSpread);
-    return strokePen(QBrush(gradient), 2);
-}
+// The glow strokes are translucent and overlap, widest first, so the glow is densest
+// along the centre line and fades over 7 units (trace) and 7.5 units (vessel).
+constexpr IconStep kSteps[] = {
+    fillFigure(kTileOutline, kTile),
+    strokeFigure(kSignalTrace, kTraceGlow, 14),
+    strokeFigure(kSignalTrace, kTraceGlow, 11),
+    strokeFigure(kSignalTrace, kTraceGlow, 8),
+    strokeFigure(kSignalTrace, kTraceGlow, 5),
+    strokeFigure(kSignalTrace, kTraceGlow, 2),
+    strokeFigure(kSignalTrace, kTrace, 3),
+    strokeFigure(kVesselOutline, kVesselGlow, 15),
+    strokeFigure(kVesselOutline, kVesselGlow, 12),
+    strokeFigure(kVesselOutline, kVesselGlow, 9),
+    strokeFigure(kVesselOutline, kVesselGlow, 6),
+    strokeFigure(kVesselOutline, kVesselGlow, 3),
+    strokeFigure(kVesselOutline, kVessel, 4),
+    strokeLine({132, 42}, {204, 42}, kRim, 5),
+    fillRectangle({147, 126, 42, 36}, kLiquid),
+    fillEllipse({147, 142, 42, 42}, kLiquid),
+    fillEllipse({157, 102, 9, 9}, kBubble),
+    fillEllipse({176, 80, 6, 6}, kBubble),
+    strokeFigure(kTileOutline, kFrameGradient, 2),
+};
 
 }  // namespace
 
-void drawAppIcon(QPainter& painter, int size) {
-    painter.scale(size / 256.0, size / 256.0);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-
-    const QPainterPath tile = tileOutline();
-    painter.fillPath(tile, kTile);
-
-    const QPainterPath trace = signalTrace();
-    strokeGlow(painter, trace, kTraceGlow, 14);
-    painter.strokePath(trace, strokePen(kTrace, 3));
-
-    const QPainterPath vessel = vesselOutline();
-    strokeGlow(painter, vessel, kVesselGlow, 15);
-    painter.strokePath(vessel, strokePen(kVessel, 4));
-
-    painter.setPen(strokePen(kRim, 5));
-    painter.drawLine(QPointF(132, 42), QPointF(204, 42));
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kLiquid);
-    painter.drawRect(QRectF(147, 126, 42, 36));
-    painter.drawEllipse(QRectF(147, 142, 42, 42));
-    painter.setBrush(kBubble);
-    painter.drawEllipse(QRectF(157, 102, 9, 9));
-    painter.drawEllipse(QRectF(176, 80, 6, 6));
-
-    painter.strokePath(tile, framePen());
-}
+std::span<const IconStep> appIconSteps() { return kSteps; }

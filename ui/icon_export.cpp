@@ -1,67 +1,44 @@
 #include "icon_export.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QPainter>
-
-#include <array>
-#include <cstdint>
+#include <algorithm>
 #include <fstream>
 
+#include "../core/exit_codes.h"
 #include "app_icon.h"
 
 namespace {
 
-constexpr int kIconSize = 256;
 constexpr std::size_t kIconHeaderSize = 22;
 
-// Only QImage and QPainter are used, so no QGuiApplication and no windowing platform is needed.
-QByteArray renderIconPng() {
-    QImage image(kIconSize, kIconSize, QImage::Format_ARGB32);
-    if (image.isNull()) return {};
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        drawAppIcon(painter, kIconSize);
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return {};
-    return png;
+void putLittleEndian(std::vector<uint8_t>& bytes, std::size_t offset, uint32_t value, int count) {
+    for (int i = 0; i < count; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void putLittleEndian(std::array<char, kIconHeaderSize>& header, std::size_t offset, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) header[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// One 256 x 256, 32-bit image stored as PNG; width and height 0 stand for 256.
-std::array<char, kIconHeaderSize> iconFileHeader(uint32_t pngLength) {
-    std::array<char, kIconHeaderSize> header{};
-    putLittleEndian(header, 2, 1, 2);   // resource type: icon
-    putLittleEndian(header, 4, 1, 2);   // image count
-    putLittleEndian(header, 10, 1, 2);  // colour planes
-    putLittleEndian(header, 12, 32, 2); // bits per pixel
-    putLittleEndian(header, 14, pngLength, 4);
-    putLittleEndian(header, 18, kIconHeaderSize, 4);
-    return header;
-}
-
-bool writeFile(const std::string& path, const char* prefix, std::size_t prefixLength, const QByteArray& bytes) {
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;
-    if (prefixLength > 0) file.write(prefix, static_cast<std::streamsize>(prefixLength));
-    file.write(bytes.constData(), bytes.size());
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
     return !file.fail();
 }
 
 }  // namespace
 
+// One image stored as PNG; width and height 0 stand for 256.
+std::vector<uint8_t> iconFileBytes(const std::vector<uint8_t>& png) {
+    std::vector<uint8_t> bytes(kIconHeaderSize + png.size(), 0);
+    putLittleEndian(bytes, 2, 1, 2);   // resource type: icon
+    putLittleEndian(bytes, 4, 1, 2);   // image count
+    putLittleEndian(bytes, 10, 1, 2);  // colour planes
+    putLittleEndian(bytes, 12, 32, 2); // bits per pixel
+    putLittleEndian(bytes, 14, static_cast<uint32_t>(png.size()), 4);
+    putLittleEndian(bytes, 18, kIconHeaderSize, 4);
+    std::copy(png.begin(), png.end(), bytes.begin() + kIconHeaderSize);
+    return bytes;
+}
+
 int exportIcon(const std::string& path) {
-    const QByteArray png = renderIconPng();
-    if (png.isEmpty()) return 2;
-    if (!writeFile(path + ".png", nullptr, 0, png)) return 2;
-    const auto header = iconFileHeader(static_cast<uint32_t>(png.size()));
-    return writeFile(path, header.data(), header.size(), png) ? 0 : 2;
+    const std::vector<uint8_t> png = renderAppIconPng(kExportedIconSize);
+    if (png.empty() || !writeFile(path + ".png", png)) return kIconNotExported;
+    return writeFile(path, iconFileBytes(png)) ? kSuccess : kIconNotExported;
 }

@@ -10,7 +10,7 @@
 
 #include "core/packet_codec.h"
 #include "net/socket_layer.h"
-#include "run_binary.h"
+#include "core/tests/run_binary.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "run_binary.h"
+#include "core/tests/run_binary.h"
 
 namespace {
 

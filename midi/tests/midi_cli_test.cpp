@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/tests/run_binary.h"
+#include "core/tests/run_binary.h"
 #include "jack_peer.h"
 #include "midi_test_ports.h"
 

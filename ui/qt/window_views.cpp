@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QListWidget>
 
-#include "../core/decimal_text.h"
+#include "../../core/decimal_text.h"
 #include "level_table_model.h"
 #include "window_widgets.h"
 

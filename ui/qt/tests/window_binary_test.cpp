@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "cli/tests/run_binary.h"
+#include "core/tests/run_binary.h"
 
 namespace {
 

@@ -25,18 +25,19 @@ RunningBinary startBinary(const std::string& binary, const std::vector<std::stri
         execv(binary.c_str(), argv.data());
         _exit(127);
     }
-    return RunningBinary{pid};
+    return RunningBinary{static_cast<long>(pid)};
 }
 
 int waitForExit(RunningBinary& running, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto pid = static_cast<pid_t>(running.pid);
     int status = 0;
     while (true) {
-        const pid_t done = waitpid(running.pid, &status, WNOHANG);
-        if (done == running.pid) break;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
         if (std::chrono::steady_clock::now() >= deadline) {
-            kill(running.pid, SIGKILL);
-            waitpid(running.pid, &status, 0);
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
             return -1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -1,6 +1,6 @@
 #include "window_test_support.h"
 
-#include "ui/window_widgets.h"
+#include "ui/qt/window_widgets.h"
 
 QApplication& testApplication() {
     static int argc = 1;
@@ -25,7 +25,7 @@ TestWindow::TestWindow() {
 void TestWindow::tick(int count) {
     for (int i = 0; i < count; ++i) {
         now += kTickPeriodMs;
-        runWindowTick(*window);
+        handleWindowTick(*window);
     }
 }
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ui/app_icon.h"
+#include "ui/qt/app_icon_painter.h"
 
 namespace {
 

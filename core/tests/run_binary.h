@@ -1,12 +1,11 @@
 #pragma once
-// Run the lumibox binary as a script would: arguments in, exit code out.
+// Run the lumibox binary as a script would: arguments in, exit code out. The tests that
+// drive the binary share it; run_binary_posix.cpp starts processes with fork and exec.
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
-
 struct RunningBinary {
-    pid_t pid = -1;
+    long pid = -1;  // the process id
 };
 
 // Starts binary with args in directory (empty = current). The child's output goes to /dev/null.

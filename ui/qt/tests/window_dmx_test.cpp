@@ -10,7 +10,7 @@
 
 #include "core/packet_codec.h"
 #include "net/socket_layer.h"
-#include "ui/level_table_model.h"
+#include "ui/qt/level_table_model.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
@@ -102,7 +102,7 @@ TEST_F(WindowDmx, StartRxShowsUnicastAndMulticastPacketsInTableAndStatus) {
     EXPECT_EQ(cell(w, 1, 1), "0");
     EXPECT_EQ(cell(w, 511, 1), "77");
     EXPECT_EQ(cell(w, 0, 2), "0");
-    const std::string status = textOf(w, kDmxStatusId);
+    const std::string status = textOf(w, kDmxStatusText);
     EXPECT_EQ(status.rfind("RX 1 | TX 0 | Rejected 0 | 127.0.0.1 | U 100 | Seq 17 | Priority 100 | Alter ", 0), 0u)
         << status;
 
@@ -112,8 +112,8 @@ TEST_F(WindowDmx, StartRxShowsUnicastAndMulticastPacketsInTableAndStatus) {
     t.tick(20);
     EXPECT_EQ(cell(w, 0, 1), "200");
     EXPECT_EQ(cell(w, 511, 1), "0");
-    EXPECT_EQ(textOf(w, kDmxStatusId).rfind("RX 2 | TX 0 | Rejected 1 | 127.0.0.1 | U 100 | Seq 18 |", 0), 0u)
-        << textOf(w, kDmxStatusId);
+    EXPECT_EQ(textOf(w, kDmxStatusText).rfind("RX 2 | TX 0 | Rejected 1 | 127.0.0.1 | U 100 | Seq 18 |", 0), 0u)
+        << textOf(w, kDmxStatusText);
 }
 
 TEST_F(WindowDmx, DoubleClickOnStartRxTogglesOnceAndResetUnlocks) {
@@ -126,13 +126,13 @@ TEST_F(WindowDmx, DoubleClickOnStartRxTogglesOnceAndResetUnlocks) {
     setField(w, 110, "");  // a refused send leaves a message for Reset network to clear
     click(w, 107);
     t.tick(21);
-    EXPECT_EQ(messageLine(w, kDmxStatusId), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
+    EXPECT_EQ(messageLine(w, kDmxStatusText), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
 
     click(w, 116);
     EXPECT_EQ(textOf(w, 105), "Start RX");
     EXPECT_TRUE(networkFieldsEnabled(w));
     t.tick(21);
-    EXPECT_EQ(messageLine(w, kDmxStatusId), "");
+    EXPECT_EQ(messageLine(w, kDmxStatusText), "");
 }
 
 TEST_F(WindowDmx, PulseReachesThePeerRepeatsAndEndsWithZeros) {
@@ -174,7 +174,7 @@ TEST_F(WindowDmx, PulseReachesThePeerRepeatsAndEndsWithZeros) {
     EXPECT_GE(repeats, 5);
     EXPECT_LE(repeats, 6);
     EXPECT_EQ(cell(w, 0, 2), "0");
-    EXPECT_EQ(textOf(w, kDmxStatusId).rfind("RX 0 | TX " + std::to_string(repeats + 2) + " | ", 0), 0u);
+    EXPECT_EQ(textOf(w, kDmxStatusText).rfind("RX 0 | TX " + std::to_string(repeats + 2) + " | ", 0), 0u);
 }
 
 TEST_F(WindowDmx, ClosingDuringAPulseSendsItsZerosOnceThenStopsEverything) {
@@ -193,10 +193,10 @@ TEST_F(WindowDmx, ClosingDuringAPulseSendsItsZerosOnceThenStopsEverything) {
     ASSERT_EQ(packets.size(), 1u);
     EXPECT_EQ(packets[0][4], 0);
     EXPECT_EQ(textOf(w, 105), "Start RX");
-    EXPECT_EQ(w.dmx.receiveEndpoint, kInvalidSocket);
-    EXPECT_EQ(w.dmx.transmitEndpoint, kInvalidSocket);
+    EXPECT_EQ(w.engines.dmx.receiveEndpoint, kInvalidSocket);
+    EXPECT_EQ(w.engines.dmx.transmitEndpoint, kInvalidSocket);
     t.advanceWithoutTick(1000);
-    runWindowTick(w);
+    handleWindowTick(w);
     EXPECT_TRUE(peer.receiveLevels().empty());
 }
 

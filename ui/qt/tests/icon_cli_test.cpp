@@ -10,18 +10,17 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 
-#include "cli/tests/run_binary.h"
-#include "ui/app_icon.h"
+#include "core/tests/run_binary.h"
+#include "ui/qt/app_icon_painter.h"
 
 namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
 
 bool exists(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 uint32_t littleEndian32(const std::string& bytes, std::size_t offset) {

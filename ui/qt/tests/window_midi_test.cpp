@@ -55,7 +55,7 @@ protected:
         w = t->window.get();
         w->host->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w->host));
-        click(kMidiPageButtonId);
+        click(kMidiPageButton);
     }
     void TearDown() override {
         t.reset();
@@ -73,7 +73,7 @@ TEST_F(WindowMidi, ReceivedNoteAppearsAsARow) {
     click(205);
     ASSERT_EQ(textOf(*w, 205), "Stop MIDI RX");
 
-    auto* list = control<QListWidget>(*w, kMidiMessageListId);
+    auto* list = control<QListWidget>(*w, kMidiMessageList);
     ASSERT_TRUE(sendFromPeer(peer, 0, {0x90, 60, 127}));
     ASSERT_TRUE(eventuallyWithEvents([&] { return list->count() >= 1; }));
     const std::string row = list->item(0)->text().toStdString();
@@ -86,7 +86,7 @@ TEST_F(WindowMidi, ReceivedNoteAppearsAsARow) {
     ASSERT_TRUE(eventuallyWithEvents([&] { return list->count() >= 2; }));
     EXPECT_TRUE(list->item(1)->text().toStdString().ends_with(" | Note Off (V0) | Ch 2 | Nr 61 | Value 0"));
     t->tick(21);
-    EXPECT_EQ(textOf(*w, kMidiStatusId), "MIDI RX 2 | TX 0 | Rejected 0\n");
+    EXPECT_EQ(textOf(*w, kMidiStatusText), "MIDI RX 2 | TX 0 | Rejected 0\n");
 
     click(205);
     EXPECT_EQ(textOf(*w, 205), "Start MIDI RX");
@@ -103,14 +103,14 @@ TEST_F(WindowMidi, SendMidiPulseReachesThePeerAndIsReleasedByTheTick) {
     t->tick(30);  // t0 + 310
     click(212);   // Note Off is refused while the pulse runs
     t->tick(19);  // t0 + 500: the status shows why, nothing more was sent
-    EXPECT_EQ(messageLine(*w, kMidiStatusId), "Wait for the current MIDI pulse to finish.");
+    EXPECT_EQ(messageLine(*w, kMidiStatusText), "Wait for the current MIDI pulse to finish.");
     EXPECT_EQ(peerEvents(peer).size(), 1u);
 
     t->tick(1);  // t0 + 510: the release goes out
     ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
     EXPECT_EQ(peerEvents(peer)[1].word, word(0x80, 60, 0));
     t->tick(21);
-    EXPECT_EQ(textOf(*w, kMidiStatusId), "MIDI RX 0 | TX 2 | Rejected 0\n");
+    EXPECT_EQ(textOf(*w, kMidiStatusText), "MIDI RX 0 | TX 2 | Rejected 0\n");
 }
 
 TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
@@ -121,7 +121,7 @@ TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
     w->host->close();
     ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
     EXPECT_EQ(peerEvents(peer)[1].word, word(0x80, 60, 0));
-    EXPECT_EQ(w->midi.outputPort, nullptr);
+    EXPECT_EQ(w->engines.midi.outputPort, nullptr);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <functional>
 
-#include "window_routing.h"
+#include "../window_procedure.h"
 
 class CommandButton : public QPushButton {
 public:

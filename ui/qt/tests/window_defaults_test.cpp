@@ -10,11 +10,18 @@
 #include <QTableView>
 #include <QtTest/QTest>
 
-#include "ui/level_table_model.h"
+#include "ui/qt/level_table_model.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
 namespace {
+
+const ControlDefinition* definitionOf(int id) {
+    for (const ControlDefinition& control : controlTable()) {
+        if (control.id == id) return &control;
+    }
+    return nullptr;
+}
 
 TEST(WindowDefaults, TitleIconAndApplicationName) {
     TestWindow t;
@@ -38,9 +45,9 @@ TEST(WindowDefaults, EveryIdFindsOneControlAtItsPlace) {
     for (int id : ids) {
         const auto found = t.window->host->findChildren<QWidget*>(QStringLiteral("id%1").arg(id));
         ASSERT_EQ(found.size(), 1) << id;
-        const ControlDefinition* control = findControlDefinition(id);
+        const ControlDefinition* control = definitionOf(id);
         ASSERT_NE(control, nullptr) << id;
-        if (id == kLevelTableId || id == kDmxStatusId || id == kMidiMessageListId || id == kMidiStatusId) continue;
+        if (id == kDmxLevelTable || id == kDmxStatusText || id == kMidiMessageList || id == kMidiStatusText) continue;
         const QRect geometry = found.front()->geometry();
         EXPECT_EQ(geometry.topLeft(), QPoint(control->x, control->y)) << id;
         EXPECT_EQ(geometry.width(), control->width) << id;
@@ -75,9 +82,9 @@ TEST(WindowDefaults, FieldsSelectorsAndTexts) {
     ASSERT_EQ(type->count(), 3);
     EXPECT_EQ(type->itemText(1).toStdString(), "Control Change");
     EXPECT_EQ(type->itemText(2).toStdString(), "Program Change");
-    EXPECT_EQ(w.midi.view.selectedItemValue(206), 0);
+    EXPECT_EQ(w.engines.midi.view.selectedItemValue(206), 0);
     type->setCurrentIndex(2);
-    EXPECT_EQ(w.midi.view.selectedItemValue(206), 2);
+    EXPECT_EQ(w.engines.midi.view.selectedItemValue(206), 2);
 
     // The port selectors were filled at creation: the placeholder first, selected.
     for (int id : {203, 204}) {
@@ -85,13 +92,13 @@ TEST(WindowDefaults, FieldsSelectorsAndTexts) {
         ASSERT_GE(ports->count(), 1);
         EXPECT_EQ(ports->itemText(0).toStdString(), "Select MIDI port …");
         EXPECT_EQ(ports->currentIndex(), 0);
-        EXPECT_EQ(w.midi.view.selectedItemValue(id), -1);
+        EXPECT_EQ(w.engines.midi.view.selectedItemValue(id), -1);
     }
 }
 
 TEST(WindowDefaults, LevelTableHas512NumberedRowsOfZeros) {
     TestWindow t;
-    auto* table = control<QTableView>(*t.window, kLevelTableId);
+    auto* table = control<QTableView>(*t.window, kDmxLevelTable);
     const QAbstractItemModel* model = table->model();
     ASSERT_EQ(model->rowCount(), 512);
     ASSERT_EQ(model->columnCount(), 3);
@@ -109,8 +116,8 @@ TEST(WindowDefaults, LevelTableHas512NumberedRowsOfZeros) {
 TEST(WindowDefaults, FirstTickReplacesBothInitialStatusTexts) {
     TestWindow t;
     t.tick();
-    EXPECT_EQ(textOf(*t.window, kDmxStatusId), "RX 0 | TX 0 | Rejected 0 | No signal yet\n");
-    EXPECT_EQ(textOf(*t.window, kMidiStatusId), "MIDI RX 0 | TX 0 | Rejected 0\n");
+    EXPECT_EQ(textOf(*t.window, kDmxStatusText), "RX 0 | TX 0 | Rejected 0 | No signal yet\n");
+    EXPECT_EQ(textOf(*t.window, kMidiStatusText), "MIDI RX 0 | TX 0 | Rejected 0\n");
 }
 
 TEST(WindowDefaults, DigitFieldsTakeOnlyDigitsOtherFieldsTakeAnyText) {
@@ -134,7 +141,7 @@ TEST(WindowDefaults, FieldTextIsCutTo255Characters) {
     TestWindow t;
     auto* field = control<QLineEdit>(*t.window, 104);
     field->setText(QString(300, QLatin1Char('x')));
-    EXPECT_EQ(t.window->dmxView.fieldText(104).size(), 255u);
+    EXPECT_EQ(t.window->engines.dmxView.fieldText(104).size(), 255u);
 }
 
 bool shown(const MainWindow& w, int id) { return control<QWidget>(w, id)->isVisibleTo(w.host); }
@@ -172,11 +179,11 @@ TEST(WindowPages, HiddenPageStatusKeepsBeingRefreshed) {
     TestWindow t;
     MainWindow& w = *t.window;
     w.host->show();
-    runWindowCommand(w, kMidiPageButtonId, 0);
+    handleWindowCommand(w, kMidiPageButton, 0);
     control<QLineEdit>(w, 110)->clear();  // Value empty: the range message
-    runWindowCommand(w, 107, 0);
+    handleWindowCommand(w, 107, 0);
     t.tick();
-    EXPECT_EQ(messageLine(w, kDmxStatusId), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
+    EXPECT_EQ(messageLine(w, kDmxStatusText), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
 }
 
 }  // namespace

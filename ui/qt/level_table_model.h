@@ -23,7 +23,6 @@ public:
 
     // The engines' set-cell-text; out-of-range cells are ignored.
     void setCellText(int row, int column, const std::string& text);
-    const std::string& cellText(int row, int column) const;
 
     // Report the cells changed since the last call, limited to the rows `view` shows.
     // Rows outside are read fresh when they scroll into view.

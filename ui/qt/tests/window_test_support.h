@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "ui/window_host.h"
-#include "ui/window_procedure.h"
+#include "ui/qt/window_host.h"
+#include "ui/qt/qt_main_window.h"
 
 QApplication& testApplication();
 

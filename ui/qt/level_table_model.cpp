@@ -3,10 +3,10 @@
 #include <QTableView>
 #include <algorithm>
 
-#include "window_controls.h"
+#include "../window_controls.h"
 
 LevelTableModel::LevelTableModel() : cells_(kLevelRowCount) {
-    for (int row = 0; row < kLevelRowCount; ++row) cells_[row][0] = std::to_string(row + 1);
+    for (int row = 0; row < kLevelRowCount; ++row) cells_[row][kDmxChannelColumn] = std::to_string(row + 1);
 }
 
 int LevelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kLevelRowCount; }
@@ -34,8 +34,6 @@ void LevelTableModel::setCellText(int row, int column, const std::string& text) 
     rows.first = rows.first < 0 ? row : std::min(rows.first, row);
     rows.last = std::max(rows.last, row);
 }
-
-const std::string& LevelTableModel::cellText(int row, int column) const { return cells_.at(row).at(column); }
 
 void LevelTableModel::publishChanges(const QTableView& view) {
     const bool anyChange = std::any_of(dirty_.begin(), dirty_.end(), [](const DirtyRows& rows) { return rows.first >= 0; });

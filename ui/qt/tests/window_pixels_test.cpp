@@ -95,7 +95,7 @@ TEST_F(WindowPixels, LevelTableAndItsHeader) {
 }
 
 TEST_F(WindowPixels, DisabledFieldKeepsItsColours) {
-    t.window->dmxView.enableControl(103, false);
+    t.window->engines.dmxView.enableControl(103, false);
     const QImage disabled = grabWindow(*t.window);
     // Local IPv4 at (290, 137) 180 x 28: background and text as when enabled.
     EXPECT_EQ(at(disabled, 300, 140), rgb(0x0A111E) & 0xFFFFFF);

@@ -1,4 +1,4 @@
-#include "window_style.h"
+#include "qt_style.h"
 
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -7,9 +7,9 @@
 #include <QScrollBar>
 #include <QTableView>
 
-#include "app_icon.h"
+#include "../window_style.h"
+#include "app_icon_painter.h"
 #include "level_cell_delegate.h"
-#include "window_palette.h"
 
 namespace {
 
@@ -20,18 +20,16 @@ QString css(uint32_t rgb) { return colour(rgb).name(); }
 }  // namespace
 
 QString uiFontFamily() {
-    // The labels are sized for Segoe UI; of Debian's sans fonts DejaVu Sans Condensed
-    // (fonts-dejavu-extra) fits them all at 16 px, plain DejaVu Sans is the last resort.
     const QStringList installed = QFontDatabase::families();
-    for (const char* family : {"Segoe UI", "DejaVu Sans Condensed"}) {
+    for (const char* family : kUiFontFamilies) {
         if (installed.contains(QString::fromLatin1(family))) return QString::fromLatin1(family);
     }
-    return QStringLiteral("DejaVu Sans");
+    return QString::fromLatin1(kUiFontLastResort);
 }
 
 QFont makeUiFont() {
     QFont font(uiFontFamily());
-    font.setPixelSize(16);
+    font.setPixelSize(kUiFontPixelHeight);
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     font.setUnderline(false);
@@ -137,8 +135,8 @@ void styleLevelTable(QTableView& table, int rowHeight) {
 
 void paintHeaderBand(QPainter& painter, const QFont& font) {
     painter.save();
-    painter.translate(kIconX, kIconY);
-    drawAppIcon(painter, kIconSize);
+    painter.translate(kHeaderIconX, kHeaderIconY);
+    drawAppIcon(painter, kHeaderIconSize);
     painter.restore();
 
     painter.save();

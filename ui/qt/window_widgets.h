@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "window_controls.h"
+#include "../window_controls.h"
 
 class LevelTableModel;
 class QLabel;

@@ -9,10 +9,10 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "../window_layout.h"
 #include "command_button.h"
 #include "level_table_model.h"
-#include "window_layout.h"
-#include "window_style.h"
+#include "qt_style.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ QWidget* makeField(const ControlDefinition& control, QWidget& host) {
     auto* field = new QLineEdit(QString::fromUtf8(control.text), &host);
     field->setStyleSheet(fieldStyleSheet());
     field->setMaxLength(kFieldCapacity);
-    if (control.digitsOnly) {
+    if (control.style & kDigitsOnly) {
         field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     }
     return field;
@@ -148,13 +148,13 @@ void layoutControls(WindowWidgets& widgets, int clientWidth, int clientHeight) {
     const WindowLayout layout =
         layoutForClientSize(static_cast<uint16_t>(clientWidth), static_cast<uint16_t>(clientHeight));
     place(*widgets.levelTable, layout.levelTable);
-    if (QWidget* status = controlById(widgets, kDmxStatusId)) place(*status, layout.dmxStatus);
-    widgets.levelTable->setColumnWidth(0, layout.channelColumnWidth);
-    widgets.levelTable->setColumnWidth(1, layout.levelColumnWidth);
-    widgets.levelTable->setColumnWidth(2, layout.levelColumnWidth);
+    if (QWidget* status = controlById(widgets, kDmxStatusText)) place(*status, layout.dmxStatus);
+    widgets.levelTable->setColumnWidth(kDmxChannelColumn, layout.channelColumnWidth);
+    widgets.levelTable->setColumnWidth(kDmxReceivedColumn, layout.levelColumnWidth);
+    widgets.levelTable->setColumnWidth(kDmxOutputColumn, layout.levelColumnWidth);
     if (!widgets.messageList) return;
     place(*widgets.messageList, layout.midiList);
-    if (QWidget* status = controlById(widgets, kMidiStatusId)) place(*status, layout.midiStatus);
+    if (QWidget* status = controlById(widgets, kMidiStatusText)) place(*status, layout.midiStatus);
 }
 
 QWidget* controlById(const WindowWidgets& widgets, int id) {
