@@ -39,7 +39,3 @@ uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port);
 uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word);
 // Releases the port after the messages already sent have gone out.
 void closeMidiOutput(MidiOutputPort* port);
-
-// Name of the MIDI system in use: "alsa" or "jack". Chosen by LUMIBOX_MIDI_API when it
-// says so, else ALSA when its sequencer device exists, else JACK.
-const char* midiServiceApiName();

@@ -1,9 +1,11 @@
-// The engine through its view record, with no MIDI system reachable (the test runs
-// with LUMIBOX_MIDI_API=jack and a JACK server name that nothing serves).
+// The engine through its view record, on the fake MIDI service (fake_midi_service.h):
+// first with no MIDI system reachable, then with ports the fake lists.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "fake_midi_service.h"
 #include "fake_midi_view.h"
 #include "midi/midi_control_ids.h"
 #include "midi/midi_engine.h"
@@ -16,10 +18,12 @@ struct MidiEngineView : ::testing::Test {
     FakeMidiWindow window;
     MidiEngine engine;
     void SetUp() override {
+        resetFakeMidiService();
         engine.view = makeFakeMidiView(window);
         fillInitialMidiPage(window);
         refreshMidiPorts(engine);
     }
+    void TearDown() override { closeMidiPorts(engine); }
     void selectPort(int selector, int value) {
         window.selectors[selector].items.emplace_back(std::to_string(value) + " · gone", value);
         window.selectors[selector].selected = static_cast<int>(window.selectors[selector].items.size()) - 1;
@@ -69,7 +73,7 @@ TEST_F(MidiEngineView, StartWithThePlaceholderSelectedAsksForAPort) {
 TEST_F(MidiEngineView, UnreachablePortsGiveTheServiceErrorNumber) {
     selectPort(kMidiInputPortSelector, 0);
     toggleMidiInput(engine);
-    EXPECT_EQ(engine.notice, "MIDI input unavailable: 3");
+    EXPECT_EQ(engine.notice, "MIDI input unavailable: " + std::to_string(kMidiErrorNoService));
     EXPECT_EQ(engine.inputPort, nullptr);
     EXPECT_EQ(window.texts.count(kMidiStartRxButton), 0u);
 
@@ -77,7 +81,7 @@ TEST_F(MidiEngineView, UnreachablePortsGiveTheServiceErrorNumber) {
     for (int attempt = 0; attempt < 2; ++attempt) {  // each click tries to open again
         engine.notice.clear();
         midiButton(engine, kMidiSendButton, 5000);
-        EXPECT_EQ(engine.notice, "MIDI output unavailable: 3");
+        EXPECT_EQ(engine.notice, "MIDI output unavailable: " + std::to_string(kMidiErrorNoService));
         EXPECT_EQ(engine.outputPort, nullptr);
         EXPECT_EQ(engine.pulseDeadline, 0u);
         EXPECT_EQ(engine.sentCount, 0u);
@@ -164,6 +168,105 @@ TEST_F(MidiEngineView, CloseWithNothingOpenResetsOnlyPulseAndButton) {
     // The Close MIDI ports button also empties the notice.
     handleMidiCommand(engine, kMidiCloseButton, 0);
     EXPECT_TRUE(engine.notice.empty());
+}
+
+// With ports: what the fake service lists and records stands in for a device.
+struct MidiEngineWithPorts : MidiEngineView {
+    void SetUp() override {
+        resetFakeMidiService();
+        FakeMidiService& service = fakeMidiService();
+        service.reachable = true;
+        service.inputs = {"keys:out", std::nullopt, "pads:out"};
+        service.outputs = {"synth:in"};
+        engine.view = makeFakeMidiView(window);
+        fillInitialMidiPage(window);
+        refreshMidiPorts(engine);
+    }
+    void setFields(const char* channel, const char* number, const char* value, const char* pulse, int type) {
+        window.fields[kMidiChannelField] = channel;
+        window.fields[kMidiNumberField] = number;
+        window.fields[kMidiValueField] = value;
+        window.fields[kMidiPulseField] = pulse;
+        window.selectors[kMidiTypeSelector].selected = type;
+    }
+};
+
+TEST_F(MidiEngineWithPorts, SelectorsListPortsByServiceIndexSkippingUnreadableNames) {
+    using Items = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(window.selectors[kMidiInputPortSelector].items,
+              (Items{{"Select MIDI port …", -1}, {"0 · keys:out", 0}, {"2 · pads:out", 2}}));
+    EXPECT_EQ(window.selectors[kMidiOutputPortSelector].items, (Items{{"Select MIDI port …", -1}, {"0 · synth:in", 0}}));
+    EXPECT_EQ(window.selectors[kMidiInputPortSelector].selected, 0);
+}
+
+TEST_F(MidiEngineWithPorts, MonitorShowsRowsUntilStopped) {
+    window.selectors[kMidiInputPortSelector].selected = 2;  // "2 · pads:out"
+    handleMidiCommand(engine, kMidiStartRxButton, 0);
+    ASSERT_NE(engine.inputPort, nullptr) << engine.notice;
+    EXPECT_EQ(window.texts[kMidiStartRxButton], "Stop MIDI RX");
+    EXPECT_EQ(fakeMidiService().startedInputs, 1);
+    for (const uint32_t word : {0x7F3C90u, 0xF8u, 0x006307B2u}) deliverFakeMidiInput(word, 25);
+    EXPECT_EQ(drainMidiInput(engine), 2u);  // the clock byte is not a channel message
+    EXPECT_EQ(window.list, (std::deque<std::string>{"25 ms | Note On | Ch 1 | Nr 60 | Value 127",
+                                                    "25 ms | CC | Ch 3 | Nr 7 | Value 99"}));
+    handleMidiCommand(engine, kMidiStartRxButton, 0);
+    EXPECT_EQ(engine.inputPort, nullptr);
+    EXPECT_EQ(fakeMidiService().openInputs, 0);
+    EXPECT_EQ(window.texts[kMidiStartRxButton], "Start MIDI RX");
+    EXPECT_EQ(deliverFakeMidiInput(0x7F3C90u, 30), 0);
+}
+
+TEST_F(MidiEngineWithPorts, PulsesHeldNotesAndCloseLeaveNothingSounding) {
+    window.selectors[kMidiOutputPortSelector].selected = 1;
+    setFields("2", "61", "90", "0", 0);
+    midiButton(engine, kMidiSendButton, 1000);  // held: pulse 0
+    setFields("1", "60", "100", "200", 0);
+    midiButton(engine, kMidiSendButton, 1000);  // pulsed
+    EXPECT_EQ(engine.pulseDeadline, 1200u);
+    refreshMidiPorts(engine);
+    EXPECT_EQ(engine.notice, "Close MIDI ports first.");
+    endMidiPulse(engine, 1199);
+    endMidiPulse(engine, 1200);
+    setFields("1", "64", "100", "500", 0);
+    midiButton(engine, kMidiSendButton, 2000);  // still running at close
+    handleMidiCommand(engine, kMidiCloseButton, 2100);
+    // The running pulse's release, then every held note off in key order: 0x3D91 (ch 2
+    // note 61) before 0x4090 (ch 1 note 64, also the pulsed note).
+    EXPECT_EQ(fakeMidiService().sent, (std::vector<uint32_t>{0x5A3D91, 0x643C90, 0x003C80, 0x644090,
+                                                             0x004080, 0x003D81, 0x004080}));
+    EXPECT_EQ(engine.sentCount, 4u);  // what closing sends is not counted
+    EXPECT_TRUE(engine.heldNotes.empty());
+    EXPECT_EQ(fakeMidiService().openOutputs, 0);
+    EXPECT_TRUE(engine.notice.empty());
+}
+
+TEST_F(MidiEngineWithPorts, ServiceRefusalsBecomeNoticesWithTheirNumbers) {
+    struct Case {
+        uint32_t FakeMidiService::*refusal;
+        int button;
+        const char* notice;
+    };
+    const Case cases[] = {
+        {&FakeMidiService::openInputResult, kMidiStartRxButton, "MIDI input unavailable: "},
+        {&FakeMidiService::openOutputResult, kMidiSendButton, "MIDI output unavailable: "},
+        {&FakeMidiService::sendResult, kMidiNoteOffButton, "MIDI send failed: "},
+    };
+    window.selectors[kMidiInputPortSelector].selected = 1;
+    window.selectors[kMidiOutputPortSelector].selected = 1;
+    for (const Case& c : cases) {
+        fakeMidiService().*c.refusal = kMidiErrorOpenFailed;
+        handleMidiCommand(engine, c.button, 1000);
+        EXPECT_EQ(engine.notice, c.notice + std::to_string(kMidiErrorOpenFailed));
+        EXPECT_EQ(engine.inputPort, nullptr);
+        EXPECT_EQ(engine.pulseDeadline, 0u);
+        EXPECT_EQ(engine.sentCount, 0u);
+        fakeMidiService().*c.refusal = 0;
+    }
+    closeMidiPorts(engine);  // the refused send left the output open
+    window.selectors[kMidiOutputPortSelector].items.emplace_back("5 · gone", 5);
+    window.selectors[kMidiOutputPortSelector].selected = 2;
+    handleMidiCommand(engine, kMidiSendButton, 1000);
+    EXPECT_EQ(engine.notice, "MIDI output unavailable: " + std::to_string(kMidiErrorBadPort));
 }
 
 }  // namespace
