@@ -16,6 +16,12 @@ bool isUniverseInRange(DmxProtocol protocol, int32_t universe) {
     return universe >= 0 && universe <= 32767;
 }
 
+bool isSlotInRange(int32_t slot) { return slot >= 1 && slot <= kDmxSlotCount; }
+
+bool isLevelInRange(int32_t level) { return level >= 0 && level <= 255; }
+
+bool isPulseInRange(int32_t pulseMs) { return pulseMs >= 30 && pulseMs <= 60000; }
+
 uint8_t nextSequence(DmxUniverseState& state) {
     state.sequence = static_cast<uint8_t>(state.sequence + 1);
     return state.sequence;

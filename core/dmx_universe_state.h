@@ -21,7 +21,12 @@ struct DmxUniverseState {
 DmxProtocol protocolFromText(const char* text, std::size_t length);
 
 uint16_t protocolPort(DmxProtocol protocol);
-bool isUniverseInRange(DmxProtocol protocol, int32_t universe);
+
+// The ranges both the command line and the window check.
+bool isUniverseInRange(DmxProtocol protocol, int32_t universe);  // sACN 1..63999, Art-Net 0..32767
+bool isSlotInRange(int32_t slot);                                // 1..512
+bool isLevelInRange(int32_t level);                              // 0..255
+bool isPulseInRange(int32_t pulseMs);                            // 30..60000
 
 // Advance the sequence counter modulo 256 and return the new value.
 uint8_t nextSequence(DmxUniverseState& state);

@@ -14,9 +14,8 @@ struct MidiView {
     // must carry its entry index as value (0 "Note On", 1 "Control Change", 2 "Program Change").
     std::function<int(int id)> selectedItemValue;
 
-    // Edit fields (207..210): the text (at most 255 characters), and the text read as a
-    // base-10 integer with fallback when it is not a number.
-    std::function<std::string(int id)> fieldText;
+    // Edit fields (207..210): the text (at most 255 characters) read as a base-10
+    // integer like the standard conversion, fallback when it is not a number.
     std::function<int(int id, int fallback)> fieldInteger;
 
     // Button caption (205) or static text (217).

@@ -10,7 +10,7 @@
 //   pollReceive(engine, state, view, tickCountMs());
 //   const uint64_t now = tickCountMs();
 //   transmitTick(engine, state, view, now);
-//   if (isDmxStatusDue(engine, now)) refreshDmxStatus(engine, state, view, now);
+//   if (isDmxStatusDue(engine, now)) refreshDmxStatus(engine, view, now);
 // Window creation: refreshReceivedColumn and refreshOutputColumn once (all cells "0").
 // Window close, after the MIDI ports: stopTransmit(..., tickCountMs()), then stopReceive.
 #include "dmx_control_ids.h"

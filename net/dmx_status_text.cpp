@@ -13,7 +13,7 @@ std::string composeDmxStatus(const DmxNetworkEngine& engine, uint64_t now) {
     return text + "\r\n" + engine.networkMessage;
 }
 
-void refreshDmxStatus(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view, uint64_t now) {
+void refreshDmxStatus(DmxNetworkEngine& engine, const DmxView& view, uint64_t now) {
     view.setControlText(kDmxStatusText, composeDmxStatus(engine, now));
     engine.lastStatusRefresh = now;
 }

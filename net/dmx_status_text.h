@@ -14,7 +14,7 @@ inline constexpr uint64_t kDmxStatusPeriodMs = 200;
 std::string composeDmxStatus(const DmxNetworkEngine& engine, uint64_t now);
 
 // Writes the text into 115 and remembers now as the last refresh.
-void refreshDmxStatus(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
+void refreshDmxStatus(DmxNetworkEngine& engine, const DmxView& view, uint64_t now);
 
 // True when at least 200 ms have passed since the last refresh, or there was none yet.
 bool isDmxStatusDue(const DmxNetworkEngine& engine, uint64_t now);

@@ -97,10 +97,10 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     if (!intake.accepted) return;
     const AcceptedPacket& last = intake.last;
     engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
-    refreshReceivedColumn(engine, state, view);
+    refreshReceivedColumn(engine, view);
 }
 
-void refreshReceivedColumn(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view) {
+void refreshReceivedColumn(const DmxNetworkEngine& engine, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
         view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
     }

@@ -19,7 +19,7 @@ inline constexpr std::size_t kReceiveBufferSize = 1500;
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
 
 // Writes all 512 cells of column 1 ("Received (RX)") from the received levels.
-void refreshReceivedColumn(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+void refreshReceivedColumn(const DmxNetworkEngine& engine, const DmxView& view);
 
 // The source status line of an accepted packet: address, universe, sequence, priority
 // when there is one, and for sACN the stream-ended, preview and sync-universe notes.

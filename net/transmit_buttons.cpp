@@ -20,8 +20,8 @@ bool applyLevelRequest(DmxNetworkEngine& engine, DmxUniverseState& state, const 
     request.to = fieldInteger(view, kDmxToField, 0);
     request.value = fieldInteger(view, kDmxValueField, -1);
     request.pulseMs = fieldInteger(view, kDmxPulseMsField, 200);
-    const bool valid = request.from >= 1 && request.from <= request.to && request.to <= kDmxSlotCount &&
-                       request.value >= 0 && request.value <= 255 && request.pulseMs >= 30 && request.pulseMs <= 60000;
+    const bool valid = isSlotInRange(request.from) && isSlotInRange(request.to) && request.from <= request.to &&
+                       isLevelInRange(request.value) && isPulseInRange(request.pulseMs);
     if (!valid) {
         engine.networkMessage = "Use channels 1–512, value 0–255 and pulse 30–60000 ms.";
         return false;
@@ -31,7 +31,7 @@ bool applyLevelRequest(DmxNetworkEngine& engine, DmxUniverseState& state, const 
         return false;
     }
     setLevelRange(state, request.from, request.to, static_cast<uint8_t>(request.value));
-    refreshOutputColumn(engine, state, view);
+    refreshOutputColumn(state, view);
     sendToTarget(engine, state, view, now);
     return true;
 }
@@ -54,7 +54,7 @@ void onPulseToZero(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 void onAllToZero(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     engine.pulseDeadline = 0;
     setAllLevels(state, 0);
-    refreshOutputColumn(engine, state, view);
+    refreshOutputColumn(state, view);
     sendToTarget(engine, state, view, now);
 }
 

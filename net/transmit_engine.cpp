@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "../core/packet_codec.h"
 #include "dmx_control_ids.h"
 #include "dmx_endpoint.h"
 #include "level_text.h"
+#include "send_universe.h"
 #include "socket_layer.h"
 
 namespace {
@@ -32,7 +32,7 @@ void endPulse(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& 
     setLevelRange(state, engine.pulseFirst + 1, engine.pulseLast + 1, 0);
     engine.pulseDeadline = 0;
     sendToTarget(engine, state, view, now);
-    refreshOutputColumn(engine, state, view);
+    refreshOutputColumn(state, view);
 }
 
 }  // namespace
@@ -44,10 +44,7 @@ void sendToTarget(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
         engine.networkMessage = "Target: enter IPv4 or 'multicast' for sACN";
         return;
     }
-    nextSequence(state);
-    const DmxPacket packet = buildDmxPacket(state);
-    const long sent = sendDatagram(engine.transmitEndpoint, packet.data(), packet.size(), target, protocolPort(state.protocol));
-    if (sent == static_cast<long>(packet.size())) {
+    if (sendUniverse(state, engine.transmitEndpoint, target, protocolPort(state.protocol))) {
         engine.networkMessage.clear();
         ++engine.txCount;
     } else {
@@ -67,7 +64,7 @@ void stopTransmit(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
     updateNetworkFieldLock(engine, state, view);
 }
 
-void refreshOutputColumn(DmxNetworkEngine&, DmxUniverseState& state, const DmxView& view) {
+void refreshOutputColumn(const DmxUniverseState& state, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
         view.setCellText(row, kDmxOutputColumn, levelText(state.levels[static_cast<std::size_t>(row)]));
     }

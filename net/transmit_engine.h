@@ -21,7 +21,7 @@ void sendToTarget(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
 void stopTransmit(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
 
 // Writes all 512 cells of column 2 ("Output (TX)") from the transmit levels.
-void refreshOutputColumn(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+void refreshOutputColumn(const DmxUniverseState& state, const DmxView& view);
 
 // The timer step, with the tick count read after pollReceive: the end of a due pulse, or
 // one send on the 33 ms grid while a pulse is pending or continuous transmission is on.

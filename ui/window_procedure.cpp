@@ -20,8 +20,8 @@ WindowCommand commandFor(int id, int notification) {
 }
 
 void fillEngineViews(WindowEngines& engines) {
-    refreshReceivedColumn(engines.dmx, engines.state, engines.dmxView);
-    refreshOutputColumn(engines.dmx, engines.state, engines.dmxView);
+    refreshReceivedColumn(engines.dmx, engines.dmxView);
+    refreshOutputColumn(engines.state, engines.dmxView);
     refreshMidiPorts(engines.midi);
 }
 
@@ -55,7 +55,7 @@ void runWindowTick(WindowEngines& engines) {
     pollReceive(engines.dmx, engines.state, engines.dmxView, engines.clock());
     const uint64_t t2 = engines.clock();
     transmitTick(engines.dmx, engines.state, engines.dmxView, t2);
-    if (isDmxStatusDue(engines.dmx, t2)) refreshDmxStatus(engines.dmx, engines.state, engines.dmxView, t2);
+    if (isDmxStatusDue(engines.dmx, t2)) refreshDmxStatus(engines.dmx, engines.dmxView, t2);
 }
 
 bool stopWindowEngines(WindowEngines& engines) {

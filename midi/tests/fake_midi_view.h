@@ -35,7 +35,6 @@ inline MidiView makeFakeMidiView(FakeMidiWindow& w) {
         if (s.selected < 0 || s.selected >= static_cast<int>(s.items.size())) return -1;
         return s.items[static_cast<size_t>(s.selected)].second;
     };
-    view.fieldText = [&w](int id) { return w.fields[id]; };
     view.fieldInteger = [&w](int id, int fallback) { return decimalToInt32(w.fields[id]).value_or(fallback); };
     view.setControlText = [&w](int id, const std::string& text) { w.texts[id] = text; };
     view.appendListRow = [&w](int, const std::string& row) { w.list.push_back(row); };

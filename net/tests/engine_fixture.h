@@ -21,12 +21,12 @@ struct EngineFixture : ::testing::Test {
 
     // The two lines of the DMX status text as the window would show them at time now.
     std::string firstStatusLine(uint64_t now = 1) {
-        refreshDmxStatus(engine, state, view, now);
+        refreshDmxStatus(engine, view, now);
         const std::string& text = table.status();
         return text.substr(0, text.find("\r\n"));
     }
     std::string message(uint64_t now = 1) {
-        refreshDmxStatus(engine, state, view, now);
+        refreshDmxStatus(engine, view, now);
         const std::string& text = table.status();
         const std::size_t split = text.find("\r\n");
         return split == std::string::npos ? "<no line break>" : text.substr(split + 2);

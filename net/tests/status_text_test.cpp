@@ -33,7 +33,7 @@ using DmxStatus = EngineFixture;
 
 TEST_F(DmxStatus, CountersSourceAgeAndMessageLines) {
     EXPECT_TRUE(isDmxStatusDue(engine, 50)) << "the first tick always refreshes";
-    refreshDmxStatus(engine, state, view, 50);
+    refreshDmxStatus(engine, view, 50);
     EXPECT_EQ(table.status(), "RX 0 | TX 0 | Rejected 0 | No signal yet\r\n");
     EXPECT_FALSE(isDmxStatusDue(engine, 249));
     EXPECT_TRUE(isDmxStatusDue(engine, 250));
@@ -44,9 +44,9 @@ TEST_F(DmxStatus, CountersSourceAgeAndMessageLines) {
     engine.sourceStatus = "10.0.0.9 | U 5 | Seq 1";
     engine.lastReceiveTime = 1000;
     engine.networkMessage = "Send failed: 101";
-    refreshDmxStatus(engine, state, view, 1234);
+    refreshDmxStatus(engine, view, 1234);
     EXPECT_EQ(table.status(), "RX 18446744073709551615 | TX 7 | Rejected 3 | 10.0.0.9 | U 5 | Seq 1 | Alter 234 ms\r\nSend failed: 101");
-    refreshDmxStatus(engine, state, view, 999);
+    refreshDmxStatus(engine, view, 999);
     EXPECT_EQ(firstStatusLine(999), "RX 18446744073709551615 | TX 7 | Rejected 3 | 10.0.0.9 | U 5 | Seq 1 | Alter 0 ms")
         << "a reading older than the packet must not wrap";
 }

@@ -52,7 +52,6 @@ MidiView makeMidiView(WindowWidgets& widgets) {
         const int value = box->currentData().toInt(&ok);
         return ok ? value : -1;
     };
-    view.fieldText = [w](int id) { return controlText(*w, id); };
     view.fieldInteger = [w](int id, int fallback) { return decimalToInt32(controlText(*w, id)).value_or(fallback); };
     view.setControlText = [w](int id, const std::string& text) { setControlText(*w, id, text); };
     view.appendListRow = [w](int id, const std::string& row) {
