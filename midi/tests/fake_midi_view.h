@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/decimal_text.h"
+#include "midi/midi_control_ids.h"
 #include "midi/midi_view.h"
 
 struct FakeSelector {
@@ -46,11 +47,21 @@ inline MidiView makeFakeMidiView(FakeMidiWindow& w) {
     return view;
 }
 
+// The send fields and the Type selector (0 Note On, 1 Control Change, 2 Program Change).
+inline void setMidiFields(FakeMidiWindow& w, const char* channel, const char* number, const char* value,
+                          const char* pulse, int type) {
+    w.fields[kMidiChannelField] = channel;
+    w.fields[kMidiNumberField] = number;
+    w.fields[kMidiValueField] = value;
+    w.fields[kMidiPulseField] = pulse;
+    w.selectors[kMidiTypeSelector].selected = type;
+}
+
 // The window's initial MIDI page: Type selector with its three entries, the four fields.
 inline void fillInitialMidiPage(FakeMidiWindow& w) {
-    w.selectors[206] = FakeSelector{{{"Note On", 0}, {"Control Change", 1}, {"Program Change", 2}}, 0};
-    w.fields[207] = "1";
-    w.fields[208] = "60";
-    w.fields[209] = "127";
-    w.fields[210] = "200";
+    w.selectors[kMidiTypeSelector] = FakeSelector{{{"Note On", 0}, {"Control Change", 1}, {"Program Change", 2}}, 0};
+    w.fields[kMidiChannelField] = "1";
+    w.fields[kMidiNumberField] = "60";
+    w.fields[kMidiValueField] = "127";
+    w.fields[kMidiPulseField] = "200";
 }

@@ -183,11 +183,7 @@ struct MidiEngineWithPorts : MidiEngineView {
         refreshMidiPorts(engine);
     }
     void setFields(const char* channel, const char* number, const char* value, const char* pulse, int type) {
-        window.fields[kMidiChannelField] = channel;
-        window.fields[kMidiNumberField] = number;
-        window.fields[kMidiValueField] = value;
-        window.fields[kMidiPulseField] = pulse;
-        window.selectors[kMidiTypeSelector].selected = type;
+        setMidiFields(window, channel, number, value, pulse, type);
     }
 };
 
