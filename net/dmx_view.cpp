@@ -2,13 +2,9 @@
 
 #include "../core/decimal_text.h"
 
-namespace {
-constexpr std::size_t kFieldCapacity = 255;
-}
-
 std::string boundedFieldText(const DmxView& view, int id) {
     std::string text = view.fieldText(id);
-    if (text.size() > kFieldCapacity) text.resize(kFieldCapacity);
+    if (text.size() > static_cast<std::size_t>(kFieldTextCapacity)) text.resize(kFieldTextCapacity);
     return text;
 }
 

@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 
+// Characters a window field holds; field texts are never longer.
+inline constexpr int kFieldTextCapacity = 255;
+
 struct DmxView {
     std::function<std::string(int id)> fieldText;          // control text, at most 255 characters
     std::function<int(int id)> selectorIndex;              // current index of a combo box, -1 when none

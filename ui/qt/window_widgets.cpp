@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "../../net/dmx_view.h"
 #include "../window_layout.h"
 #include "command_button.h"
 #include "level_table_model.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr int kFieldCapacity = 255;   // characters a window field holds
 constexpr int kSelectorHeight = 28;   // closed selector; the table gives the list height
 constexpr int kSelectorRowHeight = 20;
 constexpr int kLevelRowHeight = 22;
@@ -48,7 +48,7 @@ QWidget* makeSelector(const ControlDefinition& control, QWidget& host) {
 QWidget* makeField(const ControlDefinition& control, QWidget& host) {
     auto* field = new QLineEdit(QString::fromUtf8(control.text), &host);
     field->setStyleSheet(fieldStyleSheet());
-    field->setMaxLength(kFieldCapacity);
+    field->setMaxLength(kFieldTextCapacity);
     if (control.style & kDigitsOnly) {
         field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
     }
@@ -169,9 +169,9 @@ std::string controlText(const WindowWidgets& widgets, int id) {
     else if (auto* selector = qobject_cast<QComboBox*>(widget)) text = selector->currentText();
     else if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
     else if (auto* button = qobject_cast<QPushButton*>(widget)) text = button->text();
-    if (text.size() > kFieldCapacity) {
+    if (text.size() > kFieldTextCapacity) {
         // Never leave half of a surrogate pair behind.
-        text.truncate(text.at(kFieldCapacity - 1).isHighSurrogate() ? kFieldCapacity - 1 : kFieldCapacity);
+        text.truncate(text.at(kFieldTextCapacity - 1).isHighSurrogate() ? kFieldTextCapacity - 1 : kFieldTextCapacity);
     }
     return text.toStdString();
 }
