@@ -71,5 +71,11 @@ struct LocalInterfaceAddress {
 };
 std::vector<LocalInterfaceAddress> listInterfaceAddresses();
 
-// The error code of the last failed socket call on this thread.
+// The error code of the last failed socket call on this thread: the platform's own
+// number (errno, WSAGetLastError), shown in decimal in the engine's messages.
 int lastSocketError();
+
+// The platform's code for a failure the engine reports, so that a message can be
+// checked without knowing one platform's numbers.
+enum class SocketError { AddressInUse, AddressNotAvailable, NetworkUnreachable };
+int socketErrorCode(SocketError error);

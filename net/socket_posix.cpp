@@ -171,3 +171,12 @@ std::vector<LocalInterfaceAddress> listInterfaceAddresses() {
 }
 
 int lastSocketError() { return errno; }
+
+int socketErrorCode(SocketError error) {
+    switch (error) {
+        case SocketError::AddressInUse: return EADDRINUSE;
+        case SocketError::AddressNotAvailable: return EADDRNOTAVAIL;
+        case SocketError::NetworkUnreachable: return ENETUNREACH;
+    }
+    return 0;
+}

@@ -176,7 +176,7 @@ TEST_F(Transmit, SequenceAdvancesOnlyWhenAPacketIsBuilt) {
     resetNetwork(engine, state, view, 110);
     setField(kDmxLocalIpv4Field, "10.1.2.3");  // the endpoint cannot open
     onSendValue(engine, state, view, 120);
-    EXPECT_EQ(message(), "UDP bind failed: 99");
+    EXPECT_EQ(message(), "UDP bind failed: " + std::to_string(socketErrorCode(SocketError::AddressNotAvailable)));
     setField(kDmxLocalIpv4Field, "127.0.0.1");
     onSendValue(engine, state, view, 130);
     onSendValue(engine, state, view, 140);
@@ -193,13 +193,13 @@ TEST_F(Transmit, SequenceAdvancesOnlyWhenAPacketIsBuilt) {
 TEST_F(Transmit, AFailedSendIsReportedAndContinuousStartsAnyway) {
     setField(kDmxTargetField, "10.0.0.1");  // no route in the namespace
     onContinuousTx(engine, state, view, 1000);
-    EXPECT_EQ(message(), "Send failed: 101");
+    EXPECT_EQ(message(), "Send failed: " + std::to_string(socketErrorCode(SocketError::NetworkUnreachable)));
     EXPECT_EQ(table.texts[kDmxContinuousTxButton], "Stop continuous TX");
     EXPECT_EQ(sent(), 0u);
     // The cadence keeps trying, on the grid, and the count stays.
     for (uint64_t now = 1010; now <= 1100; now += 10) transmitTick(engine, state, view, now);
     EXPECT_EQ(sent(), 0u);
-    EXPECT_EQ(message(), "Send failed: 101");
+    EXPECT_EQ(message(), "Send failed: " + std::to_string(socketErrorCode(SocketError::NetworkUnreachable)));
     EXPECT_EQ(state.sequence, 4) << "sends at 1000, 1040, 1070 and 1100 were built";
 
     // The next good send clears the message.
