@@ -23,6 +23,10 @@ struct MidiEngine {
     MidiView view;
     MidiInputPort* inputPort = nullptr;
     MidiOutputPort* outputPort = nullptr;
+    // The ports as the selectors list them, by index: a port is opened under the name it
+    // was listed with, whatever came or went since.
+    MidiPortNames listedInputs;
+    MidiPortNames listedOutputs;
     std::string notice;                 // the MIDI notice: last failure or hint, one line
     std::set<uint16_t> heldNotes;       // Note On status byte in the low byte, note in the high byte
     MidiShortMessage pendingRelease = 0;
@@ -42,6 +46,8 @@ struct MidiEngine {
 // Ports (midi_ports.cpp)
 void refreshMidiPorts(MidiEngine& engine);
 void closeMidiPorts(MidiEngine& engine);
+// The name a selector entry's value was listed with; empty when it is not known.
+std::string listedPortName(const MidiPortNames& listed, int index);
 
 // Input (midi_input.cpp)
 void toggleMidiInput(MidiEngine& engine);

@@ -28,7 +28,8 @@ bool sendMidi(MidiEngine& engine, MidiShortMessage word) {
             return false;
         }
         MidiOutputPort* port = nullptr;
-        if (const uint32_t result = openMidiOutput(static_cast<uint32_t>(selected), &port)) {
+        const std::string listedName = listedPortName(engine.listedOutputs, selected);
+        if (const uint32_t result = openMidiOutput(static_cast<uint32_t>(selected), listedName, &port)) {
             engine.notice = "MIDI output unavailable: " + std::to_string(result);
             return false;
         }

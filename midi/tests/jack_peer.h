@@ -27,7 +27,8 @@ struct JackPeer {
     jack_ringbuffer_t* outgoing = nullptr;
     std::array<JackPeerEvent, kJackPeerEventCapacity> events{};
     std::atomic<size_t> eventCount{0};
-    std::atomic<int> connections{0};  // how often another port was connected to one of ours
+    std::atomic<int> connections{0};     // how often another client's port was connected to one of ours
+    std::atomic<int> ownConnections{0};  // connections between two of our own ports
 };
 
 // Opens the client (the server is the one JACK_DEFAULT_SERVER names) and registers the
@@ -40,11 +41,20 @@ void closeJackPeer(JackPeer& peer);
 std::string peerInputName(const JackPeer& peer, size_t index);
 std::string peerOutputName(const JackPeer& peer, size_t index);
 
+// Every MIDI port on the server with the given direction flag, whoever owns it, in the
+// server's order.
+std::vector<std::string> serverPortNames(const JackPeer& peer, unsigned long flags);
+
 // Queues 1 to 3 bytes for the peer output port; false when the queue is full.
 bool sendFromPeer(JackPeer& peer, size_t output, const std::vector<uint8_t>& bytes);
 
 // Events received so far, in arrival order.
 std::vector<JackPeerEvent> peerEvents(const JackPeer& peer);
+
+// JACK tells a client of connections asynchronously. This connects the peer's output 0 to
+// its input 0, waits for that notice and disconnects again: once it returns true, every
+// connection made before the call has been counted. False after timeoutMs.
+bool awaitEarlierConnectionNotices(JackPeer& peer, int timeoutMs);
 
 // Waits until at least count events have arrived, or timeoutMs passed.
 bool waitForPeerEvents(const JackPeer& peer, size_t count, int timeoutMs);

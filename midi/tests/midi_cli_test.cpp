@@ -41,6 +41,26 @@ int runWithShell(const std::string& script, const std::vector<std::string>& args
     return runBinary("/bin/sh", shellArgs);
 }
 
+// Index of the named port in one list ("inputs" or "outputs") of a --midi-list file; -1 if absent.
+int listedIndex(const std::string& json, const std::string& list, const std::string& name) {
+    const size_t start = json.find("\"" + list + "\":[");
+    const size_t entry = json.find(",\"name\":\"" + name + "\"}", start);
+    if (start == std::string::npos || entry == std::string::npos) return -1;
+    const size_t index = json.rfind("{\"index\":", entry);
+    if (index == std::string::npos || index < start) return -1;
+    return std::stoi(json.substr(index + 9));
+}
+
+template <typename Condition>
+bool eventually(Condition condition, int timeoutMs = kArrivalTimeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 struct MidiCli : ::testing::Test {
     JackPeer peer;
     std::string dir;
@@ -48,6 +68,13 @@ struct MidiCli : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(openJackPeer(peer, "device", {"in", kOddName}, {"out"})) << "no JACK server: run through ctest";
         dir = makeTempDirectory();
+        // A lumibox that an earlier test killed stays on the server until JACK notices; its
+        // ports would sit before the device's and shift the indexes this test computes.
+        ASSERT_TRUE(eventually([&] {
+            for (const std::string& name : serverPortNames(peer, 0))
+                if (name.rfind("lumibox", 0) == 0) return false;
+            return true;
+        })) << "a lumibox client stays on the server";
     }
     void TearDown() override { closeJackPeer(peer); }
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -148,12 +175,32 @@ TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
         EXPECT_EQ(runBinary(kBinary, args), 2) << c.options[0] << " " << c.options[1];
+        // JACK reports connections asynchronously: wait until every earlier one is counted.
+        ASSERT_TRUE(awaitEarlierConnectionNotices(peer, kArrivalTimeoutMs));
         EXPECT_EQ(peer.connections.load() > before, c.opensPort) << c.options[0] << " " << c.options[1];
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-send"}), 2);  // no --port
     EXPECT_EQ(runBinary(kBinary, {"--midi-send", "--port", "100000"}), 2);
     EXPECT_EQ(runBinary(kBinary, {"--midi-unknown", "--port", sendPort()}), 2);
     EXPECT_TRUE(peerEvents(peer).empty());
+}
+
+TEST_F(MidiCli, SendReachesTheListedPortWhenASlotBeforeItWasFreed) {
+    // JACK gives a new port the lowest free slot: a client that leaves frees one before the
+    // device's ports, which the sender's own port may then take.
+    JackPeer early, late;
+    ASSERT_TRUE(openJackPeer(early, "early", {"in"}, {}));
+    ASSERT_TRUE(openJackPeer(late, "late", {"in"}, {"out"}));
+    closeJackPeer(early);
+    ASSERT_EQ(runBinary(kBinary, {"--midi-list", "--output", path("ports.json")}), 0);
+    const std::string json = readWholeFile(path("ports.json"));
+    const int index = listedIndex(json, "outputs", peerInputName(late, 0));
+    ASSERT_GE(index, 0) << json;
+    EXPECT_EQ(listedIndex(json, "outputs", peerInputName(peer, 0)), 0) << json;
+    EXPECT_EQ(runBinary(kBinary, {"--midi-send", "--port", std::to_string(index), "--pulse", "0"}), 0);
+    EXPECT_TRUE(waitForPeerEvents(late, 1, kArrivalTimeoutMs));
+    EXPECT_EQ(wordsOf(peerEvents(late)), std::vector<uint32_t>{word(0x90, 60, 127)});
+    closeJackPeer(late);
 }
 
 // Starts a capture, waits for its ready file, lets the peer send, and returns the exit code.

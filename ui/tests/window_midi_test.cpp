@@ -124,4 +124,32 @@ TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
     EXPECT_EQ(w->midi.outputPort, nullptr);
 }
 
+TEST_F(WindowMidi, PortsAreOpenedAsListedWhenOurOwnPortTakesAFreedSlot) {
+    // A client leaves and frees a port slot before the device's ports; JACK gives the slot
+    // to the next port made, here our own input, which lands ahead of the device's input.
+    JackPeer early, late;
+    ASSERT_TRUE(openJackPeer(early, "early", {"in"}, {}));
+    ASSERT_TRUE(openJackPeer(late, "late", {"in"}, {"out"}));
+    closeJackPeer(early);
+    click(215);  // Refresh ports
+    ASSERT_TRUE(selectPort(*w, 203, peerOutputName(late, 0)));
+    click(205);
+    ASSERT_EQ(textOf(*w, 205), "Stop MIDI RX");
+    ASSERT_TRUE(selectPort(*w, 204, peerInputName(late, 0)));
+    control<QWidget>(*w, 210)->setProperty("text", QStringLiteral("0"));  // hold
+    click(211);
+    EXPECT_TRUE(waitForPeerEvents(late, 1, kArrivalTimeoutMs)) << messageLine(*w, kMidiStatusId);
+    EXPECT_EQ(peerEvents(late).size(), 1u);
+
+    // The monitor shows what the device sends, never our own Note On: the device's message,
+    // sent after ours had arrived, is the first row.
+    auto* list = control<QListWidget>(*w, kMidiMessageListId);
+    ASSERT_TRUE(sendFromPeer(late, 0, {0xB0, 7, 1}));
+    ASSERT_TRUE(eventuallyWithEvents([&] { return list->count() >= 1; }));
+    EXPECT_TRUE(list->item(0)->text().toStdString().ends_with(" | CC | Ch 1 | Nr 7 | Value 1"))
+        << list->item(0)->text().toStdString();
+    click(214);  // Close MIDI ports
+    closeJackPeer(late);
+}
+
 }  // namespace
