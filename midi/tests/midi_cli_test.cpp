@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,12 +110,30 @@ TEST_F(MidiCli, ListWritesThePortsByIndexWithNamesEscaped) {
 }
 
 TEST_F(MidiCli, ListWithNoServiceWritesEmptyListsAndPrintsNothing) {
-    const std::string script = "JACK_DEFAULT_SERVER=lumibox-nobody-$$ LUMIBOX_MIDI_API=jack exec \"$0\" \"$@\" >\"" +
-                               path("out.txt") + "\" 2>\"" + path("err.txt") + "\"";
-    ASSERT_EQ(runWithShell(script, {"--midi-list", "--output", path("none.json")}), 0);
-    EXPECT_EQ(readWholeFile(path("none.json")), "{\"inputs\":[],\"outputs\":[]}");
-    EXPECT_EQ(readWholeFile(path("out.txt")), "");
-    EXPECT_EQ(readWholeFile(path("err.txt")), "");
+    // An empty ALSA configuration knows no sequencer, on any machine.
+    { std::ofstream(path("empty-alsa.conf")); }
+    const std::string noJack = "JACK_DEFAULT_SERVER=lumibox-nobody-$$ LUMIBOX_MIDI_API=jack";
+    const std::string noAlsa = "ALSA_CONFIG_PATH=\"" + path("empty-alsa.conf") + "\" LUMIBOX_MIDI_API=alsa";
+    struct Case {
+        std::string environment;
+        std::vector<std::string> args;
+        int expected;
+    };
+    const Case cases[] = {
+        {noJack, {"--midi-list", "--output", path("none.json")}, 0},
+        {noAlsa, {"--midi-list", "--output", path("none.json")}, 0},
+        {noAlsa, {"--midi-send", "--port", "0"}, 2},
+        {noAlsa, {"--midi-listen", "--port", "0", "--output", path("none.json")}, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string script = c.environment + " exec \"$0\" \"$@\" >\"" + path("out.txt") + "\" 2>\"" +
+                                   path("err.txt") + "\"";
+        const std::string what = c.environment.substr(c.environment.size() - 4) + " " + c.args[0];
+        ASSERT_EQ(runWithShell(script, c.args), c.expected) << what;
+        EXPECT_EQ(readWholeFile(path("none.json")), "{\"inputs\":[],\"outputs\":[]}") << what;
+        EXPECT_EQ(readWholeFile(path("out.txt")), "") << what;
+        EXPECT_EQ(readWholeFile(path("err.txt")), "") << what;
+    }
     EXPECT_EQ(runBinary(kBinary, {"--midi-list", "--output", path("missing-dir/ports.json")}), 6);
 }
 
