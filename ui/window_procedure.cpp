@@ -111,7 +111,7 @@ void runWindowCommand(MainWindow& window, int id, int notification) {
         case WindowCommand::Nothing: return;
         case WindowCommand::ShowDmxPage: showPage(window.widgets, ControlPage::Dmx); return;
         case WindowCommand::ShowMidiPage: showPage(window.widgets, ControlPage::Midi); return;
-        case WindowCommand::MidiCommand: handleMidiCommand(window.midi, id, window.clock()); return;
+        case WindowCommand::MidiCommand: handleMidiCommand(window.midi, id, window.clock); return;
         case WindowCommand::ResetNetwork: resetNetwork(dmx, state, view, window.clock()); break;
         case WindowCommand::ToggleReceive: toggleReceive(dmx, state, view); break;
         case WindowCommand::ContinuousTx: onContinuousTx(dmx, state, view, window.clock()); break;

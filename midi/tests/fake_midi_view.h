@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/decimal_text.h"
+#include "midi/midi_engine.h"
 #include "midi/midi_view.h"
 
 struct FakeSelector {
@@ -54,4 +55,9 @@ inline void fillInitialMidiPage(FakeMidiWindow& w) {
     w.fields[208] = "60";
     w.fields[209] = "127";
     w.fields[210] = "200";
+}
+
+// A clock that stands still at t.
+inline MidiClock clockAt(uint64_t t) {
+    return [t] { return t; };
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "fake_midi_view.h"
+#include "midi/midi_cli.h"
 #include "midi/midi_control_ids.h"
 #include "midi/midi_engine.h"
 
@@ -76,7 +78,7 @@ TEST_F(MidiEngineView, UnreachablePortsGiveTheServiceErrorNumber) {
     selectPort(kMidiOutputPortSelector, 0);
     for (int attempt = 0; attempt < 2; ++attempt) {  // each click tries to open again
         engine.notice.clear();
-        midiButton(engine, kMidiSendButton, 5000);
+        midiButton(engine, kMidiSendButton, clockAt(5000));
         EXPECT_EQ(engine.notice, "MIDI output unavailable: 3");
         EXPECT_EQ(engine.outputPort, nullptr);
         EXPECT_EQ(engine.pulseDeadline, 0u);
@@ -111,6 +113,8 @@ TEST_F(MidiEngineView, FieldsAreCheckedBeforeAnythingIsSent) {
         {kMidiNoteOffButton, "1", "60", "", "200", 0, false},
         {kMidiAllNotesOffButton, "1", "60", "", "200", 0, false},
         {kMidiAllNotesOffButton, "1", "60", "0", "200", 0, true},
+        {kMidiSendButton, "-2147483648", "60", "127", "200", 0, false},  // compared, not subtracted from
+        {kMidiSendButton, "2147483647", "60", "127", "200", 0, false},
     };
     for (const Case& c : cases) {
         window.fields[kMidiChannelField] = c.channel;
@@ -119,7 +123,7 @@ TEST_F(MidiEngineView, FieldsAreCheckedBeforeAnythingIsSent) {
         window.fields[kMidiPulseField] = c.pulse;
         window.selectors[kMidiTypeSelector].selected = c.type;
         engine.notice.clear();
-        midiButton(engine, c.button, 1000);
+        midiButton(engine, c.button, clockAt(1000));
         // In range, the click gets as far as the output port, and none is chosen.
         EXPECT_EQ(engine.notice, c.inRange ? "Select a MIDI output port." : kRangeNotice)
             << c.button << " " << c.channel << "/" << c.number << "/" << c.value << "/" << c.pulse;
@@ -130,11 +134,11 @@ TEST_F(MidiEngineView, ButtonsWaitForARunningPulse) {
     engine.pulseDeadline = 4000;
     for (const int button : {kMidiSendButton, kMidiNoteOffButton, kMidiAllNotesOffButton}) {
         engine.notice.clear();
-        midiButton(engine, button, 1000);
+        midiButton(engine, button, clockAt(1000));
         EXPECT_EQ(engine.notice, "Wait for the current MIDI pulse to finish.");
     }
     window.fields[kMidiValueField] = "";  // the range check comes first
-    midiButton(engine, kMidiSendButton, 1000);
+    midiButton(engine, kMidiSendButton, clockAt(1000));
     EXPECT_EQ(engine.notice, kRangeNotice);
 }
 
@@ -162,8 +166,22 @@ TEST_F(MidiEngineView, CloseWithNothingOpenResetsOnlyPulseAndButton) {
     EXPECT_EQ(engine.notice, "kept");
     EXPECT_EQ(engine.sentCount, 3u);
     // The Close MIDI ports button also empties the notice.
-    handleMidiCommand(engine, kMidiCloseButton, 0);
+    handleMidiCommand(engine, kMidiCloseButton, clockAt(0));
     EXPECT_TRUE(engine.notice.empty());
+}
+
+// The command line's range checks, run in-process so that the sanitizer build sees the
+// arithmetic; they come before the MIDI service is asked for ports (none answers here).
+TEST(MidiCommandLineRanges, ExtremeNumbersEndWithTwoBeforeAnyPortIsListed) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--channel", "-2147483648"}, {"--channel", "2147483647"}, {"--number", "-2147483648"},
+        {"--value", "-2147483648"},   {"--pulse", "-2147483648"},  {"--pulse", "2147483647"},
+    };
+    for (const std::vector<std::string>& options : cases) {
+        ArgumentVector args = {"lumibox", "--midi-send", "--port", "0"};
+        args.insert(args.end(), options.begin(), options.end());
+        EXPECT_EQ(runMidiCommandLine(args), 2) << options[0] << " " << options[1];
+    }
 }
 
 }  // namespace

@@ -113,6 +113,20 @@ TEST_F(WindowMidi, SendMidiPulseReachesThePeerAndIsReleasedByTheTick) {
     EXPECT_EQ(textOf(*w, kMidiStatusId), "MIDI RX 0 | TX 2 | Rejected 0\n");
 }
 
+TEST_F(WindowMidi, FirstPulseCountsFromItsSendNotFromBeforeThePortOpened) {
+    // The first Send MIDI opens the output port, which takes JACK 20 to 50 ms; here the
+    // window's clock makes that 1000 ms, so a pulse timed from the click would end at once.
+    w->clock = [test = t.get(), window = w] { return test->now + (window->midi.outputPort != nullptr ? 1000 : 0); };
+    ASSERT_TRUE(selectPort(*w, 204, peerInputName(peer, 0)));
+    click(211);  // Note On, pulse 200
+    ASSERT_TRUE(waitForPeerEvents(peer, 1, kArrivalTimeoutMs)) << w->midi.notice;
+    t->tick(19);  // 190 ms after the send
+    EXPECT_EQ(w->midi.sentCount, 1u) << "released before its 200 ms";
+    t->tick(1);
+    ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
+    EXPECT_EQ(peerEvents(peer)[1].word, word(0x80, 60, 0));
+}
+
 TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
     ASSERT_TRUE(selectPort(*w, 204, peerInputName(peer, 0)));
     control<QWidget>(*w, 210)->setProperty("text", QStringLiteral("0"));  // hold
