@@ -8,6 +8,10 @@ lumibox_add_test(midi_cli_tests
   LABELS cli jack
   FIXTURES ${LUMIBOX_JACK_FIXTURE}
   ENVIRONMENT "LUMIBOX_MIDI_API=jack;JACK_DEFAULT_SERVER=${LUMIBOX_JACK_SERVER}")
-target_compile_definitions(midi_cli_tests PRIVATE LUMIBOX_BINARY="$<TARGET_FILE:lumibox>")
+# Preloaded into lumibox by the test of exit code 5.
+add_library(lumibox_refuse_jack_sends MODULE ${PROJECT_SOURCE_DIR}/midi/tests/refuse_jack_sends.cpp)
+target_link_libraries(lumibox_refuse_jack_sends PRIVATE PkgConfig::JACK)
+target_compile_definitions(midi_cli_tests PRIVATE LUMIBOX_BINARY="$<TARGET_FILE:lumibox>"
+  LUMIBOX_REFUSE_SENDS="$<TARGET_FILE:lumibox_refuse_jack_sends>")
 set_tests_properties(midi_cli_tests PROPERTIES RESOURCE_LOCK ${LUMIBOX_JACK_FIXTURE})
-add_dependencies(midi_cli_tests lumibox)
+add_dependencies(midi_cli_tests lumibox lumibox_refuse_jack_sends)

@@ -23,6 +23,9 @@ namespace {
 constexpr const char* kClientName = "lumibox";
 constexpr size_t kOutgoingRecords = 4096;
 constexpr auto kFlushTimeout = std::chrono::milliseconds(500);
+constexpr auto kConnectTimeout = std::chrono::milliseconds(1000);
+constexpr int kClientOpenAttempts = 4;
+constexpr auto kClientOpenRetryPause = std::chrono::milliseconds(20);
 
 void discardText(const char*) {}
 
@@ -33,7 +36,15 @@ jack_client_t* openClient() {
         jack_set_error_function(discardText);
         jack_set_info_function(discardText);
     });
-    return jack_client_open(kClientName, JackNoStartServer, nullptr);
+    // A server under load now and then fails to open a client that it would open a moment
+    // later (it cannot reach the new client's socket in time). Only a server that does
+    // not answer at all means there is no JACK.
+    for (int attempt = 1;; ++attempt) {
+        jack_status_t status{};
+        jack_client_t* client = jack_client_open(kClientName, JackNoStartServer, &status);
+        if (client != nullptr || (status & JackServerFailed) != 0 || attempt == kClientOpenAttempts) return client;
+        std::this_thread::sleep_for(kClientOpenRetryPause);
+    }
 }
 
 // Ports this process registered. They are left out of every list: JACK gives a new port
@@ -137,6 +148,7 @@ struct JackInput {
     void* context = nullptr;
     std::atomic<bool> running{false};
     std::atomic<int64_t> startedAt{0};
+    std::atomic<bool> connectionLive{false};  // a cycle has run with the source connected
 };
 
 struct OutgoingRecord {
@@ -150,11 +162,19 @@ struct JackOutput {
     jack_ringbuffer_t* outgoing = nullptr;
     std::atomic<uint64_t> cycles{0};
     std::atomic<bool> serverGone{false};
+    bool connectionLive = false;  // realtime thread only
 };
+
+// A connection takes effect from a later process cycle than the one jack_connect returns
+// in. Until a cycle runs with the port connected, what is sent reaches nobody and what
+// the source sends does not reach us.
+bool connectedInThisCycle(jack_port_t* port) { return jack_port_connected(port) > 0; }
 
 // The process callbacks run on JACK's realtime thread: no lock, no allocation.
 int processInput(jack_nframes_t frames, void* argument) {
     auto* input = static_cast<JackInput*>(argument);
+    if (!input->connectionLive.load(std::memory_order_relaxed) && connectedInThisCycle(input->port))
+        input->connectionLive.store(true, std::memory_order_release);
     if (!input->running.load(std::memory_order_acquire)) return 0;
     void* buffer = jack_port_get_buffer(input->port, frames);
     const uint32_t count = jack_midi_get_event_count(buffer);
@@ -174,6 +194,12 @@ int processOutput(jack_nframes_t frames, void* argument) {
     auto* output = static_cast<JackOutput*>(argument);
     void* buffer = jack_port_get_buffer(output->port, frames);
     jack_midi_clear_buffer(buffer);
+    // What was sent before the connection is live waits in the queue rather than being lost.
+    if (!output->connectionLive) output->connectionLive = connectedInThisCycle(output->port);
+    if (!output->connectionLive) {
+        output->cycles.fetch_add(1, std::memory_order_release);
+        return 0;
+    }
     OutgoingRecord record;
     while (jack_ringbuffer_read_space(output->outgoing) >= sizeof record) {
         jack_ringbuffer_peek(output->outgoing, reinterpret_cast<char*>(&record), sizeof record);
@@ -224,6 +250,10 @@ uint32_t openInput(uint32_t index, const std::string& listedName, MidiInputHandl
         return kMidiErrorOpenFailed;
     if (jack_connect(input->client, source.c_str(), jack_port_name(input->port)) != 0)
         return jack_port_by_name(input->client, source.c_str()) == nullptr ? kMidiErrorBadPort : kMidiErrorOpenFailed;
+    // Open means the source's messages reach us: a caller may tell the device to send now.
+    const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
+    while (!input->connectionLive.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     *port = input.release();
     return 0;
 }

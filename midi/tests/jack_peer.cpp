@@ -118,6 +118,16 @@ void closeJackPeer(JackPeer& peer) {
     peer.outputs.clear();
 }
 
+size_t fillPortTable(JackPeer& peer, const std::string& clientName) {
+    if (!openJackPeer(peer, clientName, {}, {})) return 0;
+    for (size_t i = 0;; ++i) {
+        const std::string name = "fill-" + std::to_string(i);
+        // Not kept in outputs, which the process callback reads: closing the client frees them.
+        if (jack_port_register(peer.client, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0) == nullptr)
+            return i;
+    }
+}
+
 std::string peerInputName(const JackPeer& peer, size_t index) { return jack_port_name(peer.inputs.at(index)); }
 
 std::string peerOutputName(const JackPeer& peer, size_t index) { return jack_port_name(peer.outputs.at(index)); }

@@ -37,6 +37,11 @@ bool openJackPeer(JackPeer& peer, const std::string& clientName, const std::vect
                   const std::vector<std::string>& outputNames);
 void closeJackPeer(JackPeer& peer);
 
+// Opens a client that registers MIDI ports until the server has room for no more, so that
+// the next port anyone asks for is refused; closeJackPeer frees them. Returns how many it
+// registered, 0 when the client could not be opened.
+size_t fillPortTable(JackPeer& peer, const std::string& clientName);
+
 // Full JACK name ("client:port") of one of the peer's ports.
 std::string peerInputName(const JackPeer& peer, size_t index);
 std::string peerOutputName(const JackPeer& peer, size_t index);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -176,24 +177,30 @@ TEST_F(MidiCli, SendOtherTypes) {
 TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
     struct Case {
         std::vector<std::string> options;
+        int expected;
         bool opensPort;
+        bool refusingService = false;  // JACK's queue reports no room: every message is refused
     };
     const std::vector<Case> cases = {
-        {{"--type", "note"}, true},  // type names are case-sensitive, checked after opening
-        {{"--type", "Program"}, true},
-        {{"--value", "128"}, false},
-        {{"--number", "-1"}, false},
-        {{"--channel", "0"}, false},
-        {{"--channel", "17"}, false},
-        {{"--pulse", "60001"}, false},
-        {{"--pulse", "x"}, false},
-        {{"--value", "99999999999"}, false},
+        {{"--type", "note"}, 2, true},  // type names are case-sensitive, checked after opening
+        {{"--type", "Program"}, 2, true},
+        {{"--value", "128"}, 2, false},
+        {{"--number", "-1"}, 2, false},
+        {{"--channel", "0"}, 2, false},
+        {{"--channel", "17"}, 2, false},
+        {{"--channel", "-2147483648"}, 2, false},
+        {{"--pulse", "60001"}, 2, false},
+        {{"--pulse", "x"}, 2, false},
+        {{"--value", "99999999999"}, 2, false},
+        {{"--type", "CC", "--pulse", "30"}, 5, true, true},
     };
     for (const Case& c : cases) {
         const int before = peer.connections.load();
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(runBinary(kBinary, args), 2) << c.options[0] << " " << c.options[1];
+        const int code = c.refusingService ? runWithShell("LD_PRELOAD=" LUMIBOX_REFUSE_SENDS " exec \"$0\" \"$@\"", args)
+                                           : runBinary(kBinary, args);
+        EXPECT_EQ(code, c.expected) << c.options[0] << " " << c.options[1];
         // JACK reports connections asynchronously: wait until every earlier one is counted.
         ASSERT_TRUE(awaitEarlierConnectionNotices(peer, kArrivalTimeoutMs));
         EXPECT_EQ(peer.connections.load() > before, c.opensPort) << c.options[0] << " " << c.options[1];
@@ -254,16 +261,36 @@ TEST_F(MidiCli, ListenKeepsTheFirst512Messages) {
     EXPECT_EQ(json.substr(json.size() - last.size()), last);
 }
 
-TEST_F(MidiCli, ListenRangeErrorsWriteNothing) {
-    for (const std::vector<std::string>& options : std::vector<std::vector<std::string>>{
-             {"--listen-ms", "99"}, {"--listen-ms", "5x"}, {"--listen-ms", "60001"}, {"--listen-ms", ""}}) {
-        std::vector<std::string> args = {"--midi-listen", "--port", listenPort(), "--ready-file", path("r"),
-                                         "--output", path("c.json")};
-        args.insert(args.end(), options.begin(), options.end());
-        EXPECT_EQ(runBinary(kBinary, args), 2) << options[1];
+TEST_F(MidiCli, ListenFailuresAndWhatTheyWrite) {
+    struct Case {
+        std::vector<std::string> options;
+        int expected;
+        bool portTableFull = false;  // the server can make no port for the listener
+    };
+    const std::vector<Case> cases = {
+        {{"--listen-ms", "99"}, 2},
+        {{"--listen-ms", "5x"}, 2},
+        {{"--listen-ms", "60001"}, 2},
+        {{"--listen-ms", ""}, 2},
+        {{"--listen-ms", "100"}, 4, true},
+        {{"--listen-ms", "100", "--output", path("missing-dir/c.json")}, 6},
+    };
+    for (const Case& c : cases) {
+        std::remove(path("r").c_str());
+        JackPeer filler;
+        if (c.portTableFull) {
+            ASSERT_GT(fillPortTable(filler, "filler"), 0u);
+        }
+        std::vector<std::string> args = {"--midi-listen", "--port", listenPort()};
+        args.insert(args.end(), c.options.begin(), c.options.end());  // first occurrence wins
+        args.insert(args.end(), {"--ready-file", path("r"), "--output", path("c.json")});
+        EXPECT_EQ(runBinary(kBinary, args), c.expected) << c.options[1];
+        closeJackPeer(filler);
+        // Only a capture that began writes the ready file.
+        EXPECT_EQ(fileExists(path("r")), c.expected == 6) << c.options[1];
+        EXPECT_FALSE(fileExists(path("c.json"))) << c.options[1];
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-listen", "--ready-file", path("r"), "--output", path("c.json")}), 2);
-    EXPECT_FALSE(fileExists(path("r")));
     EXPECT_FALSE(fileExists(path("c.json")));
 }
 
