@@ -24,6 +24,8 @@ struct DmxNetworkEngine {
 
     // Receive monitor. None of these is reset by Stop RX or Reset network.
     std::array<uint8_t, kDmxSlotCount> receivedLevels{};
+    std::array<uint8_t, kDmxSlotCount> shownReceivedLevels{};  // what the Received (RX) column shows
+    bool receivedColumnShown = false;                          // false until it was written whole
     uint64_t rxCount = 0;
     uint64_t rejectedCount = 0;
     uint64_t lastReceiveTime = 0;  // 0: never

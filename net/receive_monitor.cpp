@@ -100,11 +100,23 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     if (!intake.accepted) return;
     const AcceptedPacket& last = intake.last;
     engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
-    refreshReceivedColumn(engine, state, view);
+    if (!engine.receivedColumnShown) {
+        refreshReceivedColumn(engine, state, view);
+        return;
+    }
+    // Only the cells whose level changed: a steady stream then costs no cell writes at all.
+    for (std::size_t slot = 0; slot < engine.receivedLevels.size(); ++slot) {
+        const uint8_t level = engine.receivedLevels[slot];
+        if (level == engine.shownReceivedLevels[slot]) continue;
+        engine.shownReceivedLevels[slot] = level;
+        view.setCellText(static_cast<int>(slot), kDmxReceivedColumn, levelText(level));
+    }
 }
 
 void refreshReceivedColumn(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
         view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
     }
+    engine.shownReceivedLevels = engine.receivedLevels;
+    engine.receivedColumnShown = true;
 }

@@ -18,7 +18,8 @@ inline constexpr std::size_t kReceiveBufferSize = 1500;
 // time of accepted ones. Does nothing while the receive endpoint is closed.
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
 
-// Writes all 512 cells of column 1 ("Received (RX)") from the received levels.
+// Writes all 512 cells of column 1 ("Received (RX)") from the received levels; after
+// that pollReceive writes only the cells whose level changed.
 void refreshReceivedColumn(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
 
 // The source status line of an accepted packet: address, universe, sequence, priority
