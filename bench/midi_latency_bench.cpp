@@ -64,7 +64,7 @@ Samples ourSendToPeer(JackPeer& peer, int rounds) {
     Samples samples;
     MidiOutputPort* output = nullptr;
     const int index = servicePortIndex(false, peerInputName(peer, 0));
-    if (index < 0 || openMidiOutput(static_cast<uint32_t>(index), &output) != 0) return samples;
+    if (index < 0 || openMidiOutput(static_cast<uint32_t>(index), peerInputName(peer, 0), &output) != 0) return samples;
     for (int round = 0; round < rounds; ++round) {
         const size_t before = peer.eventCount.load();
         const int64_t sentAt = nowNs();
@@ -84,7 +84,7 @@ Samples peerSendToOurs(JackPeer& peer, int rounds) {
     Arrival arrival;
     MidiInputPort* input = nullptr;
     const int index = servicePortIndex(true, peerOutputName(peer, 0));
-    if (index < 0 || openMidiInput(static_cast<uint32_t>(index), recordArrival, &arrival, &input) != 0)
+    if (index < 0 || openMidiInput(static_cast<uint32_t>(index), peerOutputName(peer, 0), recordArrival, &arrival, &input) != 0)
         return samples;
     startMidiInput(input);
     for (int round = 0; round < rounds; ++round) {

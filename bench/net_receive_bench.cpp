@@ -24,12 +24,14 @@ Ipv4Address loopback() {
 }
 
 // kBatch packets whose levels and sequence differ, so every accepted one changes cells.
-std::vector<std::vector<uint8_t>> makePackets() {
+// The last packet of a batch is the same for every batch of one offset.
+std::vector<std::vector<uint8_t>> makePackets(int offset = 0) {
     std::vector<std::vector<uint8_t>> packets;
     DmxUniverseState source;
     for (int i = 0; i < kBatch; ++i) {
         nextSequence(source);
-        for (std::size_t slot = 0; slot < source.levels.size(); ++slot) source.levels[slot] = static_cast<uint8_t>(slot + i);
+        for (std::size_t slot = 0; slot < source.levels.size(); ++slot)
+            source.levels[slot] = static_cast<uint8_t>(slot + i + offset);
         packets.push_back(buildDmxPacket(source));
     }
     return packets;
@@ -65,8 +67,8 @@ void bareRecvfrom(benchmark::State& s) {
     closeSocket(sender);
 }
 
-// The same with recvmsg and the destination of each datagram (IP_PKTINFO), as the receive
-// endpoint reads with an interface address and the transmit endpoint always reads.
+// The same with recvmsg and the destination of each datagram (IP_PKTINFO), as the transmit
+// endpoint reads while both endpoints are bound to 0.0.0.0.
 void bareRecvmsg(benchmark::State& s) {
     const auto packets = makePackets();
     const SocketHandle sender = openUdpSocket();
@@ -93,10 +95,12 @@ void bareRecvmsg(benchmark::State& s) {
     closeSocket(sender);
 }
 
-// local: the Local IPv4 field. 0.0.0.0 reads with recvfrom, an address with recvmsg.
+// local: the Local IPv4 field. Every socket is read with recvfrom, except the transmit
+// endpoint bound to 0.0.0.0 (recvmsg with the destination, to leave broadcast out).
 // perPoll: datagrams waiting at each poll (128: a flood; 1: a steady 30 Hz source).
 // transmitting: the transmit endpoint is opened after Start RX, so the unicast lands on it
-// and is read there (recvmsg with the destination), after one empty read of the other.
+// and is read there, after one empty read of the receive endpoint and of each companion.
+// The target: pollReceive with an interface address at most 1.1 times bareRecvfrom.
 void pollReceiveCost(benchmark::State& s, const char* local, int perPoll, bool transmitting) {
     auto packets = makePackets();
     packets.resize(static_cast<std::size_t>(perPoll));
@@ -126,6 +130,74 @@ void pollReceiveCost(benchmark::State& s, const char* local, int perPoll, bool t
         static_cast<double>(table.cellWrites) / static_cast<double>(std::max<uint64_t>(engine.rxCount, 1));
     stopTransmit(engine, state, view, now);
     stopReceive(engine, state, view);
+    closeSocket(sender);
+}
+
+// pollReceive with an interface address against the bare recvfrom loop, measured in turns
+// within one benchmark so that the machine's load weighs on both alike. Reports the ratio
+// of their times per datagram (target: at most 1.1). changingLevels: every poll ends on a
+// packet whose 512 levels all differ from the last poll's, so that every cell is written;
+// otherwise each poll ends on the same packet, as with a console holding its levels.
+void interfaceAddressAgainstBareRecvfrom(benchmark::State& s, bool transmitting, bool changingLevels) {
+    const auto packets = makePackets();
+    const auto otherPackets = makePackets(changingLevels ? 1 : 0);
+    TableView table;
+    table.texts[kDmxLocalIpv4Field] = "127.0.0.1";
+    table.texts[kDmxTargetField] = "127.0.0.2";
+    const DmxView view = table.view();
+    DmxNetworkEngine engine;
+    DmxUniverseState state;
+    toggleReceive(engine, state, view);
+    if (transmitting) onSendValue(engine, state, view, 1);
+    const SocketHandle sender = openUdpSocket();
+    const SocketHandle bare = openUdpSocket();
+    setReuseAddress(bare, true);
+    bindSocket(bare, loopback(), kBarePort + 3);
+    setNonBlocking(bare, true);
+    if (engine.receiveEndpoint == kInvalidSocket || bare == kInvalidSocket) {
+        s.SkipWithError("no socket");
+        return;
+    }
+    uint8_t buffer[1500];
+    Ipv4Address from;
+    double bareSeconds = 0, pollSeconds = 0;
+    int64_t bareTaken = 0;
+    uint64_t now = 1;
+    const auto timeBare = [&] {
+        fill(sender, packets, kBarePort + 3);
+        const auto start = Clock::now();
+        for (int i = 0; i < kBatch && receiveDatagramFrom(bare, buffer, sizeof buffer, from) >= 0; ++i) ++bareTaken;
+        bareSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    const auto timePoll = [&] {
+        fill(sender, now % 2 == 0 ? packets : otherPackets, kSacnPort);
+        const auto start = Clock::now();
+        pollReceive(engine, state, view, ++now);
+        const double took = std::chrono::duration<double>(Clock::now() - start).count();
+        pollSeconds += took;
+        return took;
+    };
+    for (auto _ : s) {
+        double took = 0;
+        if (now % 2 == 0) {
+            timeBare();
+            took = timePoll();
+        } else {
+            took = timePoll();
+            timeBare();
+        }
+        s.SetIterationTime(took);
+    }
+    s.SetItemsProcessed(static_cast<int64_t>(engine.rxCount));
+    s.counters["bare_datagrams"] = static_cast<double>(bareTaken);
+    s.counters["cell_writes_per_poll"] = static_cast<double>(table.cellWrites) / static_cast<double>(now);
+    s.counters["ratio_to_bare"] = bareSeconds > 0 && bareTaken > 0
+                                      ? (pollSeconds / static_cast<double>(engine.rxCount)) /
+                                            (bareSeconds / static_cast<double>(bareTaken))
+                                      : 0;
+    stopTransmit(engine, state, view, now);
+    stopReceive(engine, state, view);
+    closeSocket(bare);
     closeSocket(sender);
 }
 
@@ -159,6 +231,9 @@ BENCHMARK_CAPTURE(pollReceiveCost, interface_address_flood, "127.0.0.1", kBatch,
 BENCHMARK_CAPTURE(pollReceiveCost, any_address_flood_while_transmitting, "0.0.0.0", kBatch, true)->UseManualTime();
 BENCHMARK_CAPTURE(pollReceiveCost, interface_address_flood_while_transmitting, "127.0.0.1", kBatch, true)
     ->UseManualTime();
+BENCHMARK_CAPTURE(interfaceAddressAgainstBareRecvfrom, flood, false, false)->UseManualTime();
+BENCHMARK_CAPTURE(interfaceAddressAgainstBareRecvfrom, flood_while_transmitting, true, false)->UseManualTime();
+BENCHMARK_CAPTURE(interfaceAddressAgainstBareRecvfrom, flood_changing_levels, false, true)->UseManualTime();
 BENCHMARK(bareRecvfromOne)->UseManualTime();
 BENCHMARK_CAPTURE(pollReceiveCost, any_address_one_per_poll, "0.0.0.0", 1, false)->UseManualTime();
 BENCHMARK_CAPTURE(pollReceiveCost, any_address_one_per_poll_while_transmitting, "0.0.0.0", 1, true)->UseManualTime();

@@ -3,10 +3,12 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/packet_codec.h"
+#include "../net/receive_endpoint.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
 
@@ -74,18 +76,31 @@ std::string captureJson(int32_t universe, int32_t sequence, const uint8_t* level
     return json;
 }
 
-int runListener(const ArgumentVector& args, const DmxUniverseState& state, SocketHandle socket) {
-    setReceiveTimeout(socket, kReceiveTimeoutMs);
+// The first datagram within the listening window that carries the universe; false when none came.
+bool captureFirstPacket(const std::vector<SocketHandle>& sockets, const DmxUniverseState& state, uint8_t* buffer,
+                        std::size_t capacity, DmxPacketInfo& info) {
     const uint64_t deadline = tickCountMs() + kListenWindowMs;
+    while (tickCountMs() < deadline) {
+        const int ready = waitForDatagram(sockets.data(), sockets.size(), kReceiveTimeoutMs);
+        if (ready < 0) continue;
+        const long n = receiveDatagram(sockets[static_cast<std::size_t>(ready)], buffer, capacity);
+        if (n <= 0) continue;
+        if (parseDmxPacket(buffer, static_cast<std::size_t>(n), state.protocol, info) && info.universe == state.universe)
+            return true;
+    }
+    return false;
+}
+
+int runListener(const ArgumentVector& args, const DmxUniverseState& state, SocketHandle socket, Ipv4Address local) {
+    setReceiveTimeout(socket, kReceiveTimeoutMs);
+    // Bound to a unicast address the socket never sees broadcast on Linux: these listeners
+    // take the broadcasts of local's interface (Art-Net is mostly broadcast).
+    std::vector<SocketHandle> sockets = openBroadcastListeners(local, protocolPort(state.protocol));
+    sockets.insert(sockets.begin(), socket);
     uint8_t buffer[kReceiveBufferSize];
     DmxPacketInfo info;
-    bool captured = false;
-    while (!captured && tickCountMs() < deadline) {
-        const long n = receiveDatagram(socket, buffer, sizeof buffer);
-        if (n <= 0) continue;
-        captured = parseDmxPacket(buffer, static_cast<std::size_t>(n), state.protocol, info) &&
-                   info.universe == state.universe;
-    }
+    const bool captured = captureFirstPacket(sockets, state, buffer, sizeof buffer, info);
+    for (std::size_t i = 1; i < sockets.size(); ++i) closeSocket(sockets[i]);
     if (!captured) return kNothingReceived;
 
     const std::string json = captureJson(state.universe, info.sequence, buffer + info.dataOffset, info.slotCount);
@@ -117,7 +132,7 @@ int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     }
     int result = kInvalidArguments;
     if (mode == "--send") result = runSender(args, state, socket);
-    if (mode == "--listen") result = runListener(args, state, socket);
+    if (mode == "--listen") result = runListener(args, state, socket, local);
     closeSocket(socket);
     return result;
 }

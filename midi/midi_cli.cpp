@@ -37,11 +37,16 @@ int runList(const ArgumentVector& args) {
     return file.fail() ? kOutputNotWritten : kSuccess;
 }
 
-bool portIndexValid(int32_t port, uint32_t (*list)(MidiPortNames&)) {
+// The port as the service lists it now: false when there is no such index. name is the
+// listed name (empty when unreadable), so that the open reaches this very port even if
+// other ports come or go before it.
+bool findListedPort(int32_t port, uint32_t (*list)(MidiPortNames&), std::string& name) {
     if (port < 0) return false;
     MidiPortNames names;
     list(names);
-    return static_cast<size_t>(port) < names.size();
+    if (static_cast<size_t>(port) >= names.size()) return false;
+    name = names[static_cast<size_t>(port)].value_or("");
+    return true;
 }
 
 // Shared with the service's input thread while the port is open.
@@ -67,12 +72,14 @@ int runListen(const ArgumentVector& args) {
     const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
     if (!port || !listenMs) return kInvalidArguments;
     if (*listenMs < 100 || *listenMs > 60000) return kInvalidArguments;
-    if (!portIndexValid(*port, listMidiInputPorts)) return kInvalidArguments;
+    std::string listedName;
+    if (!findListedPort(*port, listMidiInputPorts, listedName)) return kInvalidArguments;
 
     CaptureRecord capture;
     capture.messages.reserve(kCaptureLimit);  // the input thread then never allocates
     MidiInputPort* input = nullptr;
-    if (openMidiInput(static_cast<uint32_t>(*port), captureMessage, &capture, &input) != 0) return kPortNotOpened;
+    if (openMidiInput(static_cast<uint32_t>(*port), listedName, captureMessage, &capture, &input) != 0)
+        return kPortNotOpened;
     if (startMidiInput(input) != 0) {
         closeMidiInput(input);
         return kPortNotOpened;
@@ -108,13 +115,14 @@ int runSend(const ArgumentVector& args) {
     const auto value = numericOptionValue(args, "--value", "127");
     const auto pulse = numericOptionValue(args, "--pulse", "200");
     if (!port || !channel || !number || !value || !pulse) return kInvalidArguments;
-    if (static_cast<uint32_t>(*channel - 1) > 15 || static_cast<uint32_t>(*number | *value) > 127 ||
+    if (*channel < 1 || *channel > 16 || static_cast<uint32_t>(*number | *value) > 127 ||
         static_cast<uint32_t>(*pulse) > 60000)
         return kInvalidArguments;
-    if (!portIndexValid(*port, listMidiOutputPorts)) return kInvalidArguments;
+    std::string listedName;
+    if (!findListedPort(*port, listMidiOutputPorts, listedName)) return kInvalidArguments;
 
     MidiOutputPort* output = nullptr;
-    if (openMidiOutput(static_cast<uint32_t>(*port), &output) != 0) return kPortNotOpened;
+    if (openMidiOutput(static_cast<uint32_t>(*port), listedName, &output) != 0) return kPortNotOpened;
     const std::string type = optionValue(args, "--type", "Note");
     const std::optional<uint32_t> status = statusForType(type);
     if (!status) {

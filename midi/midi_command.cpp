@@ -1,12 +1,12 @@
 #include "midi_control_ids.h"
 #include "midi_engine.h"
 
-void handleMidiCommand(MidiEngine& engine, int id, uint64_t now) {
+void handleMidiCommand(MidiEngine& engine, int id, const MidiClock& clock) {
     switch (id) {
         case kMidiStartRxButton: toggleMidiInput(engine); break;
         case kMidiSendButton:
         case kMidiNoteOffButton:
-        case kMidiAllNotesOffButton: midiButton(engine, id, now); break;
+        case kMidiAllNotesOffButton: midiButton(engine, id, clock); break;
         case kMidiCloseButton:
             closeMidiPorts(engine);
             engine.notice.clear();

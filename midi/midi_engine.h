@@ -4,6 +4,7 @@
 // thread and which touches only the atomics and the input queue.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -16,6 +17,9 @@ inline constexpr int32_t kMidiInFlightLimit = 512;
 inline constexpr int kMidiListCapacity = 500;
 inline constexpr uint64_t kMidiStatusIntervalMs = 199;  // rewrite when more than this has passed
 
+// The monotonic millisecond tick count, read when an operation needs the time.
+using MidiClock = std::function<uint64_t()>;
+
 // Called on the MIDI thread when the input queue goes from idle to holding messages.
 using MidiWakeUp = void (*)(void* context);
 
@@ -23,6 +27,10 @@ struct MidiEngine {
     MidiView view;
     MidiInputPort* inputPort = nullptr;
     MidiOutputPort* outputPort = nullptr;
+    // The ports as the selectors list them, by index: a port is opened under the name it
+    // was listed with, whatever came or went since.
+    MidiPortNames listedInputs;
+    MidiPortNames listedOutputs;
     std::string notice;                 // the MIDI notice: last failure or hint, one line
     std::set<uint16_t> heldNotes;       // Note On status byte in the low byte, note in the high byte
     MidiShortMessage pendingRelease = 0;
@@ -42,6 +50,8 @@ struct MidiEngine {
 // Ports (midi_ports.cpp)
 void refreshMidiPorts(MidiEngine& engine);
 void closeMidiPorts(MidiEngine& engine);
+// The name a selector entry's value was listed with; empty when it is not known.
+std::string listedPortName(const MidiPortNames& listed, int index);
 
 // Input (midi_input.cpp)
 void toggleMidiInput(MidiEngine& engine);
@@ -58,8 +68,10 @@ void onMidiInputFromService(void* engine, uint32_t word, uint32_t timestampMs);
 
 // Output (midi_output.cpp)
 bool sendMidi(MidiEngine& engine, MidiShortMessage word);
-void midiButton(MidiEngine& engine, int id, uint64_t now);
+// A pulse's deadline counts from when its message was sent, after the output port was
+// opened, so the clock is read then.
+void midiButton(MidiEngine& engine, int id, const MidiClock& clock);
 void endMidiPulse(MidiEngine& engine, uint64_t now);
 
 // The window's command routing for the MIDI page, ids 203..217 (clicks only).
-void handleMidiCommand(MidiEngine& engine, int id, uint64_t now);
+void handleMidiCommand(MidiEngine& engine, int id, const MidiClock& clock);

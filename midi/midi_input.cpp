@@ -15,7 +15,8 @@ void toggleMidiInput(MidiEngine& engine) {
         return;
     }
     MidiInputPort* port = nullptr;
-    const uint32_t result = openMidiInput(static_cast<uint32_t>(selected), onMidiInputFromService, &engine, &port);
+    const uint32_t result = openMidiInput(static_cast<uint32_t>(selected), listedPortName(engine.listedInputs, selected),
+                                          onMidiInputFromService, &engine, &port);
     if (result != 0) {
         engine.notice = "MIDI input unavailable: " + std::to_string(result);
         return;

@@ -14,7 +14,7 @@ void updateHeldNotes(MidiEngine& engine, MidiShortMessage word) {
 }
 
 bool fieldsInRange(int channel, int number, int value, int pulse) {
-    return static_cast<uint32_t>(channel - 1) <= 15 && static_cast<uint32_t>(number | value) <= 127 &&
+    return channel >= 1 && channel <= 16 && static_cast<uint32_t>(number | value) <= 127 &&
            static_cast<uint32_t>(pulse) <= 60000;
 }
 
@@ -28,7 +28,8 @@ bool sendMidi(MidiEngine& engine, MidiShortMessage word) {
             return false;
         }
         MidiOutputPort* port = nullptr;
-        if (const uint32_t result = openMidiOutput(static_cast<uint32_t>(selected), &port)) {
+        const std::string listedName = listedPortName(engine.listedOutputs, selected);
+        if (const uint32_t result = openMidiOutput(static_cast<uint32_t>(selected), listedName, &port)) {
             engine.notice = "MIDI output unavailable: " + std::to_string(result);
             return false;
         }
@@ -44,7 +45,7 @@ bool sendMidi(MidiEngine& engine, MidiShortMessage word) {
     return true;
 }
 
-void midiButton(MidiEngine& engine, int id, uint64_t now) {
+void midiButton(MidiEngine& engine, int id, const MidiClock& clock) {
     const int channel = engine.view.fieldInteger(kMidiChannelField, 0);
     const int number = engine.view.fieldInteger(kMidiNumberField, -1);
     const int value = engine.view.fieldInteger(kMidiValueField, -1);
@@ -76,7 +77,7 @@ void midiButton(MidiEngine& engine, int id, uint64_t now) {
     const uint32_t status = type == 0 ? kMidiNoteOn : kMidiControlChange;
     if (sendMidi(engine, packMidiMessage(status, ch, nr, static_cast<uint32_t>(value))) && pulse > 0) {
         engine.pendingRelease = packMidiMessage(type == 0 ? kMidiNoteOff : kMidiControlChange, ch, nr, 0);
-        engine.pulseDeadline = now + static_cast<uint64_t>(pulse);
+        engine.pulseDeadline = clock() + static_cast<uint64_t>(pulse);  // opening the port took time too
     }
 }
 

@@ -21,11 +21,15 @@ void refreshMidiPorts(MidiEngine& engine) {
         engine.notice = "Close MIDI ports first.";
         return;
     }
-    MidiPortNames names;
-    listMidiInputPorts(names);  // on failure the list is empty: only the placeholder entry
-    fillPortSelector(engine, kMidiInputPortSelector, names);
-    listMidiOutputPorts(names);
-    fillPortSelector(engine, kMidiOutputPortSelector, names);
+    listMidiInputPorts(engine.listedInputs);  // on failure the list is empty: only the placeholder entry
+    fillPortSelector(engine, kMidiInputPortSelector, engine.listedInputs);
+    listMidiOutputPorts(engine.listedOutputs);
+    fillPortSelector(engine, kMidiOutputPortSelector, engine.listedOutputs);
+}
+
+std::string listedPortName(const MidiPortNames& listed, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= listed.size() || !listed[static_cast<size_t>(index)]) return {};
+    return *listed[static_cast<size_t>(index)];
 }
 
 void closeMidiPorts(MidiEngine& engine) {

@@ -1,7 +1,8 @@
 #pragma once
 // The platform's MIDI service: what the engine and the command-line modes need of it.
 // Every operation returns 0 for success or one of the error numbers below; nothing
-// throws. Ports are numbered from 0 in the order the service lists them.
+// throws. Ports are numbered from 0 in the order the service lists them; the lists never
+// hold this process's own ports.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,13 +30,18 @@ uint32_t listMidiOutputPorts(MidiPortNames& names);
 // word and the milliseconds since startMidiInput. Must return quickly.
 using MidiInputHandler = void (*)(void* context, uint32_t word, uint32_t timestampMs);
 
-uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, MidiInputPort** port);
+// A port is opened as the one that was listed: index and listedName as the last list gave
+// them. Where the service numbers its ports afresh as ports come and go (JACK), the name
+// decides; a port of that name that is gone gives kMidiErrorBadPort, never another port.
+// An empty listedName (the name could not be read) opens whatever the index names now.
+uint32_t openMidiInput(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                       MidiInputPort** port);
 uint32_t startMidiInput(MidiInputPort* port);
 void stopMidiInput(MidiInputPort* port);
 // Releases the port; once it returns, the handler runs no more.
 void closeMidiInput(MidiInputPort* port);
 
-uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port);
+uint32_t openMidiOutput(uint32_t index, const std::string& listedName, MidiOutputPort** port);
 uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word);
 // Releases the port after the messages already sent have gone out.
 void closeMidiOutput(MidiOutputPort* port);

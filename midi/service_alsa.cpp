@@ -1,15 +1,20 @@
 // The ALSA sequencer through RtMidi. RtMidi reports failures by exceptions, by warnings on
-// std::cerr and through an error callback; all three end here as error numbers, and
-// nothing is printed.
+// std::cerr and through an error callback, and the ALSA library through its own error
+// handler on stderr; all of them end here as error numbers, and nothing is printed.
 #include <RtMidi.h>
+#include <alsa/asoundlib.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <set>
 #include <sstream>
+#include <string>
 
 #include "midi_message.h"
 #include "service_backend.h"
@@ -67,10 +72,20 @@ uint32_t guarded(ErrorSink& sink, uint32_t fallback, Call&& call) {
     return sink.number(fallback);
 }
 
+void discardAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without this the ALSA library prints, for example, "ALSA lib seq_hw.c:… open
+// /dev/snd/seq failed" for every client RtMidi tries to make on a machine without one.
+void silenceAlsaLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] { snd_lib_error_set_handler(discardAlsaError); });
+}
+
 // Creating a client is the one step where RtMidi cannot yet call back: what it would
 // print is caught, and any such text means the sequencer is not usable.
 template <typename Rt>
 uint32_t createClient(std::unique_ptr<Rt>& client, ErrorSink& sink) {
+    silenceAlsaLibrary();
     static std::mutex cerrSwap;
     std::lock_guard lock(cerrSwap);
     std::stringbuf captured;
@@ -93,29 +108,80 @@ uint32_t createClient(std::unique_ptr<Rt>& client, ErrorSink& sink) {
     return 0;
 }
 
+// Sequencer client numbers that belong to this process. RtMidi lists every client's
+// ports, ours among them, and numbers them all; ours are left out of our lists.
+std::set<int> ownClientNumbers() {
+    std::set<int> own;
+    snd_seq_t* sequencer = nullptr;
+    if (snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0) return own;
+    snd_seq_client_info_t* info = nullptr;
+    if (snd_seq_client_info_malloc(&info) == 0) {
+        snd_seq_client_info_set_client(info, -1);
+        const pid_t self = getpid();
+        while (snd_seq_query_next_client(sequencer, info) >= 0) {
+            if (snd_seq_client_info_get_pid(info) == self) own.insert(snd_seq_client_info_get_client(info));
+        }
+        snd_seq_client_info_free(info);
+    }
+    snd_seq_close(sequencer);
+    return own;
+}
+
+// RtMidi names an ALSA port "client:port C:P"; C is the sequencer client number.
+bool belongsToClients(const std::string& rtMidiName, const std::set<int>& clients) {
+    if (clients.empty()) return false;
+    const size_t blank = rtMidiName.rfind(' ');
+    if (blank == std::string::npos) return false;
+    char* end = nullptr;
+    const long client = std::strtol(rtMidiName.c_str() + blank + 1, &end, 10);
+    return end != nullptr && *end == ':' && clients.count(static_cast<int>(client)) > 0;
+}
+
+// The other clients' ports as RtMidi numbers them (rtIndexes) with their names; a port
+// whose name cannot be read keeps its place with no name.
+template <typename Rt>
+uint32_t otherClientsPorts(Rt& client, ErrorSink& sink, MidiPortNames& names, std::vector<unsigned>& rtIndexes) {
+    names.clear();
+    rtIndexes.clear();
+    unsigned int count = 0;
+    if (const uint32_t result = guarded(sink, kMidiErrorGeneral, [&] { count = client.getPortCount(); }))
+        return result;
+    const std::set<int> own = ownClientNumbers();
+    for (unsigned int index = 0; index < count; ++index) {
+        std::string name;
+        const uint32_t result = guarded(sink, kMidiErrorGeneral, [&] { name = client.getPortName(index); });
+        if (result == 0 && belongsToClients(name, own)) continue;
+        names.push_back(result == 0 ? std::optional<std::string>(name) : std::nullopt);
+        rtIndexes.push_back(index);
+    }
+    return 0;
+}
+
 template <typename Rt>
 uint32_t listPorts(MidiPortNames& names) {
     names.clear();
     ErrorSink sink;
     std::unique_ptr<Rt> client;
     if (const uint32_t result = createClient(client, sink)) return result;
-    unsigned int count = 0;
-    if (const uint32_t result = guarded(sink, kMidiErrorGeneral, [&] { count = client->getPortCount(); }))
-        return result;
-    for (unsigned int index = 0; index < count; ++index) {
-        std::string name;
-        const uint32_t result = guarded(sink, kMidiErrorGeneral, [&] { name = client->getPortName(index); });
-        names.push_back(result == 0 ? std::optional<std::string>(name) : std::nullopt);
-    }
-    return 0;
+    std::vector<unsigned> rtIndexes;
+    return otherClientsPorts(*client, sink, names, rtIndexes);
 }
 
+// RtMidi's number now for the port listed as index / listedName: found by its name, which
+// carries the sequencer's client and port numbers, so another port cannot take its place.
 template <typename Rt>
-uint32_t checkPortIndex(Rt& client, ErrorSink& sink, uint32_t index) {
-    unsigned int count = 0;
-    if (const uint32_t result = guarded(sink, kMidiErrorGeneral, [&] { count = client.getPortCount(); }))
-        return result;
-    return index < count ? 0 : kMidiErrorBadPort;
+uint32_t listedRtMidiIndex(Rt& client, ErrorSink& sink, uint32_t index, const std::string& listedName,
+                           unsigned& rtIndex) {
+    MidiPortNames names;
+    std::vector<unsigned> rtIndexes;
+    if (const uint32_t result = otherClientsPorts(client, sink, names, rtIndexes)) return result;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const bool chosen = listedName.empty() ? i == index : names[i] && *names[i] == listedName;
+        if (!chosen) continue;
+        rtIndex = rtIndexes[i];
+        return 0;
+    }
+    return kMidiErrorBadPort;
 }
 
 int64_t steadyNanoseconds() {
@@ -151,18 +217,21 @@ uint32_t listInputs(MidiPortNames& names) { return listPorts<RtMidiIn>(names); }
 
 uint32_t listOutputs(MidiPortNames& names) { return listPorts<RtMidiOut>(names); }
 
-uint32_t openInput(uint32_t index, MidiInputHandler handler, void* context, void** port) {
+uint32_t openInput(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                   void** port) {
     std::unique_ptr<AlsaInput> opened(new (std::nothrow) AlsaInput);
     if (!opened) return kMidiErrorNoMemory;
     opened->handler = handler;
     opened->context = context;
     if (const uint32_t result = createClient(opened->client, opened->sink)) return result;
-    if (const uint32_t result = checkPortIndex(*opened->client, opened->sink, index)) return result;
+    unsigned rtIndex = 0;
+    if (const uint32_t result = listedRtMidiIndex(*opened->client, opened->sink, index, listedName, rtIndex))
+        return result;
     RtMidiIn& client = *opened->client;
     const uint32_t result = guarded(opened->sink, kMidiErrorOpenFailed, [&] {
         client.ignoreTypes(true, false, false);  // keep clock and active sensing, skip system exclusive
         client.setCallback(forwardInput, opened.get());
-        client.openPort(index, "in");
+        client.openPort(rtIndex, "in");
     });
     if (result != 0) return result;
     *port = opened.release();
@@ -189,13 +258,15 @@ void closeInput(void* port) {
     delete input;
 }
 
-uint32_t openOutput(uint32_t index, void** port) {
+uint32_t openOutput(uint32_t index, const std::string& listedName, void** port) {
     std::unique_ptr<AlsaOutput> opened(new (std::nothrow) AlsaOutput);
     if (!opened) return kMidiErrorNoMemory;
     if (const uint32_t result = createClient(opened->client, opened->sink)) return result;
-    if (const uint32_t result = checkPortIndex(*opened->client, opened->sink, index)) return result;
+    unsigned rtIndex = 0;
+    if (const uint32_t result = listedRtMidiIndex(*opened->client, opened->sink, index, listedName, rtIndex))
+        return result;
     RtMidiOut& client = *opened->client;
-    if (const uint32_t result = guarded(opened->sink, kMidiErrorOpenFailed, [&] { client.openPort(index, "out"); }))
+    if (const uint32_t result = guarded(opened->sink, kMidiErrorOpenFailed, [&] { client.openPort(rtIndex, "out"); }))
         return result;
     *port = opened.release();
     return 0;

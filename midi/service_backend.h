@@ -3,6 +3,7 @@
 // record of these functions; service_linux.cpp picks the backend and dispatches to it.
 // Ports are the backend's own records, passed around as void*.
 #include <cstdint>
+#include <string>
 
 #include "midi_service.h"
 
@@ -10,11 +11,12 @@ struct MidiBackend {
     const char* name;
     uint32_t (*listInputs)(MidiPortNames& names);
     uint32_t (*listOutputs)(MidiPortNames& names);
-    uint32_t (*openInput)(uint32_t index, MidiInputHandler handler, void* context, void** port);
+    uint32_t (*openInput)(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                          void** port);
     uint32_t (*startInput)(void* port);
     void (*stopInput)(void* port);
     void (*closeInput)(void* port);
-    uint32_t (*openOutput)(uint32_t index, void** port);
+    uint32_t (*openOutput)(uint32_t index, const std::string& listedName, void** port);
     uint32_t (*sendOutput)(void* port, uint32_t word);
     void (*closeOutput)(void* port);
 };

@@ -60,14 +60,15 @@ uint32_t listMidiOutputPorts(MidiPortNames& names) {
     return withBackend([&](const MidiBackend& b) { return b.listOutputs(names); });
 }
 
-uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, MidiInputPort** port) {
+uint32_t openMidiInput(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                       MidiInputPort** port) {
     *port = nullptr;
     if (handler == nullptr) return kMidiErrorInvalid;
     auto* opened = new (std::nothrow) MidiInputPort{nullptr, nullptr};
     if (opened == nullptr) return kMidiErrorNoMemory;
     const uint32_t result = withBackend([&](const MidiBackend& b) {
         opened->backend = &b;
-        return b.openInput(index, handler, context, &opened->port);
+        return b.openInput(index, listedName, handler, context, &opened->port);
     });
     if (result != 0) {
         delete opened;
@@ -91,13 +92,13 @@ void closeMidiInput(MidiInputPort* port) {
     delete port;
 }
 
-uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port) {
+uint32_t openMidiOutput(uint32_t index, const std::string& listedName, MidiOutputPort** port) {
     *port = nullptr;
     auto* opened = new (std::nothrow) MidiOutputPort{nullptr, nullptr};
     if (opened == nullptr) return kMidiErrorNoMemory;
     const uint32_t result = withBackend([&](const MidiBackend& b) {
         opened->backend = &b;
-        return b.openOutput(index, &opened->port);
+        return b.openOutput(index, listedName, &opened->port);
     });
     if (result != 0) {
         delete opened;

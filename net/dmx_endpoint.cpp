@@ -46,9 +46,10 @@ SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& stat
     // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
     // is on, pollReceive takes the unicast that lands here, told apart by its destination.
     setMulticastAll(socket, false);
-    setReceiveDestination(socket, true);
     Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
     localAddressOf(view, local);
+    // Bound to 0.0.0.0 it gets broadcasts as well, told apart by their destination.
+    setReceiveDestination(socket, local == Ipv4Address{});
     if (!bindSocket(socket, local, protocolPort(state.protocol))) {
         const int code = lastSocketError();
         closeSocket(socket);
@@ -71,7 +72,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
     if (engine.receiveEndpoint == kInvalidSocket) return;
     if (engine.transmitEndpoint != kInvalidSocket) discardWaitingDatagrams(engine.transmitEndpoint);
     if (state.protocol == DmxProtocol::Sacn &&
-        !joinReceiveGroup(engine.receiveEndpoint, sacnGroupAddress(state.universe), local)) {
+        !joinReceiveGroup(engine, sacnGroupAddress(state.universe), local, protocolPort(state.protocol))) {
         engine.networkMessage = "Multicast join failed; unicast RX remains active.";
     }
     view.setControlText(kDmxStartRxButton, "Stop RX");
@@ -79,10 +80,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 }
 
 void stopReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
-    if (engine.receiveEndpoint != kInvalidSocket) {
-        closeSocket(engine.receiveEndpoint);  // closing ends the group membership
-        engine.receiveEndpoint = kInvalidSocket;
-    }
+    closeReceiveEndpoint(engine);
     view.setControlText(kDmxStartRxButton, "Start RX");
     updateNetworkFieldLock(engine, state, view);
 }

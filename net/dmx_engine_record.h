@@ -3,29 +3,29 @@
 // receive monitor has seen and what the transmit engine is doing. One instance, owned
 // by the user-interface thread; the operations in dmx_network_engine.h work on it.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "../core/dmx_universe_state.h"
 #include "socket_layer.h"
 
-// Which datagrams the receive endpoint keeps (see receive_endpoint.cpp for why).
-struct ReceiveScope {
-    bool everyInterface = true;     // Local IPv4 0.0.0.0: everything that reaches the port
-    Ipv4Address localAddress;       // otherwise unicast to this address,
-    unsigned interfaceIndex = 0;    // broadcast arriving on its interface (0: not found)
-    Ipv4Address broadcastAddress;   // the interface's directed broadcast
-};
+// Beside a receive endpoint bound to an interface address, the sockets that take what
+// Linux never hands to a socket bound to a unicast address (see receive_endpoint.cpp).
+inline constexpr std::size_t kReceiveCompanionCount = 3;  // the sACN group, two broadcasts
 
 struct DmxNetworkEngine {
     // Endpoints.
     SocketHandle receiveEndpoint = kInvalidSocket;
     SocketHandle transmitEndpoint = kInvalidSocket;
-    ReceiveScope receiveScope;
+    std::array<SocketHandle, kReceiveCompanionCount> receiveCompanions{kInvalidSocket, kInvalidSocket, kInvalidSocket};
+    bool receiveOnEveryInterface = true;  // Local IPv4 0.0.0.0 when receiving started
     std::string networkMessage;  // last failure; second line of the DMX status text
 
     // Receive monitor. None of these is reset by Stop RX or Reset network.
     std::array<uint8_t, kDmxSlotCount> receivedLevels{};
+    std::array<uint8_t, kDmxSlotCount> shownReceivedLevels{};  // what the Received (RX) column shows
+    bool receivedColumnShown = false;                          // false until it was written whole
     uint64_t rxCount = 0;
     uint64_t rejectedCount = 0;
     uint64_t lastReceiveTime = 0;  // 0: never

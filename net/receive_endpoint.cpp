@@ -1,83 +1,48 @@
 #include "receive_endpoint.h"
 
 #include <string>
-#include <vector>
 
-// Why the receive endpoint is not simply bound to the Local IPv4 address: Linux delivers
-// multicast and broadcast only to sockets bound to 0.0.0.0 (or to that very group), so the
-// endpoint is bound to 0.0.0.0 and the Local IPv4 field is honoured by where the group is
-// joined and by checking each datagram's destination and arrival interface instead.
+// Why the receive endpoint needs companions: Linux delivers multicast and broadcast only
+// to sockets bound to 0.0.0.0 or to that very group or broadcast address, never to one
+// bound to a unicast address. So with an interface address A as Local IPv4 the endpoint
+// is bound to A, as on other platforms, and takes unicast to A; beside it one socket is
+// bound to the sACN group and joined on A's interface, and one each to the interface's
+// directed broadcast and to 255.255.255.255, tied to A's interface. Every socket thus
+// gets only what belongs to A, and nothing is filtered datagram by datagram. Bound to A
+// rather than to 0.0.0.0, the endpoint also leaves the port's other addresses to other
+// programs, such as the command-line modes on 127.0.0.3. With 0.0.0.0 one wildcard
+// socket takes everything.
 //
 // Why the transmit endpoint is read as well: it shares the port, and Linux hands a unicast
 // datagram to one socket only, the more specific bind or else the one bound last, so while
-// both are open unicast to this host can land on the transmit endpoint. Broadcast and
-// multicast go to every socket that matches, so from there only unicast is taken.
+// both are open unicast to this host can land on the transmit endpoint. Bound to A it gets
+// nothing but unicast to A; bound to 0.0.0.0 it gets every broadcast too, which the receive
+// endpoint has already taken, so from there only unicast to this host is taken.
 
 namespace {
 
 constexpr Ipv4Address kAnyAddress{};
 constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+constexpr std::size_t kGroupCompanion = 0;  // then the broadcast listeners
 // More than a full default receive buffer of the smallest datagrams; bounds the work
 // should a flood keep the queue from running dry.
 constexpr int kMaxDiscardedDatagrams = 2048;
 
-bool isMulticast(Ipv4Address address) { return address.bytes[0] >= 224 && address.bytes[0] <= 239; }
-
 void failBind(DmxNetworkEngine& engine, int code) { engine.networkMessage = "UDP bind failed: " + std::to_string(code); }
 
-// The bind a platform without this restriction would make, done on a throw-away socket so
-// that an address no interface has fails as it would there (EADDRNOTAVAIL).
-bool probeBind(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port) {
-    const SocketHandle probe = openUdpSocket();
-    if (probe == kInvalidSocket) return false;
-    setReuseAddress(probe, true);
-    const bool bound = bindSocket(probe, local, port);
-    const int code = lastSocketError();
-    closeSocket(probe);
-    if (!bound) failBind(engine, code);
-    return bound;
-}
-
-ReceiveScope scopeFor(Ipv4Address local) {
-    ReceiveScope scope;
-    if (local == kAnyAddress) return scope;
-    scope.everyInterface = false;
-    scope.localAddress = local;
-    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
-        if (item.address != local) continue;
-        scope.interfaceIndex = item.interfaceIndex;
-        scope.broadcastAddress = item.broadcast;
-        break;
-    }
-    return scope;
-}
-
-}  // namespace
-
-SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local) {
-    const uint16_t port = protocolPort(state.protocol);
-    const bool scoped = local != kAnyAddress;
-    if (scoped && !probeBind(engine, local, port)) return kInvalidSocket;
-
-    const SocketHandle socket = openUdpSocket();
-    if (socket == kInvalidSocket) return kInvalidSocket;
-    setReuseAddress(socket, true);
-    setBroadcast(socket, true);
-    setMulticastAll(socket, false);
-    if (scoped) setReceiveDestination(socket, true);
-    if (!bindSocket(socket, kAnyAddress, port)) {
-        const int code = lastSocketError();
-        closeSocket(socket);
-        failBind(engine, code);
+SocketHandle openBroadcastListener(Ipv4Address broadcast, uint16_t port, unsigned interfaceIndex) {
+    const SocketHandle listener = openUdpSocket();
+    if (listener == kInvalidSocket) return kInvalidSocket;
+    setReuseAddress(listener, true);
+    if (!bindSocketToInterface(listener, interfaceIndex) || !bindSocket(listener, broadcast, port)) {
+        closeSocket(listener);
         return kInvalidSocket;
     }
-    setNonBlocking(socket, true);
-    engine.receiveScope = scopeFor(local);
-    return socket;
+    setNonBlocking(listener, true);
+    return listener;
 }
 
-bool joinReceiveGroup(SocketHandle socket, Ipv4Address group, Ipv4Address local) {
-    if (local != kAnyAddress) return joinMulticastGroup(socket, group, local);
+bool joinOnEveryInterface(SocketHandle socket, Ipv4Address group) {
     bool joined = joinMulticastGroup(socket, group, kAnyAddress);  // the interface the routes pick
     std::vector<unsigned> done;
     for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
@@ -91,35 +56,77 @@ bool joinReceiveGroup(SocketHandle socket, Ipv4Address group, Ipv4Address local)
     return joined;
 }
 
-bool isInReceiveScope(const ReceiveScope& scope, const DatagramDestination& destination) {
-    if (scope.everyInterface) return true;
-    if (destination.address == scope.localAddress) return true;
-    // The kernel passes only groups this socket joined, on the interface it joined them on.
-    if (isMulticast(destination.address)) return true;
-    const bool broadcast = destination.address == kLimitedBroadcast ||
-                           (scope.broadcastAddress != kAnyAddress && destination.address == scope.broadcastAddress);
-    return broadcast && scope.interfaceIndex != 0 && destination.interfaceIndex == scope.interfaceIndex;
+}  // namespace
+
+std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t port) {
+    std::vector<SocketHandle> listeners;
+    if (local == kAnyAddress) return listeners;
+    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
+        if (item.address != local) continue;
+        for (const Ipv4Address broadcast : {item.broadcast, kLimitedBroadcast}) {
+            if (broadcast == kAnyAddress || (broadcast == kLimitedBroadcast && !listeners.empty() &&
+                                             item.broadcast == kLimitedBroadcast))
+                continue;
+            const SocketHandle listener = openBroadcastListener(broadcast, port, item.interfaceIndex);
+            if (listener != kInvalidSocket) listeners.push_back(listener);
+        }
+        break;
+    }
+    return listeners;
 }
 
-long receiveScopedDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
-                           Ipv4Address& sender, bool& inScope) {
-    inScope = true;
-    if (engine.receiveScope.everyInterface) return receiveDatagramFrom(engine.receiveEndpoint, buffer, capacity, sender);
-    DatagramDestination destination;
-    const long length = receiveDatagramTo(engine.receiveEndpoint, buffer, capacity, sender, destination);
-    if (length >= 0) inScope = isInReceiveScope(engine.receiveScope, destination);
-    return length;
+SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local) {
+    const uint16_t port = protocolPort(state.protocol);
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return kInvalidSocket;
+    setReuseAddress(socket, true);
+    setBroadcast(socket, true);
+    setMulticastAll(socket, false);  // only the groups it joins itself, not other programs'
+    if (!bindSocket(socket, local, port)) {
+        const int code = lastSocketError();
+        closeSocket(socket);
+        failBind(engine, code);
+        return kInvalidSocket;
+    }
+    setNonBlocking(socket, true);
+    engine.receiveOnEveryInterface = local == kAnyAddress;
+    std::size_t next = kGroupCompanion + 1;
+    for (const SocketHandle listener : openBroadcastListeners(local, port)) engine.receiveCompanions[next++] = listener;
+    return socket;
 }
 
-long receiveTransmitEndpointDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
-                                     Ipv4Address& sender, bool& inScope) {
+bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t port) {
+    if (local == kAnyAddress) return joinOnEveryInterface(engine.receiveEndpoint, group);
+    const SocketHandle member = openUdpSocket();
+    if (member == kInvalidSocket) return false;
+    setReuseAddress(member, true);
+    setMulticastAll(member, false);
+    if (!bindSocket(member, group, port) || !joinMulticastGroup(member, group, local)) {
+        closeSocket(member);
+        return false;
+    }
+    setNonBlocking(member, true);
+    engine.receiveCompanions[kGroupCompanion] = member;
+    return true;
+}
+
+void closeReceiveEndpoint(DmxNetworkEngine& engine) {
+    closeSocket(engine.receiveEndpoint);
+    engine.receiveEndpoint = kInvalidSocket;
+    for (SocketHandle& companion : engine.receiveCompanions) {
+        closeSocket(companion);
+        companion = kInvalidSocket;
+    }
+}
+
+long receiveUnicastToHost(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                          bool& toHost) {
     DatagramDestination destination;
-    const long length = receiveDatagramTo(engine.transmitEndpoint, buffer, capacity, sender, destination);
+    const long length = receiveDatagramTo(socket, buffer, capacity, sender, destination);
     // The kernel's own address for the datagram equals its destination exactly when it was
     // unicast to this host (127.0.0.0/8 or an interface address); never for broadcast or
     // multicast. Without the destination (zero) nothing is taken.
-    const bool unicastToHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
-    inScope = unicastToHost && isInReceiveScope(engine.receiveScope, destination);
+    toHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
     return length;
 }
 

@@ -4,33 +4,37 @@
 // hands to the transmit endpoint instead. See receive_endpoint.cpp.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
 #include "socket_layer.h"
 
-// Opens the receive endpoint for the protocol's port and records its scope in the engine.
-// local is the Local IPv4 field (0.0.0.0: every interface). kInvalidSocket on failure,
-// with "UDP bind failed: <code>" as the network message when a bind failed.
+// Opens the receive endpoint bound to local (the Local IPv4 field; 0.0.0.0: every
+// interface) and the protocol's port, and for an interface address the broadcast
+// listeners of its interface as companions. kInvalidSocket on failure, with
+// "UDP bind failed: <code>" as the network message when the bind failed.
 SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local);
 
-// Joins the group on local's interface, or with 0.0.0.0 on every interface that is up.
-// False when no membership at all could be had.
-bool joinReceiveGroup(SocketHandle socket, Ipv4Address group, Ipv4Address local);
+// With 0.0.0.0 joins the group on the receive endpoint on every interface that is up;
+// with an interface address opens a companion bound to the group and joined on local's
+// interface. False when no membership at all could be had.
+bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t port);
 
-// Whether a datagram with this destination belongs to the endpoint's scope.
-bool isInReceiveScope(const ReceiveScope& scope, const DatagramDestination& destination);
+// Closes the receive endpoint and its companions; closing ends the group memberships.
+void closeReceiveEndpoint(DmxNetworkEngine& engine);
 
-// One datagram from the receive endpoint, as receiveDatagramFrom; inScope tells whether
-// it was addressed to this endpoint (datagrams outside the scope are to be ignored).
-long receiveScopedDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
-                           Ipv4Address& sender, bool& inScope);
+// Sockets bound to the directed broadcast of local's interface and to 255.255.255.255,
+// each tied to that interface, with address reuse and non-blocking: what a socket bound
+// to local itself would receive elsewhere. None for 0.0.0.0, for an address that no
+// interface has, or where a socket cannot be tied to an interface.
+std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t port);
 
-// One datagram from the transmit endpoint, as receiveScopedDatagram. inScope is true only
-// for unicast to this host that is in the receive scope: broadcast and multicast reach the
-// receive endpoint as well and are to be ignored here.
-long receiveTransmitEndpointDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
-                                     Ipv4Address& sender, bool& inScope);
+// One datagram from the transmit endpoint bound to 0.0.0.0, as receiveDatagramFrom;
+// toHost is true only for unicast to this host: broadcast reaches the receive endpoint
+// as well and is to be ignored here.
+long receiveUnicastToHost(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                          bool& toHost);
 
 // Drops what the transmit endpoint holds when receiving starts: it arrived while nobody
 // was listening, so the receive monitor must not count it.

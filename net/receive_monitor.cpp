@@ -62,18 +62,17 @@ std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, D
 
 namespace {
 
-using ScopedReceive = long (*)(const DmxNetworkEngine&, uint8_t*, std::size_t, Ipv4Address&, bool&);
-
-// Takes datagrams from one endpoint until it runs dry or the poll's budget is spent;
-// returns how many were taken.
-int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, ScopedReceive receive, int budget,
-                  uint64_t now, PollIntake& intake) {
+// Takes datagrams from one socket until it runs dry or the poll's budget is spent;
+// returns how many were taken. unicastToHostOnly: the transmit endpoint bound to 0.0.0.0.
+int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, SocketHandle socket, bool unicastToHostOnly,
+                  int budget, uint64_t now, PollIntake& intake) {
     uint8_t packet[kReceiveBufferSize];
     int taken = 0;
     for (; taken < budget; ++taken) {
-        bool inScope = false;
+        bool inScope = true;
         Ipv4Address sender;
-        const long length = receive(engine, packet, sizeof packet, sender, inScope);
+        const long length = unicastToHostOnly ? receiveUnicastToHost(socket, packet, sizeof packet, sender, inScope)
+                                              : receiveDatagramFrom(socket, packet, sizeof packet, sender);
         if (length < 0) break;
         if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
     }
@@ -85,11 +84,15 @@ int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Scope
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     if (engine.receiveEndpoint == kInvalidSocket) return;
     PollIntake intake;
-    const int taken = drainEndpoint(engine, state, receiveScopedDatagram, kMaxDatagramsPerPoll, now, intake);
+    int budget = kMaxDatagramsPerPoll;
+    budget -= drainEndpoint(engine, state, engine.receiveEndpoint, false, budget, now, intake);
+    for (const SocketHandle companion : engine.receiveCompanions) {
+        if (companion != kInvalidSocket) budget -= drainEndpoint(engine, state, companion, false, budget, now, intake);
+    }
     // Unicast that Linux handed to the transmit endpoint sharing the port (see
     // receive_endpoint.cpp), within the same cap.
     if (engine.transmitEndpoint != kInvalidSocket) {
-        drainEndpoint(engine, state, receiveTransmitEndpointDatagram, kMaxDatagramsPerPoll - taken, now, intake);
+        drainEndpoint(engine, state, engine.transmitEndpoint, engine.receiveOnEveryInterface, budget, now, intake);
     }
     // The text and the column are made once per poll, from the last accepted packet: the
     // window cannot show anything in between, and a flood would otherwise cost 512 cell
@@ -97,11 +100,23 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     if (!intake.accepted) return;
     const AcceptedPacket& last = intake.last;
     engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
-    refreshReceivedColumn(engine, view);
+    if (!engine.receivedColumnShown) {
+        refreshReceivedColumn(engine, view);
+        return;
+    }
+    // Only the cells whose level changed: a steady stream then costs no cell writes at all.
+    for (std::size_t slot = 0; slot < engine.receivedLevels.size(); ++slot) {
+        const uint8_t level = engine.receivedLevels[slot];
+        if (level == engine.shownReceivedLevels[slot]) continue;
+        engine.shownReceivedLevels[slot] = level;
+        view.setCellText(static_cast<int>(slot), kDmxReceivedColumn, levelText(level));
+    }
 }
 
-void refreshReceivedColumn(const DmxNetworkEngine& engine, const DmxView& view) {
+void refreshReceivedColumn(DmxNetworkEngine& engine, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
         view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
     }
+    engine.shownReceivedLevels = engine.receivedLevels;
+    engine.receivedColumnShown = true;
 }

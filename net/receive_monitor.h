@@ -13,13 +13,14 @@
 inline constexpr int kMaxDatagramsPerPoll = 128;
 inline constexpr std::size_t kReceiveBufferSize = 1500;
 
-// Takes at most 128 waiting datagrams, from the receive endpoint and then (unicast to this
-// host only) from an open transmit endpoint; now becomes the last receive time of accepted
-// ones. Does nothing while the receive endpoint is closed.
+// Takes at most 128 waiting datagrams, from the receive endpoint, its companions and then
+// from an open transmit endpoint (unicast to this host only); now becomes the last receive
+// time of accepted ones. Does nothing while the receive endpoint is closed.
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
 
-// Writes all 512 cells of column 1 ("Received (RX)") from the received levels.
-void refreshReceivedColumn(const DmxNetworkEngine& engine, const DmxView& view);
+// Writes all 512 cells of column 1 ("Received (RX)") from the received levels; after
+// that pollReceive writes only the cells whose level changed.
+void refreshReceivedColumn(DmxNetworkEngine& engine, const DmxView& view);
 
 // The source status line of an accepted packet: address, universe, sequence, priority
 // when there is one, and for sACN the stream-ended, preview and sync-universe notes.

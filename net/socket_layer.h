@@ -31,6 +31,13 @@ bool setNonBlocking(SocketHandle socket, bool on);
 bool joinMulticastGroup(SocketHandle socket, Ipv4Address group, Ipv4Address interfaceAddress);
 
 bool bindSocket(SocketHandle socket, Ipv4Address address, uint16_t port);
+// Only datagrams arriving on this interface reach the socket (Linux SO_BINDTODEVICE).
+// Set before bindSocket.
+bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex);
+
+// Waits up to timeoutMs until one of the sockets holds a datagram: its position in
+// sockets, or -1 when none did in time or the wait failed.
+int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs);
 
 // Whole datagram in one call. Returns the byte count, or -1 on failure.
 long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, Ipv4Address to, uint16_t port);

@@ -3,11 +3,13 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "socket_layer.h"
 
@@ -67,6 +69,23 @@ bool joinMulticastGroup(SocketHandle socket, Ipv4Address group, Ipv4Address inte
 bool bindSocket(SocketHandle socket, Ipv4Address address, uint16_t port) {
     const sockaddr_in sa = toSockaddr(address, port);
     return ::bind(fd(socket), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;
+}
+
+bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex) {
+    char name[IF_NAMESIZE] = {};
+    if (if_indextoname(interfaceIndex, name) == nullptr) return false;
+    return setsockopt(fd(socket), SOL_SOCKET, SO_BINDTODEVICE, name, static_cast<socklen_t>(std::strlen(name))) == 0;
+}
+
+int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs) {
+    pollfd waiting[8];
+    if (count == 0 || count > std::size(waiting)) return -1;
+    for (std::size_t i = 0; i < count; ++i) waiting[i] = pollfd{fd(sockets[i]), POLLIN, 0};
+    if (::poll(waiting, static_cast<nfds_t>(count), timeoutMs) <= 0) return -1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((waiting[i].revents & POLLIN) != 0) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, Ipv4Address to, uint16_t port) {

@@ -5,6 +5,13 @@ namespace {
 using P = ControlPage;
 using K = ControlKind;
 
+// The MIDI page's hint names the platform's MIDI service only where it is Windows'.
+#ifdef _WIN32
+constexpr const char* kMidiPortsHint = "Windows MIDI ports: USB / DIN or virtual network MIDI ports";
+#else
+constexpr const char* kMidiPortsHint = "MIDI ports: USB / DIN or virtual network MIDI ports";
+#endif
+
 const ControlDefinition kControls[] = {
     {P::Dmx, K::Label, 0, "Protocol", 20, 112, 150, 22},
     {P::Dmx, K::Selector, kDmxProtocolSelector, "", 20, 137, 145, 100},
@@ -35,7 +42,7 @@ const ControlDefinition kControls[] = {
     {P::Dmx, K::Label, kDmxStatusText, "Ready. RX and TX are off.", 20, 738, 930, 60},
     {P::None, K::Button, kDmxPageButton, "sACN / Art-Net", 730, 44, 130, 32},
     {P::None, K::Button, kMidiPageButton, "MIDI", 875, 44, 75, 32},
-    {P::Midi, K::Label, 0, "Windows MIDI ports: USB / DIN or virtual network MIDI ports", 20, 112, 930, 22},
+    {P::Midi, K::Label, 0, kMidiPortsHint, 20, 112, 930, 22},
     {P::Midi, K::Label, 0, "Input port", 20, 151, 150, 22},
     {P::Midi, K::Selector, kMidiInputPortSelector, "", 20, 177, 430, 230, kVerticalScroll},
     {P::Midi, K::Button, kMidiStartRxButton, "Start MIDI RX", 470, 176, 230, 32},

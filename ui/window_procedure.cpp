@@ -34,7 +34,7 @@ ControlPage runWindowCommand(WindowEngines& engines, int id, int notification) {
         case WindowCommand::Nothing: break;
         case WindowCommand::ShowDmxPage: return ControlPage::Dmx;
         case WindowCommand::ShowMidiPage: return ControlPage::Midi;
-        case WindowCommand::MidiCommand: handleMidiCommand(engines.midi, id, engines.clock()); break;
+        case WindowCommand::MidiCommand: handleMidiCommand(engines.midi, id, engines.clock); break;
         case WindowCommand::ResetNetwork: resetNetwork(dmx, state, view, engines.clock()); break;
         case WindowCommand::ToggleReceive: toggleReceive(dmx, state, view); break;
         case WindowCommand::ContinuousTx: onContinuousTx(dmx, state, view, engines.clock()); break;

@@ -18,7 +18,7 @@ inline constexpr int kClickNotification = 0;
 inline constexpr int kDoubleClickNotification = 5;
 
 // The engines the window owns, all on the user-interface thread. The front end fills
-// in both views and the clock (the monotonic millisecond tick count, tickCountMs).
+// in both views and the clock (tickCountMs).
 struct WindowEngines {
     explicit WindowEngines(DmxUniverseState& universe) : state(universe) {}
     WindowEngines(const WindowEngines&) = delete;
@@ -28,7 +28,7 @@ struct WindowEngines {
     DmxNetworkEngine dmx;
     DmxView dmxView;
     MidiEngine midi;  // holds its own view
-    std::function<uint64_t()> clock;
+    MidiClock clock;  // the monotonic millisecond tick count
     bool stopped = false;  // after stopWindowEngines nothing runs any more
 };
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,6 +56,25 @@ bool waitUntilBound(uint16_t port) {
     std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
     for (int i = 0; i < 300; ++i) {
         if (readWholeFile("/proc/net/udp").find(wanted) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Waits until UDP sockets are bound to each of these addresses and port, as the kernel's
+// table lists them.
+bool waitUntilBound(const std::vector<const char*>& addresses, uint16_t port) {
+    for (int i = 0; i < 300; ++i) {
+        const std::string table = readWholeFile("/proc/net/udp");
+        bool all = true;
+        for (const char* address : addresses) {
+            const Ipv4Address a = ip(address);
+            char wanted[32];
+            std::snprintf(wanted, sizeof wanted, "%02X%02X%02X%02X:%04X", a.bytes[3], a.bytes[2], a.bytes[1], a.bytes[0],
+                          port);
+            all = all && table.find(wanted) != std::string::npos;
+        }
+        if (all) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
@@ -240,4 +260,70 @@ TEST(DmxCli, ListenerFailuresWriteNothingElsewhere) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_GE(took.count(), 5000);
     EXPECT_EQ(readWholeFile(dir + "/dmx-capture.json"), "");
+}
+
+// A veth pair in the test's private namespace: 10.9.0.1 on lbxa, 10.9.1.1 on lbxb.
+struct DmxCliOnInterfaces : ::testing::Test {
+    static bool haveVeth;
+
+    static void SetUpTestSuite() {
+        haveVeth = std::system("ip link add lbxa type veth peer name lbxb && "
+                               "ip addr add 10.9.0.1/24 broadcast 10.9.0.255 dev lbxa && "
+                               "ip addr add 10.9.1.1/24 broadcast 10.9.1.255 dev lbxb && "
+                               "ip link set lbxa up && ip link set lbxb up") == 0;
+    }
+    static void TearDownTestSuite() { std::system("ip link del lbxa 2>/dev/null"); }
+    void SetUp() override {
+        if (!haveVeth) GTEST_SKIP() << "no veth interfaces in this namespace";
+    }
+};
+
+bool DmxCliOnInterfaces::haveVeth = false;
+
+TEST_F(DmxCliOnInterfaces, ListenerTakesTheBroadcastsOfItsInterfaceOnly) {
+    struct Send {
+        const char* from;
+        const char* to;
+        int sequence;
+    };
+    struct Case {
+        const char* protocol;
+        const char* local;
+        std::vector<const char*> bound;  // what the listener binds, to wait for
+        std::vector<Send> sends;         // in order; the capture must hold the last one
+    };
+    const std::vector<const char*> onLbxa = {"10.9.0.1", "10.9.0.255", "255.255.255.255"};
+    const Case cases[] = {
+        {"Art-Net", "10.9.0.1", onLbxa,
+         {{"10.9.1.1", "10.9.1.255", 1},        // the other interface's broadcast
+          {"10.9.1.1", "255.255.255.255", 2},   // limited broadcast leaving by the other interface
+          {"10.9.0.1", "10.9.0.255", 3}}},      // its own interface's directed broadcast
+        {"Art-Net", "10.9.0.1", onLbxa, {{"10.9.0.1", "255.255.255.255", 4}}},
+        {"sACN", "10.9.0.1", onLbxa, {{"10.9.1.1", "10.9.1.255", 5}, {"10.9.0.1", "10.9.0.255", 6}}},
+        {"Art-Net", "0.0.0.0", {"0.0.0.0"}, {{"10.9.1.1", "10.9.1.255", 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.protocol) + " on " + c.local);
+        const DmxProtocol protocol = std::string(c.protocol) == "sACN" ? DmxProtocol::Sacn : DmxProtocol::ArtNet;
+        const uint16_t port = protocolPort(protocol);
+        const std::string dir = makeTempDirectory();
+        RunningBinary listener =
+            startBinary(kBinary, {"--listen", "--local", c.local, "--protocol", c.protocol, "--universe", "5"}, dir);
+        ASSERT_TRUE(waitUntilBound(c.bound, port));
+        DmxUniverseState source;
+        source.protocol = protocol;
+        source.universe = 5;
+        for (const Send& send : c.sends) {
+            const SocketHandle sender = openUdpSocket();
+            setBroadcast(sender, true);
+            ASSERT_TRUE(bindSocket(sender, ip(send.from), 0));
+            source.sequence = static_cast<uint8_t>(send.sequence);
+            const DmxPacket packet = buildDmxPacket(source);
+            EXPECT_EQ(sendDatagram(sender, packet.data(), packet.size(), ip(send.to), port),
+                      static_cast<long>(packet.size()));
+            closeSocket(sender);
+        }
+        ASSERT_EQ(waitForExit(listener, 10000), 0);
+        EXPECT_EQ(readWholeFile(dir + "/dmx-capture.json"), captureText(5, c.sends.back().sequence, {}));
+    }
 }

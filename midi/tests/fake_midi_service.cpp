@@ -28,9 +28,13 @@ uint32_t listPorts(const std::vector<std::optional<std::string>>& ports, MidiPor
     return 0;
 }
 
-uint32_t checkOpen(const std::vector<std::optional<std::string>>& ports, uint32_t index, uint32_t refusal) {
+// As the contract says: the listed name decides where one was given, so a port that
+// is gone, or whose index now names another, is refused.
+uint32_t checkOpen(const std::vector<std::optional<std::string>>& ports, uint32_t index, const std::string& listedName,
+                   uint32_t refusal) {
     if (!fakeMidiService().reachable) return kMidiErrorNoService;
     if (index >= ports.size()) return kMidiErrorBadPort;
+    if (!listedName.empty() && ports[index] != listedName) return kMidiErrorBadPort;
     return refusal;
 }
 
@@ -60,11 +64,12 @@ uint32_t listMidiInputPorts(MidiPortNames& names) { return listPorts(fakeMidiSer
 
 uint32_t listMidiOutputPorts(MidiPortNames& names) { return listPorts(fakeMidiService().outputs, names); }
 
-uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, MidiInputPort** port) {
+uint32_t openMidiInput(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                       MidiInputPort** port) {
     *port = nullptr;
     if (handler == nullptr) return kMidiErrorInvalid;
     FakeMidiService& service = fakeMidiService();
-    if (const uint32_t result = checkOpen(service.inputs, index, service.openInputResult)) return result;
+    if (const uint32_t result = checkOpen(service.inputs, index, listedName, service.openInputResult)) return result;
     *port = new MidiInputPort{handler, context, false};
     openInputPorts().push_back(*port);
     ++service.openInputs;
@@ -90,10 +95,10 @@ void closeMidiInput(MidiInputPort* port) {
     delete port;
 }
 
-uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port) {
+uint32_t openMidiOutput(uint32_t index, const std::string& listedName, MidiOutputPort** port) {
     *port = nullptr;
     FakeMidiService& service = fakeMidiService();
-    if (const uint32_t result = checkOpen(service.outputs, index, service.openOutputResult)) return result;
+    if (const uint32_t result = checkOpen(service.outputs, index, listedName, service.openOutputResult)) return result;
     *port = new MidiOutputPort{index};
     ++service.openOutputs;
     return 0;

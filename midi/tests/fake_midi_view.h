@@ -9,6 +9,7 @@
 
 #include "core/decimal_text.h"
 #include "midi/midi_control_ids.h"
+#include "midi/midi_engine.h"
 #include "midi/midi_view.h"
 
 struct FakeSelector {
@@ -64,4 +65,9 @@ inline void fillInitialMidiPage(FakeMidiWindow& w) {
     w.fields[kMidiNumberField] = "60";
     w.fields[kMidiValueField] = "127";
     w.fields[kMidiPulseField] = "200";
+}
+
+// A clock that stands still at t.
+inline MidiClock clockAt(uint64_t t) {
+    return [t] { return t; };
 }

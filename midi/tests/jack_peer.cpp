@@ -74,8 +74,13 @@ bool ownsPort(const JackPeer& peer, jack_port_t* port) {
 void countConnection(jack_port_id_t a, jack_port_id_t b, int connect, void* argument) {
     auto& peer = *static_cast<JackPeer*>(argument);
     if (connect == 0) return;
-    if (ownsPort(peer, jack_port_by_id(peer.client, a)) || ownsPort(peer, jack_port_by_id(peer.client, b)))
+    const bool ownA = ownsPort(peer, jack_port_by_id(peer.client, a));
+    const bool ownB = ownsPort(peer, jack_port_by_id(peer.client, b));
+    if (ownA && ownB) {
+        peer.ownConnections.fetch_add(1);
+    } else if (ownA || ownB) {
         peer.connections.fetch_add(1);
+    }
 }
 
 }  // namespace
@@ -113,9 +118,28 @@ void closeJackPeer(JackPeer& peer) {
     peer.outputs.clear();
 }
 
+size_t fillPortTable(JackPeer& peer, const std::string& clientName) {
+    if (!openJackPeer(peer, clientName, {}, {})) return 0;
+    for (size_t i = 0;; ++i) {
+        const std::string name = "fill-" + std::to_string(i);
+        // Not kept in outputs, which the process callback reads: closing the client frees them.
+        if (jack_port_register(peer.client, name.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0) == nullptr)
+            return i;
+    }
+}
+
 std::string peerInputName(const JackPeer& peer, size_t index) { return jack_port_name(peer.inputs.at(index)); }
 
 std::string peerOutputName(const JackPeer& peer, size_t index) { return jack_port_name(peer.outputs.at(index)); }
+
+std::vector<std::string> serverPortNames(const JackPeer& peer, unsigned long flags) {
+    std::vector<std::string> names;
+    const char** ports = jack_get_ports(peer.client, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
+    if (ports == nullptr) return names;
+    for (size_t i = 0; ports[i] != nullptr; ++i) names.emplace_back(ports[i]);
+    jack_free(ports);
+    return names;
+}
 
 bool sendFromPeer(JackPeer& peer, size_t output, const std::vector<uint8_t>& bytes) {
     if (bytes.empty() || bytes.size() > 3) return false;
@@ -131,6 +155,20 @@ bool sendFromPeer(JackPeer& peer, size_t output, const std::vector<uint8_t>& byt
 std::vector<JackPeerEvent> peerEvents(const JackPeer& peer) {
     const size_t count = peer.eventCount.load(std::memory_order_acquire);
     return std::vector<JackPeerEvent>(peer.events.begin(), peer.events.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+bool awaitEarlierConnectionNotices(JackPeer& peer, int timeoutMs) {
+    if (peer.inputs.empty() || peer.outputs.empty()) return false;
+    const std::string from = peerOutputName(peer, 0);
+    const std::string to = peerInputName(peer, 0);
+    const int before = peer.ownConnections.load();
+    if (jack_connect(peer.client, from.c_str(), to.c_str()) != 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool seen = false;
+    while (!(seen = peer.ownConnections.load() > before) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    jack_disconnect(peer.client, from.c_str(), to.c_str());
+    return seen;
 }
 
 bool waitForPeerEvents(const JackPeer& peer, size_t count, int timeoutMs) {

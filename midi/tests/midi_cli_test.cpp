@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +43,26 @@ int runWithShell(const std::string& script, const std::vector<std::string>& args
     return runBinary("/bin/sh", shellArgs);
 }
 
+// Index of the named port in one list ("inputs" or "outputs") of a --midi-list file; -1 if absent.
+int listedIndex(const std::string& json, const std::string& list, const std::string& name) {
+    const size_t start = json.find("\"" + list + "\":[");
+    const size_t entry = json.find(",\"name\":\"" + name + "\"}", start);
+    if (start == std::string::npos || entry == std::string::npos) return -1;
+    const size_t index = json.rfind("{\"index\":", entry);
+    if (index == std::string::npos || index < start) return -1;
+    return std::stoi(json.substr(index + 9));
+}
+
+template <typename Condition>
+bool eventually(Condition condition, int timeoutMs = kArrivalTimeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 struct MidiCli : ::testing::Test {
     JackPeer peer;
     std::string dir;
@@ -48,6 +70,13 @@ struct MidiCli : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(openJackPeer(peer, "device", {"in", kOddName}, {"out"})) << "no JACK server: run through ctest";
         dir = makeTempDirectory();
+        // A lumibox that an earlier test killed stays on the server until JACK notices; its
+        // ports would sit before the device's and shift the indexes this test computes.
+        ASSERT_TRUE(eventually([&] {
+            for (const std::string& name : serverPortNames(peer, 0))
+                if (name.rfind("lumibox", 0) == 0) return false;
+            return true;
+        })) << "a lumibox client stays on the server";
     }
     void TearDown() override { closeJackPeer(peer); }
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -82,12 +111,30 @@ TEST_F(MidiCli, ListWritesThePortsByIndexWithNamesEscaped) {
 }
 
 TEST_F(MidiCli, ListWithNoServiceWritesEmptyListsAndPrintsNothing) {
-    const std::string script = "JACK_DEFAULT_SERVER=lumibox-nobody-$$ LUMIBOX_MIDI_API=jack exec \"$0\" \"$@\" >\"" +
-                               path("out.txt") + "\" 2>\"" + path("err.txt") + "\"";
-    ASSERT_EQ(runWithShell(script, {"--midi-list", "--output", path("none.json")}), 0);
-    EXPECT_EQ(readWholeFile(path("none.json")), "{\"inputs\":[],\"outputs\":[]}");
-    EXPECT_EQ(readWholeFile(path("out.txt")), "");
-    EXPECT_EQ(readWholeFile(path("err.txt")), "");
+    // An empty ALSA configuration knows no sequencer, on any machine.
+    { std::ofstream(path("empty-alsa.conf")); }
+    const std::string noJack = "JACK_DEFAULT_SERVER=lumibox-nobody-$$ LUMIBOX_MIDI_API=jack";
+    const std::string noAlsa = "ALSA_CONFIG_PATH=\"" + path("empty-alsa.conf") + "\" LUMIBOX_MIDI_API=alsa";
+    struct Case {
+        std::string environment;
+        std::vector<std::string> args;
+        int expected;
+    };
+    const Case cases[] = {
+        {noJack, {"--midi-list", "--output", path("none.json")}, 0},
+        {noAlsa, {"--midi-list", "--output", path("none.json")}, 0},
+        {noAlsa, {"--midi-send", "--port", "0"}, 2},
+        {noAlsa, {"--midi-listen", "--port", "0", "--output", path("none.json")}, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string script = c.environment + " exec \"$0\" \"$@\" >\"" + path("out.txt") + "\" 2>\"" +
+                                   path("err.txt") + "\"";
+        const std::string what = c.environment.substr(c.environment.size() - 4) + " " + c.args[0];
+        ASSERT_EQ(runWithShell(script, c.args), c.expected) << what;
+        EXPECT_EQ(readWholeFile(path("none.json")), "{\"inputs\":[],\"outputs\":[]}") << what;
+        EXPECT_EQ(readWholeFile(path("out.txt")), "") << what;
+        EXPECT_EQ(readWholeFile(path("err.txt")), "") << what;
+    }
     EXPECT_EQ(runBinary(kBinary, {"--midi-list", "--output", path("missing-dir/ports.json")}), 6);
 }
 
@@ -130,30 +177,56 @@ TEST_F(MidiCli, SendOtherTypes) {
 TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
     struct Case {
         std::vector<std::string> options;
+        int expected;
         bool opensPort;
+        bool refusingService = false;  // JACK's queue reports no room: every message is refused
     };
     const std::vector<Case> cases = {
-        {{"--type", "note"}, true},  // type names are case-sensitive, checked after opening
-        {{"--type", "Program"}, true},
-        {{"--value", "128"}, false},
-        {{"--number", "-1"}, false},
-        {{"--channel", "0"}, false},
-        {{"--channel", "17"}, false},
-        {{"--pulse", "60001"}, false},
-        {{"--pulse", "x"}, false},
-        {{"--value", "99999999999"}, false},
+        {{"--type", "note"}, 2, true},  // type names are case-sensitive, checked after opening
+        {{"--type", "Program"}, 2, true},
+        {{"--value", "128"}, 2, false},
+        {{"--number", "-1"}, 2, false},
+        {{"--channel", "0"}, 2, false},
+        {{"--channel", "17"}, 2, false},
+        {{"--channel", "-2147483648"}, 2, false},
+        {{"--pulse", "60001"}, 2, false},
+        {{"--pulse", "x"}, 2, false},
+        {{"--value", "99999999999"}, 2, false},
+        {{"--type", "CC", "--pulse", "30"}, 5, true, true},
     };
     for (const Case& c : cases) {
         const int before = peer.connections.load();
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        EXPECT_EQ(runBinary(kBinary, args), 2) << c.options[0] << " " << c.options[1];
+        const int code = c.refusingService ? runWithShell("LD_PRELOAD=" LUMIBOX_REFUSE_SENDS " exec \"$0\" \"$@\"", args)
+                                           : runBinary(kBinary, args);
+        EXPECT_EQ(code, c.expected) << c.options[0] << " " << c.options[1];
+        // JACK reports connections asynchronously: wait until every earlier one is counted.
+        ASSERT_TRUE(awaitEarlierConnectionNotices(peer, kArrivalTimeoutMs));
         EXPECT_EQ(peer.connections.load() > before, c.opensPort) << c.options[0] << " " << c.options[1];
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-send"}), 2);  // no --port
     EXPECT_EQ(runBinary(kBinary, {"--midi-send", "--port", "100000"}), 2);
     EXPECT_EQ(runBinary(kBinary, {"--midi-unknown", "--port", sendPort()}), 2);
     EXPECT_TRUE(peerEvents(peer).empty());
+}
+
+TEST_F(MidiCli, SendReachesTheListedPortWhenASlotBeforeItWasFreed) {
+    // JACK gives a new port the lowest free slot: a client that leaves frees one before the
+    // device's ports, which the sender's own port may then take.
+    JackPeer early, late;
+    ASSERT_TRUE(openJackPeer(early, "early", {"in"}, {}));
+    ASSERT_TRUE(openJackPeer(late, "late", {"in"}, {"out"}));
+    closeJackPeer(early);
+    ASSERT_EQ(runBinary(kBinary, {"--midi-list", "--output", path("ports.json")}), 0);
+    const std::string json = readWholeFile(path("ports.json"));
+    const int index = listedIndex(json, "outputs", peerInputName(late, 0));
+    ASSERT_GE(index, 0) << json;
+    EXPECT_EQ(listedIndex(json, "outputs", peerInputName(peer, 0)), 0) << json;
+    EXPECT_EQ(runBinary(kBinary, {"--midi-send", "--port", std::to_string(index), "--pulse", "0"}), 0);
+    EXPECT_TRUE(waitForPeerEvents(late, 1, kArrivalTimeoutMs));
+    EXPECT_EQ(wordsOf(peerEvents(late)), std::vector<uint32_t>{word(0x90, 60, 127)});
+    closeJackPeer(late);
 }
 
 // Starts a capture, waits for its ready file, lets the peer send, and returns the exit code.
@@ -188,16 +261,36 @@ TEST_F(MidiCli, ListenKeepsTheFirst512Messages) {
     EXPECT_EQ(json.substr(json.size() - last.size()), last);
 }
 
-TEST_F(MidiCli, ListenRangeErrorsWriteNothing) {
-    for (const std::vector<std::string>& options : std::vector<std::vector<std::string>>{
-             {"--listen-ms", "99"}, {"--listen-ms", "5x"}, {"--listen-ms", "60001"}, {"--listen-ms", ""}}) {
-        std::vector<std::string> args = {"--midi-listen", "--port", listenPort(), "--ready-file", path("r"),
-                                         "--output", path("c.json")};
-        args.insert(args.end(), options.begin(), options.end());
-        EXPECT_EQ(runBinary(kBinary, args), 2) << options[1];
+TEST_F(MidiCli, ListenFailuresAndWhatTheyWrite) {
+    struct Case {
+        std::vector<std::string> options;
+        int expected;
+        bool portTableFull = false;  // the server can make no port for the listener
+    };
+    const std::vector<Case> cases = {
+        {{"--listen-ms", "99"}, 2},
+        {{"--listen-ms", "5x"}, 2},
+        {{"--listen-ms", "60001"}, 2},
+        {{"--listen-ms", ""}, 2},
+        {{"--listen-ms", "100"}, 4, true},
+        {{"--listen-ms", "100", "--output", path("missing-dir/c.json")}, 6},
+    };
+    for (const Case& c : cases) {
+        std::remove(path("r").c_str());
+        JackPeer filler;
+        if (c.portTableFull) {
+            ASSERT_GT(fillPortTable(filler, "filler"), 0u);
+        }
+        std::vector<std::string> args = {"--midi-listen", "--port", listenPort()};
+        args.insert(args.end(), c.options.begin(), c.options.end());  // first occurrence wins
+        args.insert(args.end(), {"--ready-file", path("r"), "--output", path("c.json")});
+        EXPECT_EQ(runBinary(kBinary, args), c.expected) << c.options[1];
+        closeJackPeer(filler);
+        // Only a capture that began writes the ready file.
+        EXPECT_EQ(fileExists(path("r")), c.expected == 6) << c.options[1];
+        EXPECT_FALSE(fileExists(path("c.json"))) << c.options[1];
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-listen", "--ready-file", path("r"), "--output", path("c.json")}), 2);
-    EXPECT_FALSE(fileExists(path("r")));
     EXPECT_FALSE(fileExists(path("c.json")));
 }
 

@@ -7,6 +7,7 @@
 
 #include "fake_midi_service.h"
 #include "fake_midi_view.h"
+#include "midi/midi_cli.h"
 #include "midi/midi_control_ids.h"
 #include "midi/midi_engine.h"
 
@@ -80,7 +81,7 @@ TEST_F(MidiEngineView, UnreachablePortsGiveTheServiceErrorNumber) {
     selectPort(kMidiOutputPortSelector, 0);
     for (int attempt = 0; attempt < 2; ++attempt) {  // each click tries to open again
         engine.notice.clear();
-        midiButton(engine, kMidiSendButton, 5000);
+        midiButton(engine, kMidiSendButton, clockAt(5000));
         EXPECT_EQ(engine.notice, "MIDI output unavailable: " + std::to_string(kMidiErrorNoService));
         EXPECT_EQ(engine.outputPort, nullptr);
         EXPECT_EQ(engine.pulseDeadline, 0u);
@@ -115,6 +116,8 @@ TEST_F(MidiEngineView, FieldsAreCheckedBeforeAnythingIsSent) {
         {kMidiNoteOffButton, "1", "60", "", "200", 0, false},
         {kMidiAllNotesOffButton, "1", "60", "", "200", 0, false},
         {kMidiAllNotesOffButton, "1", "60", "0", "200", 0, true},
+        {kMidiSendButton, "-2147483648", "60", "127", "200", 0, false},  // compared, not subtracted from
+        {kMidiSendButton, "2147483647", "60", "127", "200", 0, false},
     };
     for (const Case& c : cases) {
         window.fields[kMidiChannelField] = c.channel;
@@ -123,7 +126,7 @@ TEST_F(MidiEngineView, FieldsAreCheckedBeforeAnythingIsSent) {
         window.fields[kMidiPulseField] = c.pulse;
         window.selectors[kMidiTypeSelector].selected = c.type;
         engine.notice.clear();
-        midiButton(engine, c.button, 1000);
+        midiButton(engine, c.button, clockAt(1000));
         // In range, the click gets as far as the output port, and none is chosen.
         EXPECT_EQ(engine.notice, c.inRange ? "Select a MIDI output port." : kRangeNotice)
             << c.button << " " << c.channel << "/" << c.number << "/" << c.value << "/" << c.pulse;
@@ -134,11 +137,11 @@ TEST_F(MidiEngineView, ButtonsWaitForARunningPulse) {
     engine.pulseDeadline = 4000;
     for (const int button : {kMidiSendButton, kMidiNoteOffButton, kMidiAllNotesOffButton}) {
         engine.notice.clear();
-        midiButton(engine, button, 1000);
+        midiButton(engine, button, clockAt(1000));
         EXPECT_EQ(engine.notice, "Wait for the current MIDI pulse to finish.");
     }
     window.fields[kMidiValueField] = "";  // the range check comes first
-    midiButton(engine, kMidiSendButton, 1000);
+    midiButton(engine, kMidiSendButton, clockAt(1000));
     EXPECT_EQ(engine.notice, kRangeNotice);
 }
 
@@ -166,8 +169,22 @@ TEST_F(MidiEngineView, CloseWithNothingOpenResetsOnlyPulseAndButton) {
     EXPECT_EQ(engine.notice, "kept");
     EXPECT_EQ(engine.sentCount, 3u);
     // The Close MIDI ports button also empties the notice.
-    handleMidiCommand(engine, kMidiCloseButton, 0);
+    handleMidiCommand(engine, kMidiCloseButton, clockAt(0));
     EXPECT_TRUE(engine.notice.empty());
+}
+
+// The command line's range checks, run in-process so that the sanitizer build sees the
+// arithmetic; they come before the MIDI service is asked for ports (none answers here).
+TEST(MidiCommandLineRanges, ExtremeNumbersEndWithTwoBeforeAnyPortIsListed) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--channel", "-2147483648"}, {"--channel", "2147483647"}, {"--number", "-2147483648"},
+        {"--value", "-2147483648"},   {"--pulse", "-2147483648"},  {"--pulse", "2147483647"},
+    };
+    for (const std::vector<std::string>& options : cases) {
+        ArgumentVector args = {"lumibox", "--midi-send", "--port", "0"};
+        args.insert(args.end(), options.begin(), options.end());
+        EXPECT_EQ(runMidiCommandLine(args), 2) << options[0] << " " << options[1];
+    }
 }
 
 // With ports: what the fake service lists and records stands in for a device.
@@ -197,7 +214,7 @@ TEST_F(MidiEngineWithPorts, SelectorsListPortsByServiceIndexSkippingUnreadableNa
 
 TEST_F(MidiEngineWithPorts, MonitorShowsRowsUntilStopped) {
     window.selectors[kMidiInputPortSelector].selected = 2;  // "2 · pads:out"
-    handleMidiCommand(engine, kMidiStartRxButton, 0);
+    handleMidiCommand(engine, kMidiStartRxButton, clockAt(0));
     ASSERT_NE(engine.inputPort, nullptr) << engine.notice;
     EXPECT_EQ(window.texts[kMidiStartRxButton], "Stop MIDI RX");
     EXPECT_EQ(fakeMidiService().startedInputs, 1);
@@ -205,7 +222,7 @@ TEST_F(MidiEngineWithPorts, MonitorShowsRowsUntilStopped) {
     EXPECT_EQ(drainMidiInput(engine), 2u);  // the clock byte is not a channel message
     EXPECT_EQ(window.list, (std::deque<std::string>{"25 ms | Note On | Ch 1 | Nr 60 | Value 127",
                                                     "25 ms | CC | Ch 3 | Nr 7 | Value 99"}));
-    handleMidiCommand(engine, kMidiStartRxButton, 0);
+    handleMidiCommand(engine, kMidiStartRxButton, clockAt(0));
     EXPECT_EQ(engine.inputPort, nullptr);
     EXPECT_EQ(fakeMidiService().openInputs, 0);
     EXPECT_EQ(window.texts[kMidiStartRxButton], "Start MIDI RX");
@@ -215,17 +232,17 @@ TEST_F(MidiEngineWithPorts, MonitorShowsRowsUntilStopped) {
 TEST_F(MidiEngineWithPorts, PulsesHeldNotesAndCloseLeaveNothingSounding) {
     window.selectors[kMidiOutputPortSelector].selected = 1;
     setFields("2", "61", "90", "0", 0);
-    midiButton(engine, kMidiSendButton, 1000);  // held: pulse 0
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // held: pulse 0
     setFields("1", "60", "100", "200", 0);
-    midiButton(engine, kMidiSendButton, 1000);  // pulsed
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // pulsed
     EXPECT_EQ(engine.pulseDeadline, 1200u);
     refreshMidiPorts(engine);
     EXPECT_EQ(engine.notice, "Close MIDI ports first.");
     endMidiPulse(engine, 1199);
     endMidiPulse(engine, 1200);
     setFields("1", "64", "100", "500", 0);
-    midiButton(engine, kMidiSendButton, 2000);  // still running at close
-    handleMidiCommand(engine, kMidiCloseButton, 2100);
+    midiButton(engine, kMidiSendButton, clockAt(2000));  // still running at close
+    handleMidiCommand(engine, kMidiCloseButton, clockAt(2100));
     // The running pulse's release, then every held note off in key order: 0x3D91 (ch 2
     // note 61) before 0x4090 (ch 1 note 64, also the pulsed note).
     EXPECT_EQ(fakeMidiService().sent, (std::vector<uint32_t>{0x5A3D91, 0x643C90, 0x003C80, 0x644090,
@@ -251,7 +268,7 @@ TEST_F(MidiEngineWithPorts, ServiceRefusalsBecomeNoticesWithTheirNumbers) {
     window.selectors[kMidiOutputPortSelector].selected = 1;
     for (const Case& c : cases) {
         fakeMidiService().*c.refusal = kMidiErrorOpenFailed;
-        handleMidiCommand(engine, c.button, 1000);
+        handleMidiCommand(engine, c.button, clockAt(1000));
         EXPECT_EQ(engine.notice, c.notice + std::to_string(kMidiErrorOpenFailed));
         EXPECT_EQ(engine.inputPort, nullptr);
         EXPECT_EQ(engine.pulseDeadline, 0u);
@@ -261,7 +278,7 @@ TEST_F(MidiEngineWithPorts, ServiceRefusalsBecomeNoticesWithTheirNumbers) {
     closeMidiPorts(engine);  // the refused send left the output open
     window.selectors[kMidiOutputPortSelector].items.emplace_back("5 · gone", 5);
     window.selectors[kMidiOutputPortSelector].selected = 2;
-    handleMidiCommand(engine, kMidiSendButton, 1000);
+    handleMidiCommand(engine, kMidiSendButton, clockAt(1000));
     EXPECT_EQ(engine.notice, "MIDI output unavailable: " + std::to_string(kMidiErrorBadPort));
 }
 

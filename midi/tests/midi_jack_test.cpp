@@ -89,11 +89,11 @@ TEST_F(MidiJack, SelectorsListThePeerPortsByServiceIndex) {
 TEST_F(MidiJack, NoteOnPulseIsReleasedByTheTickAtItsDeadline) {
     ASSERT_TRUE(selectPortNamed(kMidiOutputPortSelector, peerInputName(peer, 0)));
     setFields("1", "60", "127", "200", 0);
-    midiButton(engine, kMidiSendButton, 10000);
+    midiButton(engine, kMidiSendButton, clockAt(10000));
     ASSERT_TRUE(waitForPeerEvents(peer, 1, kArrivalTimeoutMs));
     EXPECT_EQ(engine.pulseDeadline, 10200u);
     endMidiPulse(engine, 10199);
-    midiButton(engine, kMidiNoteOffButton, 10199);
+    midiButton(engine, kMidiNoteOffButton, clockAt(10199));
     EXPECT_EQ(engine.notice, "Wait for the current MIDI pulse to finish.");
     endMidiPulse(engine, 10200);
     ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
@@ -107,13 +107,13 @@ TEST_F(MidiJack, NoteOnPulseIsReleasedByTheTickAtItsDeadline) {
 TEST_F(MidiJack, ControlChangeAndProgramChangeOnTheWire) {
     ASSERT_TRUE(selectPortNamed(kMidiOutputPortSelector, peerInputName(peer, 0)));
     setFields("2", "5", "0", "500", 2);  // Program Change: no pulse whatever the field says
-    midiButton(engine, kMidiSendButton, 1000);
+    midiButton(engine, kMidiSendButton, clockAt(1000));
     EXPECT_EQ(engine.pulseDeadline, 0u);
     setFields("1", "7", "100", "500", 1);
-    midiButton(engine, kMidiSendButton, 2000);
+    midiButton(engine, kMidiSendButton, clockAt(2000));
     endMidiPulse(engine, 2500);
     setFields("16", "1", "0", "0", 0);
-    midiButton(engine, kMidiAllNotesOffButton, 3000);
+    midiButton(engine, kMidiAllNotesOffButton, clockAt(3000));
     ASSERT_TRUE(waitForPeerEvents(peer, 4, kArrivalTimeoutMs));
     const std::vector<JackPeerEvent> events = peerEvents(peer);
     EXPECT_EQ(wordsOf(events), (std::vector<uint32_t>{word(0xC1, 5), word(0xB0, 7, 100), word(0xB0, 7, 0),
@@ -125,16 +125,16 @@ TEST_F(MidiJack, ControlChangeAndProgramChangeOnTheWire) {
 TEST_F(MidiJack, CloseSendsThePulseReleaseThenEveryHeldNoteOffInKeyOrder) {
     ASSERT_TRUE(selectPortNamed(kMidiOutputPortSelector, peerInputName(peer, 0)));
     setFields("2", "61", "90", "0", 0);
-    midiButton(engine, kMidiSendButton, 1000);  // held: channel 2 note 61
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // held: channel 2 note 61
     setFields("1", "62", "90", "0", 0);
-    midiButton(engine, kMidiSendButton, 1000);  // held, then switched off again below
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // held, then switched off again below
     setFields("1", "60", "90", "0", 0);
-    midiButton(engine, kMidiSendButton, 1000);
-    midiButton(engine, kMidiSendButton, 1000);  // the same note twice is held once
+    midiButton(engine, kMidiSendButton, clockAt(1000));
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // the same note twice is held once
     setFields("1", "62", "0", "0", 0);
-    midiButton(engine, kMidiNoteOffButton, 1000);
+    midiButton(engine, kMidiNoteOffButton, clockAt(1000));
     setFields("1", "64", "100", "500", 0);
-    midiButton(engine, kMidiSendButton, 1000);  // a pulse still running at close
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // a pulse still running at close
     ASSERT_TRUE(waitForPeerEvents(peer, 6, kArrivalTimeoutMs));
     const uint64_t sentBefore = engine.sentCount;
 
@@ -194,14 +194,42 @@ TEST_F(MidiJack, BurstOf600OverJackGives512ShownAnd88Dropped) {
 }
 
 TEST_F(MidiJack, ServiceRefusesBadIndexesAndNonShortMessages) {
-    MidiInputPort* input = nullptr;
+    // Our own input port, registered by the engine, is another JACK input port on the server.
+    ASSERT_TRUE(selectPortNamed(kMidiInputPortSelector, peerOutputName(peer, 0)));
+    toggleMidiInput(engine);
+    ASSERT_NE(engine.inputPort, nullptr) << engine.notice;
+    std::string ownInput;
+    for (const std::string& name : serverPortNames(peer, JackPortIsInput))
+        if (name.rfind("lumibox", 0) == 0) ownInput = name;
+    ASSERT_FALSE(ownInput.empty()) << "the engine's input port is not on the server";
+    EXPECT_EQ(servicePortIndex(false, ownInput), -1) << "our own port is listed";
+
+    struct Refused {
+        const char* what;
+        bool input;
+        uint32_t index;
+        std::string name;
+    };
+    const Refused refused[] = {
+        {"input index out of range", true, 100000, ""},
+        {"output index out of range", false, 100000, ""},
+        {"listed port gone", false, 0, "peer:gone"},
+        {"listed output is an input", false, 0, peerOutputName(peer, 0)},
+        {"listed input is an output", true, 0, peerInputName(peer, 0)},
+        {"our own port", false, 0, ownInput},
+    };
+    for (const Refused& r : refused) {
+        MidiInputPort* input = nullptr;
+        MidiOutputPort* output = nullptr;
+        const uint32_t result = r.input ? openMidiInput(r.index, r.name, onMidiInputFromService, &engine, &input)
+                                        : openMidiOutput(r.index, r.name, &output);
+        EXPECT_EQ(result, kMidiErrorBadPort) << r.what;
+        EXPECT_EQ(input, nullptr) << r.what;
+        EXPECT_EQ(output, nullptr) << r.what;
+    }
+
     MidiOutputPort* output = nullptr;
-    EXPECT_EQ(openMidiInput(100000, onMidiInputFromService, &engine, &input), kMidiErrorBadPort);
-    EXPECT_EQ(input, nullptr);
-    EXPECT_EQ(openMidiOutput(100000, &output), kMidiErrorBadPort);
-    const int index = servicePortIndex(false, peerInputName(peer, 0));
-    ASSERT_GE(index, 0);
-    ASSERT_EQ(openMidiOutput(static_cast<uint32_t>(index), &output), 0u);
+    ASSERT_EQ(openMidiOutput(0, peerInputName(peer, 0), &output), 0u);
     EXPECT_EQ(sendMidiShortMessage(output, 0x3C), kMidiErrorInvalid);  // no status byte
     EXPECT_EQ(sendMidiShortMessage(output, 0xF0), kMidiErrorInvalid);  // system exclusive
     EXPECT_EQ(sendMidiShortMessage(output, 0xF8), 0u);

@@ -2,6 +2,8 @@
 // Runs inside a private network namespace (lo only).
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "engine_fixture.h"
 #include "socket_helpers.h"
 
@@ -66,6 +68,43 @@ TEST_F(Endpoints, BindFailuresReportTheErrorCode) {
     EXPECT_EQ(message(), "UDP bind failed: 98");
     EXPECT_EQ(table.texts[kDmxContinuousTxButton], "Continuous TX") << "no endpoint: continuous stays off";
     closeSocket(holder);
+}
+
+TEST_F(Endpoints, ReceivingLeavesThePortsOtherAddressesToOtherPrograms) {
+    // The command-line modes bind 127.0.0.3 without address reuse. They and the window's
+    // receive endpoint coexist unless the window's Local IPv4 covers that address too.
+    struct Case {
+        bool artNet;
+        const char* local;
+        bool coexist;
+    };
+    const Case cases[] = {
+        {false, "127.0.0.1", true},
+        {true, "127.0.0.1", true},
+        {false, "0.0.0.0", false},
+        {true, "127.0.0.3", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.artNet ? "Art-Net " : "sACN ") + c.local);
+        table.selectors[kDmxProtocolSelector] = c.artNet ? 1 : 0;
+        setField(kDmxLocalIpv4Field, c.local);
+        const uint16_t port = c.artNet ? kArtNetPort : kSacnPort;
+        // A program already there: Start RX binds beside it, or fails.
+        SocketHandle other = openUdpSocket();
+        ASSERT_TRUE(bindSocket(other, ip("127.0.0.3"), port));
+        toggleReceive(engine, state, view);
+        EXPECT_EQ(message(), c.coexist ? "" : "UDP bind failed: 98");
+        EXPECT_EQ(table.texts[kDmxStartRxButton], c.coexist ? "Stop RX" : "Start RX");
+        closeSocket(other);
+        // The program starting while the window receives: it binds, or fails.
+        resetNetwork(engine, state, view, 100);
+        toggleReceive(engine, state, view);
+        ASSERT_EQ(message(), "");
+        other = openUdpSocket();
+        EXPECT_EQ(bindSocket(other, ip("127.0.0.3"), port), c.coexist);
+        closeSocket(other);
+        resetNetwork(engine, state, view, 200);
+    }
 }
 
 TEST_F(Endpoints, AFailedJoinKeepsReceivingUnicast) {

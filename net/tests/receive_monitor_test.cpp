@@ -86,6 +86,20 @@ TEST_F(ReceiveMonitor, RejectedOtherUniverseAndEmptyDatagrams) {
     EXPECT_EQ(firstStatusLine(300), "RX 1 | TX 0 | Rejected 5 | 127.0.0.1 | U 100 | Seq 1 | Priority 100 | Alter 200 ms");
     EXPECT_EQ(table.cellWrites, writes) << "nothing accepted: no cell written";
     EXPECT_EQ(table.cell(5, kDmxReceivedColumn), "50");
+
+    // Accepted again: only the cells whose level changed are written.
+    const struct {
+        int level5, level512;
+        long cellsWritten;
+    } steps[] = {{50, 0, 0}, {51, 0, 1}, {0, 7, 2}};
+    for (const auto& step : steps) {
+        const long before = table.cellWrites;
+        source.send(makePacket(PacketRecipe().level(5, step.level5).level(512, step.level512)), "127.0.0.1", 5568);
+        pollReceive(engine, state, view, 400);
+        EXPECT_EQ(table.cellWrites - before, step.cellsWritten) << step.level5;
+        EXPECT_EQ(table.cell(5, kDmxReceivedColumn), std::to_string(step.level5));
+        EXPECT_EQ(table.cell(512, kDmxReceivedColumn), std::to_string(step.level512));
+    }
 }
 
 TEST_F(ReceiveMonitor, OnePollTakesAtMost128AndTheLastPacketWins) {

@@ -74,6 +74,11 @@ TEST(WindowDefaults, FieldsSelectorsAndTexts) {
         {217, "MIDI RX and TX are off."},
     };
     for (const auto& [id, text] : expected) EXPECT_EQ(textOf(w, id), text) << id;
+    // The MIDI page's hint, a label without an id: on Linux it names no platform.
+    QStringList labels;
+    for (const QLabel* label : w.host->findChildren<QLabel*>()) labels << label->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("MIDI ports: USB / DIN or virtual network MIDI ports")))
+        << labels.join(QStringLiteral(" / ")).toStdString();
 
     auto* protocol = control<QComboBox>(w, 101);
     ASSERT_EQ(protocol->count(), 2);

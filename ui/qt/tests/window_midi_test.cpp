@@ -113,6 +113,20 @@ TEST_F(WindowMidi, SendMidiPulseReachesThePeerAndIsReleasedByTheTick) {
     EXPECT_EQ(textOf(*w, kMidiStatusText), "MIDI RX 0 | TX 2 | Rejected 0\n");
 }
 
+TEST_F(WindowMidi, FirstPulseCountsFromItsSendNotFromBeforeThePortOpened) {
+    // The first Send MIDI opens the output port, which takes JACK 20 to 50 ms; here the
+    // window's clock makes that 1000 ms, so a pulse timed from the click would end at once.
+    w->engines.clock = [test = t.get(), window = w] { return test->now + (window->engines.midi.outputPort != nullptr ? 1000 : 0); };
+    ASSERT_TRUE(selectPort(*w, 204, peerInputName(peer, 0)));
+    click(211);  // Note On, pulse 200
+    ASSERT_TRUE(waitForPeerEvents(peer, 1, kArrivalTimeoutMs)) << w->engines.midi.notice;
+    t->tick(19);  // 190 ms after the send
+    EXPECT_EQ(w->engines.midi.sentCount, 1u) << "released before its 200 ms";
+    t->tick(1);
+    ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
+    EXPECT_EQ(peerEvents(peer)[1].word, word(0x80, 60, 0));
+}
+
 TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
     ASSERT_TRUE(selectPort(*w, 204, peerInputName(peer, 0)));
     control<QWidget>(*w, 210)->setProperty("text", QStringLiteral("0"));  // hold
@@ -122,6 +136,34 @@ TEST_F(WindowMidi, ClosingTheWindowSwitchesHeldNotesOffFirst) {
     ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
     EXPECT_EQ(peerEvents(peer)[1].word, word(0x80, 60, 0));
     EXPECT_EQ(w->engines.midi.outputPort, nullptr);
+}
+
+TEST_F(WindowMidi, PortsAreOpenedAsListedWhenOurOwnPortTakesAFreedSlot) {
+    // A client leaves and frees a port slot before the device's ports; JACK gives the slot
+    // to the next port made, here our own input, which lands ahead of the device's input.
+    JackPeer early, late;
+    ASSERT_TRUE(openJackPeer(early, "early", {"in"}, {}));
+    ASSERT_TRUE(openJackPeer(late, "late", {"in"}, {"out"}));
+    closeJackPeer(early);
+    click(215);  // Refresh ports
+    ASSERT_TRUE(selectPort(*w, 203, peerOutputName(late, 0)));
+    click(205);
+    ASSERT_EQ(textOf(*w, 205), "Stop MIDI RX");
+    ASSERT_TRUE(selectPort(*w, 204, peerInputName(late, 0)));
+    control<QWidget>(*w, 210)->setProperty("text", QStringLiteral("0"));  // hold
+    click(211);
+    EXPECT_TRUE(waitForPeerEvents(late, 1, kArrivalTimeoutMs)) << messageLine(*w, kMidiStatusText);
+    EXPECT_EQ(peerEvents(late).size(), 1u);
+
+    // The monitor shows what the device sends, never our own Note On: the device's message,
+    // sent after ours had arrived, is the first row.
+    auto* list = control<QListWidget>(*w, kMidiMessageList);
+    ASSERT_TRUE(sendFromPeer(late, 0, {0xB0, 7, 1}));
+    ASSERT_TRUE(eventuallyWithEvents([&] { return list->count() >= 1; }));
+    EXPECT_TRUE(list->item(0)->text().toStdString().ends_with(" | CC | Ch 1 | Nr 7 | Value 1"))
+        << list->item(0)->text().toStdString();
+    click(214);  // Close MIDI ports
+    closeJackPeer(late);
 }
 
 }  // namespace
