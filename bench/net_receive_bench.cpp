@@ -10,6 +10,7 @@
 
 #include "core/packet_codec.h"
 #include "net/dmx_network_engine.h"
+#include "net/socket_linux.h"
 #include "net/tests/table_view.h"
 
 namespace {
@@ -129,7 +130,7 @@ void pollReceiveCost(benchmark::State& s, const char* local, int perPoll, bool t
     s.counters["cell_writes_per_datagram"] =
         static_cast<double>(table.cellWrites) / static_cast<double>(std::max<uint64_t>(engine.rxCount, 1));
     stopTransmit(engine, state, view, now);
-    stopReceive(engine, state, view);
+    stopReceive(engine, view);
     closeSocket(sender);
 }
 
@@ -196,7 +197,7 @@ void interfaceAddressAgainstBareRecvfrom(benchmark::State& s, bool transmitting,
                                             (bareSeconds / static_cast<double>(bareTaken))
                                       : 0;
     stopTransmit(engine, state, view, now);
-    stopReceive(engine, state, view);
+    stopReceive(engine, view);
     closeSocket(bare);
     closeSocket(sender);
 }

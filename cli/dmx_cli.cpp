@@ -15,10 +15,8 @@
 namespace {
 
 constexpr uint32_t kSettleBeforePulseMs = 40;
-constexpr uint32_t kFramePeriodMs = 33;
 constexpr uint64_t kListenWindowMs = 5000;
 constexpr int kReceiveTimeoutMs = 100;
-constexpr std::size_t kReceiveBufferSize = 1500;
 
 bool selfTestProtocol(DmxUniverseState& state, DmxProtocol protocol) {
     state.protocol = protocol;
@@ -46,9 +44,7 @@ int runSender(const ArgumentVector& args, DmxUniverseState& state, SocketHandle 
     const auto value = numericOptionValue(args, "--value", "255");
     const auto pulse = numericOptionValue(args, "--pulse", "200");
     if (!channel || !value || !pulse) return kInvalidArguments;
-    if (*channel < 1 || *channel > kDmxSlotCount) return kInvalidArguments;
-    if (*pulse < 30 || *pulse > 60000) return kInvalidArguments;
-    if (*value < 0 || *value > 255) return kInvalidArguments;
+    if (!isSlotInRange(*channel) || !isPulseInRange(*pulse) || !isLevelInRange(*value)) return kInvalidArguments;
 
     const uint16_t port = protocolPort(state.protocol);
     setAllLevels(state, 0);

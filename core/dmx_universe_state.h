@@ -9,6 +9,10 @@ constexpr int kDmxSlotCount = 512;
 constexpr uint16_t kSacnPort = 5568;
 constexpr uint16_t kArtNetPort = 6454;
 
+// "30 Hz": continuous transmission and pulses repeat the packet on this period, in the
+// window and in --send alike.
+inline constexpr uint32_t kFramePeriodMs = 33;
+
 struct DmxUniverseState {
     DmxProtocol protocol = DmxProtocol::Sacn;
     int32_t universe = 100;

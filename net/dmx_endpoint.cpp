@@ -8,8 +8,21 @@
 
 namespace {
 
+// More than a full default receive buffer of the smallest datagrams; bounds the work
+// should a flood keep the queue from running dry.
+constexpr int kMaxDiscardedDatagrams = 2048;
+
 bool localAddressOf(const DmxView& view, Ipv4Address& address) {
     return parseIpv4(boundedFieldText(view, kDmxLocalIpv4Field), address);
+}
+
+// Drops what the transmit endpoint holds when receiving starts: it arrived while nobody
+// was listening, so the receive monitor must not count it.
+void discardWaitingDatagrams(SocketHandle socket) {
+    uint8_t byte = 0;
+    for (int i = 0; i < kMaxDiscardedDatagrams; ++i) {
+        if (receiveDatagram(socket, &byte, 1) < 0) return;
+    }
 }
 
 }  // namespace
@@ -38,19 +51,14 @@ bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, co
     return true;
 }
 
-SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view) {
+SocketHandle openEndpointSocket(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port,
+                                void (*prepare)(SocketHandle socket, Ipv4Address local)) {
     const SocketHandle socket = openUdpSocket();
     if (socket == kInvalidSocket) return kInvalidSocket;
     setReuseAddress(socket, true);
     setBroadcast(socket, true);
-    // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
-    // is on, pollReceive takes the unicast that lands here, told apart by its destination.
-    setMulticastAll(socket, false);
-    Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
-    localAddressOf(view, local);
-    // Bound to 0.0.0.0 it gets broadcasts as well, told apart by their destination.
-    setReceiveDestination(socket, local == Ipv4Address{});
-    if (!bindSocket(socket, local, protocolPort(state.protocol))) {
+    prepare(socket, local);
+    if (!bindSocket(socket, local, port)) {
         const int code = lastSocketError();
         closeSocket(socket);
         engine.networkMessage = "UDP bind failed: " + std::to_string(code);
@@ -60,9 +68,15 @@ SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& stat
     return socket;
 }
 
+SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view) {
+    Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
+    localAddressOf(view, local);
+    return openEndpointSocket(engine, local, protocolPort(state.protocol), prepareTransmitEndpoint);
+}
+
 void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
     if (engine.receiveEndpoint != kInvalidSocket) {
-        stopReceive(engine, state, view);
+        stopReceive(engine, view);
         return;
     }
     if (!validateNetworkFields(engine, state, view)) return;
@@ -76,22 +90,22 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
         engine.networkMessage = "Multicast join failed; unicast RX remains active.";
     }
     view.setControlText(kDmxStartRxButton, "Stop RX");
-    updateNetworkFieldLock(engine, state, view);
+    updateNetworkFieldLock(engine, view);
 }
 
-void stopReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
+void stopReceive(DmxNetworkEngine& engine, const DmxView& view) {
     closeReceiveEndpoint(engine);
     view.setControlText(kDmxStartRxButton, "Start RX");
-    updateNetworkFieldLock(engine, state, view);
+    updateNetworkFieldLock(engine, view);
 }
 
 void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     stopTransmit(engine, state, view, now);
-    stopReceive(engine, state, view);
+    stopReceive(engine, view);
     engine.networkMessage.clear();
 }
 
-void updateNetworkFieldLock(DmxNetworkEngine& engine, DmxUniverseState&, const DmxView& view) {
+void updateNetworkFieldLock(const DmxNetworkEngine& engine, const DmxView& view) {
     const bool bothClosed = engine.receiveEndpoint == kInvalidSocket && engine.transmitEndpoint == kInvalidSocket;
     for (int id : {kDmxProtocolSelector, kDmxUniverseField, kDmxLocalIpv4Field, kDmxTargetField}) {
         view.enableControl(id, bothClosed);

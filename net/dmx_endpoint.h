@@ -16,10 +16,15 @@ Ipv4Address sacnGroupAddress(int32_t universe);
 // message says why and the result is false; success leaves the message alone.
 bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
 
-// A non-blocking UDP socket with address reuse and broadcast, bound to the Local IPv4
-// field and the protocol's port; kInvalidSocket when it cannot be had, with
-// "UDP bind failed: <code>" as the network message when the bind failed. This is the
-// transmit endpoint; the receive endpoint is opened by openReceiveEndpoint.
+// A non-blocking UDP socket with address reuse and broadcast, bound to local and port;
+// prepare sets the platform's own options before the bind. kInvalidSocket when it
+// cannot be had, with "UDP bind failed: <code>" as the network message when the bind
+// failed. Both endpoints are made this way.
+SocketHandle openEndpointSocket(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port,
+                                void (*prepare)(SocketHandle socket, Ipv4Address local));
+
+// The transmit endpoint: openEndpointSocket on the Local IPv4 field (0.0.0.0 when it does
+// not convert) and the protocol's port. The receive endpoint: openReceiveEndpoint.
 SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view);
 
 // Start RX / Stop RX (105), plain click only.
@@ -27,10 +32,10 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 
 // Closes the receive endpoint (if open), restores "Start RX" and the field lock.
 // Counters, levels, source status and message stay.
-void stopReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+void stopReceive(DmxNetworkEngine& engine, const DmxView& view);
 
 // Reset network (116), any notification: stopTransmit, stopReceive, clear the message.
 void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
 
 // Fields 101..104 are enabled exactly when both endpoints are closed.
-void updateNetworkFieldLock(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
+void updateNetworkFieldLock(const DmxNetworkEngine& engine, const DmxView& view);

@@ -10,16 +10,17 @@
 #include "../core/dmx_universe_state.h"
 #include "socket_layer.h"
 
-// Beside a receive endpoint bound to an interface address, the sockets that take what
-// Linux never hands to a socket bound to a unicast address (see receive_endpoint.cpp).
-inline constexpr std::size_t kReceiveCompanionCount = 3;  // the sACN group, two broadcasts
+// Sockets the platform may open beside the receive endpoint, for what it does not hand to
+// a socket bound to a unicast address: on Linux the sACN group and two broadcasts (see
+// receive_endpoint_linux.cpp). Unused ones stay kInvalidSocket.
+inline constexpr std::size_t kReceiveCompanionCount = 3;
 
 struct DmxNetworkEngine {
     // Endpoints.
     SocketHandle receiveEndpoint = kInvalidSocket;
     SocketHandle transmitEndpoint = kInvalidSocket;
     std::array<SocketHandle, kReceiveCompanionCount> receiveCompanions{kInvalidSocket, kInvalidSocket, kInvalidSocket};
-    bool receiveOnEveryInterface = true;  // Local IPv4 0.0.0.0 when receiving started
+    bool receiveOnEveryInterface = true;  // Local IPv4 was 0.0.0.0 when receiving started
     std::string networkMessage;  // last failure; second line of the DMX status text
 
     // Receive monitor. None of these is reset by Stop RX or Reset network.

@@ -1,7 +1,10 @@
 #pragma once
-// The receive endpoint as it has to be built on Linux, where a socket bound to a unicast
-// address never sees multicast or broadcast datagrams, and the unicast datagrams Linux
-// hands to the transmit endpoint instead. See receive_endpoint.cpp.
+// The receive side of the UDP endpoints as each platform has to build it, because what a
+// socket bound to the Local IPv4 address receives differs: on Linux it never sees
+// multicast or broadcast, and unicast to the port may land on the transmit endpoint
+// instead (receive_endpoint_linux.cpp); on Windows one socket bound to the address and
+// joined to the group takes it all. The engine (dmx_endpoint.cpp, receive_monitor.cpp)
+// and --listen use only these operations.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,32 +13,42 @@
 #include "dmx_engine_record.h"
 #include "socket_layer.h"
 
+// Runs on the transmit endpoint's socket before its bind to local: what the platform
+// needs so that the receive monitor can read the unicast it may be handed.
+void prepareTransmitEndpoint(SocketHandle socket, Ipv4Address local);
+
 // Opens the receive endpoint bound to local (the Local IPv4 field; 0.0.0.0: every
-// interface) and the protocol's port, and for an interface address the broadcast
-// listeners of its interface as companions. kInvalidSocket on failure, with
-// "UDP bind failed: <code>" as the network message when the bind failed.
+// interface) and the protocol's port, with what the platform needs beside it.
+// kInvalidSocket on failure, with "UDP bind failed: <code>" as the network message when
+// the bind failed.
 SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local);
 
-// With 0.0.0.0 joins the group on the receive endpoint on every interface that is up;
-// with an interface address opens a companion bound to the group and joined on local's
-// interface. False when no membership at all could be had.
+// Joins the sACN group for the open receive endpoint: with 0.0.0.0 on every interface
+// that is up, otherwise on local's interface. False when no membership could be had.
 bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t port);
 
-// Closes the receive endpoint and its companions; closing ends the group memberships.
+// Closes the receive endpoint and whatever was opened beside it; closing ends the group
+// memberships.
 void closeReceiveEndpoint(DmxNetworkEngine& engine);
 
-// Sockets bound to the directed broadcast of local's interface and to 255.255.255.255,
-// each tied to that interface, with address reuse and non-blocking: what a socket bound
-// to local itself would receive elsewhere. None for 0.0.0.0, for an address that no
-// interface has, or where a socket cannot be tied to an interface.
+// Where pollReceive reads, in order, within its one budget of datagrams per tick.
+struct ReceiveSource {
+    SocketHandle socket = kInvalidSocket;
+    bool unicastToHostOnly = false;  // take only datagrams unicast to this host
+};
+inline constexpr std::size_t kMaxReceiveSources = kReceiveCompanionCount + 2;
+using ReceiveSources = ReceiveSource[kMaxReceiveSources];
+
+// The open receive sockets and, where unicast may land there, the transmit endpoint.
+// Returns how many entries of sources it filled.
+std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& sources);
+
+// One datagram from a source, as receiveDatagramFrom; take is false for a datagram the
+// source receives but must not count.
+long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       bool& take);
+
+// For --listen, bound to local without address reuse: the sockets to wait on beside it
+// for the broadcasts of local's interface, where the platform does not hand them to a
+// socket bound to a unicast address (Linux). Non-blocking; the caller closes them.
 std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t port);
-
-// One datagram from the transmit endpoint bound to 0.0.0.0, as receiveDatagramFrom;
-// toHost is true only for unicast to this host: broadcast reaches the receive endpoint
-// as well and is to be ignored here.
-long receiveUnicastToHost(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
-                          bool& toHost);
-
-// Drops what the transmit endpoint holds when receiving starts: it arrived while nobody
-// was listening, so the receive monitor must not count it.
-void discardWaitingDatagrams(SocketHandle socket);

@@ -62,19 +62,18 @@ std::string composeSourceStatus(Ipv4Address sender, const DmxPacketInfo& info, D
 
 namespace {
 
-// Takes datagrams from one socket until it runs dry or the poll's budget is spent;
-// returns how many were taken. unicastToHostOnly: the transmit endpoint bound to 0.0.0.0.
-int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, SocketHandle socket, bool unicastToHostOnly,
-                  int budget, uint64_t now, PollIntake& intake) {
+// Takes datagrams from one source until it runs dry or the poll's budget is spent;
+// returns how many were taken.
+int drainSource(DmxNetworkEngine& engine, const DmxUniverseState& state, const ReceiveSource& source, int budget,
+                uint64_t now, PollIntake& intake) {
     uint8_t packet[kReceiveBufferSize];
     int taken = 0;
     for (; taken < budget; ++taken) {
-        bool inScope = true;
+        bool take = true;
         Ipv4Address sender;
-        const long length = unicastToHostOnly ? receiveUnicastToHost(socket, packet, sizeof packet, sender, inScope)
-                                              : receiveDatagramFrom(socket, packet, sizeof packet, sender);
+        const long length = receiveFromSource(source, packet, sizeof packet, sender, take);
         if (length < 0) break;
-        if (inScope) takeDatagram(engine, state, packet, length, sender, now, intake);
+        if (take) takeDatagram(engine, state, packet, length, sender, now, intake);
     }
     return taken;
 }
@@ -84,16 +83,10 @@ int drainEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Socke
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     if (engine.receiveEndpoint == kInvalidSocket) return;
     PollIntake intake;
+    ReceiveSources sources;
+    const std::size_t count = listReceiveSources(engine, sources);
     int budget = kMaxDatagramsPerPoll;
-    budget -= drainEndpoint(engine, state, engine.receiveEndpoint, false, budget, now, intake);
-    for (const SocketHandle companion : engine.receiveCompanions) {
-        if (companion != kInvalidSocket) budget -= drainEndpoint(engine, state, companion, false, budget, now, intake);
-    }
-    // Unicast that Linux handed to the transmit endpoint sharing the port (see
-    // receive_endpoint.cpp), within the same cap.
-    if (engine.transmitEndpoint != kInvalidSocket) {
-        drainEndpoint(engine, state, engine.transmitEndpoint, engine.receiveOnEveryInterface, budget, now, intake);
-    }
+    for (std::size_t i = 0; i < count; ++i) budget -= drainSource(engine, state, sources[i], budget, now, intake);
     // The text and the column are made once per poll, from the last accepted packet: the
     // window cannot show anything in between, and a flood would otherwise cost 512 cell
     // writes per datagram.

@@ -11,7 +11,6 @@
 #include "dmx_view.h"
 
 inline constexpr int kMaxDatagramsPerPoll = 128;
-inline constexpr std::size_t kReceiveBufferSize = 1500;
 
 // Takes at most 128 waiting datagrams, from the receive endpoint, its companions and then
 // from an open transmit endpoint (unicast to this host only); now becomes the last receive

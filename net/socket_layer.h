@@ -1,11 +1,11 @@
 #pragma once
-// The few IPv4 UDP operations the DMX side needs. socket_posix.cpp implements them
-// with BSD sockets; a Winsock file can sit beside it with no caller changing.
+// The socket interface: the few IPv4 UDP operations the DMX side needs, on every
+// platform. socket_posix.cpp implements them with BSD sockets, socket_win32.cpp with
+// Winsock; what only Linux offers is in socket_linux.h. Nothing here throws or prints.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
@@ -30,17 +30,18 @@ bool setReceiveTimeout(SocketHandle socket, int milliseconds);
 bool setNonBlocking(SocketHandle socket, bool on);
 bool joinMulticastGroup(SocketHandle socket, Ipv4Address group, Ipv4Address interfaceAddress);
 
+// False when the bind failed; lastSocketError() then tells why.
 bool bindSocket(SocketHandle socket, Ipv4Address address, uint16_t port);
-// Only datagrams arriving on this interface reach the socket (Linux SO_BINDTODEVICE).
-// Set before bindSocket.
-bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex);
 
 // Waits up to timeoutMs until one of the sockets holds a datagram: its position in
 // sockets, or -1 when none did in time or the wait failed.
 int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs);
 
-// Whole datagram in one call. Returns the byte count, or -1 on failure.
+// Whole datagram in one call. Returns the byte count, or -1 on failure (lastSocketError).
 long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, Ipv4Address to, uint16_t port);
+
+// Room for any datagram the system accepts: larger ones never validate anyway.
+inline constexpr std::size_t kReceiveBufferSize = 1500;
 
 // Byte count of one datagram, or -1 when none is waiting, the time-out passed or an error occurred.
 long receiveDatagram(SocketHandle socket, uint8_t* buffer, std::size_t capacity);
@@ -49,34 +50,6 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 // Dotted-decimal text to address, strict like inet_pton: "1.2.3.4" only.
 bool parseIpv4(std::string_view text, Ipv4Address& address);
 std::string formatIpv4(Ipv4Address address);
-
-// Where a datagram was addressed and on which interface it arrived. localAddress is the
-// host's own address for the datagram (IP_PKTINFO ipi_spec_dst): the destination itself
-// when it was unicast to this host, an interface address for broadcast and multicast.
-struct DatagramDestination {
-    Ipv4Address address;
-    unsigned interfaceIndex = 0;
-    Ipv4Address localAddress;
-};
-
-// Ask for DatagramDestination with every received datagram (IP_PKTINFO).
-bool setReceiveDestination(SocketHandle socket, bool on);
-// Like receiveDatagramFrom; destination stays zero unless setReceiveDestination is on.
-long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
-                       DatagramDestination& destination);
-
-// Off: the socket receives only the groups it joined itself, on the interfaces it joined
-// them on (Linux IP_MULTICAST_ALL; elsewhere that is the only behaviour, and this is a no-op).
-bool setMulticastAll(SocketHandle socket, bool on);
-bool joinMulticastGroupOnInterface(SocketHandle socket, Ipv4Address group, unsigned interfaceIndex);
-
-// One IPv4 address of a local interface that is up.
-struct LocalInterfaceAddress {
-    unsigned interfaceIndex = 0;
-    Ipv4Address address;
-    Ipv4Address broadcast;  // directed broadcast; 0.0.0.0 when the interface has none
-};
-std::vector<LocalInterfaceAddress> listInterfaceAddresses();
 
 // The error code of the last failed socket call on this thread: the platform's own
 // number (errno, WSAGetLastError), shown in decimal in the engine's messages.

@@ -15,7 +15,7 @@ bool ensureTransmitEndpoint(DmxNetworkEngine& engine, DmxUniverseState& state, c
     if (engine.transmitEndpoint != kInvalidSocket) return true;
     if (!validateNetworkFields(engine, state, view)) return false;
     engine.transmitEndpoint = openEndpoint(engine, state, view);
-    updateNetworkFieldLock(engine, state, view);
+    updateNetworkFieldLock(engine, view);
     return engine.transmitEndpoint != kInvalidSocket;
 }
 
@@ -61,7 +61,7 @@ void stopTransmit(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
         engine.transmitEndpoint = kInvalidSocket;
     }
     view.setControlText(kDmxContinuousTxButton, "Continuous TX");
-    updateNetworkFieldLock(engine, state, view);
+    updateNetworkFieldLock(engine, view);
 }
 
 void refreshOutputColumn(const DmxUniverseState& state, const DmxView& view) {

@@ -8,8 +8,6 @@
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
 
-inline constexpr uint64_t kFramePeriodMs = 33;
-
 // Opens the transmit endpoint if needed (validating the fields), resolves the target
 // (IPv4 text, or "multicast" with sACN), advances the sequence, builds and sends once.
 // A good send clears the network message and counts; now becomes the last send time

@@ -64,6 +64,6 @@ bool stopWindowEngines(WindowEngines& engines) {
     closeMidiPorts(engines.midi);
     setMidiInputWakeUp(engines.midi, nullptr, nullptr);
     stopTransmit(engines.dmx, engines.state, engines.dmxView, engines.clock());
-    stopReceive(engines.dmx, engines.state, engines.dmxView);
+    stopReceive(engines.dmx, engines.dmxView);
     return true;
 }

@@ -11,6 +11,9 @@ namespace {
 
 using Endpoints = EngineFixture;
 
+// "UDP bind failed: <code>" with the platform's code for the failure.
+std::string bindFailure(SocketError error) { return "UDP bind failed: " + std::to_string(socketErrorCode(error)); }
+
 TEST_F(Endpoints, FieldsLockWhileEitherEndpointIsOpenAndResetUnlocks) {
     Peer capture("127.0.0.1", 5568);  // the target of the sends below
     toggleReceive(engine, state, view);
@@ -43,29 +46,29 @@ TEST_F(Endpoints, FieldsLockWhileEitherEndpointIsOpenAndResetUnlocks) {
 }
 
 TEST_F(Endpoints, BindFailuresReportTheErrorCode) {
-    // No interface of the namespace has this address: EADDRNOTAVAIL.
+    // No interface of the namespace has this address.
     setField(kDmxLocalIpv4Field, "10.1.2.3");
     toggleReceive(engine, state, view);
-    EXPECT_EQ(message(), "UDP bind failed: 99");
+    EXPECT_EQ(message(), bindFailure(SocketError::AddressNotAvailable));
     EXPECT_EQ(table.texts[kDmxStartRxButton], "Start RX");
     EXPECT_FALSE(table.enabled.count(kDmxUniverseField)) << "nothing opened, the lock was never touched";
     engine.networkMessage.clear();
     onSendValue(engine, state, view, 100);
-    EXPECT_EQ(message(), "UDP bind failed: 99");
+    EXPECT_EQ(message(), bindFailure(SocketError::AddressNotAvailable));
     EXPECT_EQ(table.networkFieldsEnabled(), 1);
     EXPECT_EQ(state.sequence, 0);
 
-    // A port held without address reuse: EADDRINUSE, for both endpoints.
+    // A port held without address reuse, for both endpoints.
     setField(kDmxLocalIpv4Field, "127.0.0.1");
     const SocketHandle holder = openUdpSocket();
     ASSERT_TRUE(bindSocket(holder, ip("127.0.0.1"), 5568));
     toggleReceive(engine, state, view);
-    EXPECT_EQ(message(), "UDP bind failed: 98");
+    EXPECT_EQ(message(), bindFailure(SocketError::AddressInUse));
     setField(kDmxLocalIpv4Field, "0.0.0.0");
     toggleReceive(engine, state, view);
-    EXPECT_EQ(message(), "UDP bind failed: 98");
+    EXPECT_EQ(message(), bindFailure(SocketError::AddressInUse));
     onContinuousTx(engine, state, view, 100);
-    EXPECT_EQ(message(), "UDP bind failed: 98");
+    EXPECT_EQ(message(), bindFailure(SocketError::AddressInUse));
     EXPECT_EQ(table.texts[kDmxContinuousTxButton], "Continuous TX") << "no endpoint: continuous stays off";
     closeSocket(holder);
 }
@@ -93,7 +96,7 @@ TEST_F(Endpoints, ReceivingLeavesThePortsOtherAddressesToOtherPrograms) {
         SocketHandle other = openUdpSocket();
         ASSERT_TRUE(bindSocket(other, ip("127.0.0.3"), port));
         toggleReceive(engine, state, view);
-        EXPECT_EQ(message(), c.coexist ? "" : "UDP bind failed: 98");
+        EXPECT_EQ(message(), c.coexist ? "" : bindFailure(SocketError::AddressInUse));
         EXPECT_EQ(table.texts[kDmxStartRxButton], c.coexist ? "Stop RX" : "Start RX");
         closeSocket(other);
         // The program starting while the window receives: it binds, or fails.

@@ -16,7 +16,7 @@ struct EngineFixture : ::testing::Test {
     ~EngineFixture() override {
         // Close whatever a test left open, as the window does on close.
         stopTransmit(engine, state, view, 1);
-        stopReceive(engine, state, view);
+        stopReceive(engine, view);
     }
 
     // The two lines of the DMX status text as the window would show them at time now.

@@ -77,7 +77,6 @@ TEST_F(ReceiveScopeTest, EveryInterfaceWithTheAnyAddress) {
     const std::vector<uint8_t> packet = makePacket(PacketRecipe());
     Peer onLoopback("127.0.0.1");
     Peer onVeth("10.9.0.1");
-    onVeth.sendVia("10.9.0.1");
     EXPECT_TRUE(arrives(onLoopback, packet, "239.255.0.100", 5568));
     EXPECT_TRUE(arrives(onVeth, packet, "239.255.0.100", 5568));
     EXPECT_TRUE(arrives(onLoopback, packet, "127.0.0.2", 5568));
@@ -99,7 +98,6 @@ TEST_F(ReceiveScopeTest, OneInterfaceAddress) {
     const std::vector<uint8_t> packet = makePacket(PacketRecipe());
     Peer onLoopback("127.0.0.1");
     Peer onVeth("10.9.0.1");
-    onVeth.sendVia("10.9.0.1");
     EXPECT_TRUE(arrives(onLoopback, packet, "127.0.0.1", 5568));
     EXPECT_TRUE(arrives(onLoopback, packet, "239.255.0.100", 5568));
     EXPECT_FALSE(arrives(onVeth, packet, "239.255.0.100", 5568)) << "group on another interface";

@@ -2,11 +2,8 @@
 // Plain sockets and hand-made packets for the engine tests. Everything stays on
 // 127.0.0.0/8 or on interfaces of the private network namespace the tests run in.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -21,7 +18,8 @@ inline Ipv4Address ip(const char* text) {
     return a;
 }
 
-// A test peer: sends from, or captures on, one address and port.
+// A test peer: sends from, or captures on, one address and port. Bound to an interface
+// address, its multicast leaves by that interface, as the transmit endpoint's does.
 struct Peer {
     SocketHandle handle = openUdpSocket();
     explicit Peer(const char* address = "127.0.0.1", uint16_t port = 0) {
@@ -37,12 +35,6 @@ struct Peer {
     void send(const std::vector<uint8_t>& packet, const char* to, uint16_t port) const {
         EXPECT_EQ(sendDatagram(handle, packet.data(), packet.size(), ip(to), port), static_cast<long>(packet.size()))
             << "to " << to << " errno " << lastSocketError();
-    }
-    void sendVia(const char* interfaceAddress) const {  // outgoing interface of multicast
-        in_addr a{};
-        const Ipv4Address parsed = ip(interfaceAddress);
-        std::memcpy(&a.s_addr, parsed.bytes, 4);
-        EXPECT_EQ(setsockopt(static_cast<int>(handle), IPPROTO_IP, IP_MULTICAST_IF, &a, sizeof a), 0);
     }
     // The next datagram, or an empty vector after the 500 ms time-out.
     std::vector<uint8_t> next() const {

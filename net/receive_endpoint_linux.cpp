@@ -1,6 +1,6 @@
+#include "dmx_endpoint.h"
 #include "receive_endpoint.h"
-
-#include <string>
+#include "socket_linux.h"
 
 // Why the receive endpoint needs companions: Linux delivers multicast and broadcast only
 // to sockets bound to 0.0.0.0 or to that very group or broadcast address, never to one
@@ -24,11 +24,23 @@ namespace {
 constexpr Ipv4Address kAnyAddress{};
 constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
 constexpr std::size_t kGroupCompanion = 0;  // then the broadcast listeners
-// More than a full default receive buffer of the smallest datagrams; bounds the work
-// should a flood keep the queue from running dry.
-constexpr int kMaxDiscardedDatagrams = 2048;
 
-void failBind(DmxNetworkEngine& engine, int code) { engine.networkMessage = "UDP bind failed: " + std::to_string(code); }
+// Only the groups the socket joins itself, not other programs'.
+void prepareReceiveEndpoint(SocketHandle socket, Ipv4Address) { setMulticastAll(socket, false); }
+
+// One datagram from the transmit endpoint bound to 0.0.0.0, as receiveDatagramFrom;
+// toHost is true only for unicast to this host: broadcast reaches the receive endpoint
+// as well and is to be ignored here.
+long receiveUnicastToHost(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                          bool& toHost) {
+    DatagramDestination destination;
+    const long length = receiveDatagramTo(socket, buffer, capacity, sender, destination);
+    // The kernel's own address for the datagram equals its destination exactly when it was
+    // unicast to this host (127.0.0.0/8 or an interface address); never for broadcast or
+    // multicast. Without the destination (zero) nothing is taken.
+    toHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
+    return length;
+}
 
 SocketHandle openBroadcastListener(Ipv4Address broadcast, uint16_t port, unsigned interfaceIndex) {
     const SocketHandle listener = openUdpSocket();
@@ -75,20 +87,18 @@ std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t por
     return listeners;
 }
 
+void prepareTransmitEndpoint(SocketHandle socket, Ipv4Address local) {
+    // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
+    // is on, pollReceive takes the unicast that lands here. Bound to 0.0.0.0 it gets
+    // broadcasts as well, told apart by their destination.
+    setMulticastAll(socket, false);
+    setReceiveDestination(socket, local == kAnyAddress);
+}
+
 SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local) {
     const uint16_t port = protocolPort(state.protocol);
-    const SocketHandle socket = openUdpSocket();
+    const SocketHandle socket = openEndpointSocket(engine, local, port, prepareReceiveEndpoint);
     if (socket == kInvalidSocket) return kInvalidSocket;
-    setReuseAddress(socket, true);
-    setBroadcast(socket, true);
-    setMulticastAll(socket, false);  // only the groups it joins itself, not other programs'
-    if (!bindSocket(socket, local, port)) {
-        const int code = lastSocketError();
-        closeSocket(socket);
-        failBind(engine, code);
-        return kInvalidSocket;
-    }
-    setNonBlocking(socket, true);
     engine.receiveOnEveryInterface = local == kAnyAddress;
     std::size_t next = kGroupCompanion + 1;
     for (const SocketHandle listener : openBroadcastListeners(local, port)) engine.receiveCompanions[next++] = listener;
@@ -119,20 +129,20 @@ void closeReceiveEndpoint(DmxNetworkEngine& engine) {
     }
 }
 
-long receiveUnicastToHost(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
-                          bool& toHost) {
-    DatagramDestination destination;
-    const long length = receiveDatagramTo(socket, buffer, capacity, sender, destination);
-    // The kernel's own address for the datagram equals its destination exactly when it was
-    // unicast to this host (127.0.0.0/8 or an interface address); never for broadcast or
-    // multicast. Without the destination (zero) nothing is taken.
-    toHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
-    return length;
+std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& sources) {
+    std::size_t count = 0;
+    sources[count++] = {engine.receiveEndpoint, false};
+    for (const SocketHandle companion : engine.receiveCompanions) {
+        if (companion != kInvalidSocket) sources[count++] = {companion, false};
+    }
+    // Unicast that Linux handed to the transmit endpoint sharing the port.
+    if (engine.transmitEndpoint != kInvalidSocket) sources[count++] = {engine.transmitEndpoint, engine.receiveOnEveryInterface};
+    return count;
 }
 
-void discardWaitingDatagrams(SocketHandle socket) {
-    uint8_t byte = 0;
-    for (int i = 0; i < kMaxDiscardedDatagrams; ++i) {
-        if (receiveDatagram(socket, &byte, 1) < 0) return;
-    }
+long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       bool& take) {
+    take = true;
+    if (source.unicastToHostOnly) return receiveUnicastToHost(source.socket, buffer, capacity, sender, take);
+    return receiveDatagramFrom(source.socket, buffer, capacity, sender);
 }
