@@ -115,9 +115,7 @@ int runSend(const ArgumentVector& args) {
     const auto value = numericOptionValue(args, "--value", "127");
     const auto pulse = numericOptionValue(args, "--pulse", "200");
     if (!port || !channel || !number || !value || !pulse) return kInvalidArguments;
-    if (*channel < 1 || *channel > 16 || static_cast<uint32_t>(*number | *value) > 127 ||
-        static_cast<uint32_t>(*pulse) > 60000)
-        return kInvalidArguments;
+    if (!areMidiSendFieldsInRange(*channel, *number, *value, *pulse)) return kInvalidArguments;
     std::string listedName;
     if (!findListedPort(*port, listMidiOutputPorts, listedName)) return kInvalidArguments;
 

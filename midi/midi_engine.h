@@ -32,7 +32,7 @@ struct MidiEngine {
     MidiPortNames listedInputs;
     MidiPortNames listedOutputs;
     std::string notice;                 // the MIDI notice: last failure or hint, one line
-    std::set<uint16_t> heldNotes;       // Note On status byte in the low byte, note in the high byte
+    std::set<uint16_t> heldNotes;       // by heldNoteKey (midi_message.h)
     MidiShortMessage pendingRelease = 0;
     uint64_t pulseDeadline = 0;         // 0 = no pulse running
     std::atomic<int32_t> inFlight{0};   // handed to the window, not yet shown

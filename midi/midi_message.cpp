@@ -4,6 +4,15 @@ MidiShortMessage packMidiMessage(uint32_t statusNibble, uint32_t channel, uint32
     return statusNibble | (channel - 1) | data1 << 8 | data2 << 16;
 }
 
+bool areMidiSendFieldsInRange(int32_t channel, int32_t number, int32_t value, int32_t pulseMs) {
+    return channel >= 1 && channel <= 16 && number >= 0 && number <= 127 && value >= 0 && value <= 127 &&
+           pulseMs >= 0 && pulseMs <= 60000;
+}
+
+uint16_t heldNoteKey(MidiShortMessage noteWord) { return static_cast<uint16_t>((noteWord & 0xFF0F) | kMidiNoteOn); }
+
+MidiShortMessage noteOffForHeldNote(uint16_t key) { return (key & 0xFF0Fu) | kMidiNoteOff; }
+
 bool isMonitoredMessage(MidiShortMessage word) { return (word & 0xF0) - 0x80 <= 0x60; }
 
 const char* midiRowLabel(MidiShortMessage word) {

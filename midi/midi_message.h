@@ -15,6 +15,16 @@ inline constexpr uint32_t kMidiProgramChange = 0xC0;
 // statusNibble | (channel - 1) | data1 << 8 | data2 << 16. Callers validate the ranges.
 MidiShortMessage packMidiMessage(uint32_t statusNibble, uint32_t channel, uint32_t data1, uint32_t data2);
 
+// The ranges the command line and the window both check before sending: channel 1..16,
+// number and value 0..127, pulse 0..60000 ms (0: no release).
+bool areMidiSendFieldsInRange(int32_t channel, int32_t number, int32_t value, int32_t pulseMs);
+
+// Held notes are kept by key: the Note On status byte (type and channel) in the low byte,
+// the note number in the high byte. The key of a Note On or Note Off word, and the Note
+// Off that releases a held note.
+uint16_t heldNoteKey(MidiShortMessage noteWord);
+MidiShortMessage noteOffForHeldNote(uint16_t key);
+
 // True for the seven channel-voice types (status high nibble 0x80..0xE0).
 bool isMonitoredMessage(MidiShortMessage word);
 

@@ -7,15 +7,10 @@ void updateHeldNotes(MidiEngine& engine, MidiShortMessage word) {
     const uint32_t type = word & 0xF0;
     const bool velocityZero = ((word >> 16) & 0x7F) == 0;
     if (type == kMidiNoteOn && !velocityZero) {
-        engine.heldNotes.insert(static_cast<uint16_t>(word & 0xFFFF));
+        engine.heldNotes.insert(heldNoteKey(word));
     } else if (type == kMidiNoteOff || type == kMidiNoteOn) {
-        engine.heldNotes.erase(static_cast<uint16_t>((word & 0xFF0F) | kMidiNoteOn));
+        engine.heldNotes.erase(heldNoteKey(word));
     }
-}
-
-bool fieldsInRange(int channel, int number, int value, int pulse) {
-    return channel >= 1 && channel <= 16 && static_cast<uint32_t>(number | value) <= 127 &&
-           static_cast<uint32_t>(pulse) <= 60000;
 }
 
 }  // namespace
@@ -50,7 +45,7 @@ void midiButton(MidiEngine& engine, int id, const MidiClock& clock) {
     const int number = engine.view.fieldInteger(kMidiNumberField, -1);
     const int value = engine.view.fieldInteger(kMidiValueField, -1);
     const int pulse = engine.view.fieldInteger(kMidiPulseField, 200);
-    if (!fieldsInRange(channel, number, value, pulse)) {
+    if (!areMidiSendFieldsInRange(channel, number, value, pulse)) {
         engine.notice = "Use channel 1–16, number/value 0–127 and pulse 0–60000 ms.";
         return;
     }

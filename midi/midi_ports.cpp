@@ -41,7 +41,7 @@ void closeMidiPorts(MidiEngine& engine) {
     if (engine.outputPort != nullptr) {
         // Leave nothing sounding: the running pulse's release, then every held note off.
         if (engine.pulseDeadline != 0) sendMidiShortMessage(engine.outputPort, engine.pendingRelease);
-        for (const uint16_t key : engine.heldNotes) sendMidiShortMessage(engine.outputPort, (key & 0xFF0Fu) | 0x80u);
+        for (const uint16_t key : engine.heldNotes) sendMidiShortMessage(engine.outputPort, noteOffForHeldNote(key));
         engine.heldNotes.clear();
         closeMidiOutput(engine.outputPort);
         engine.outputPort = nullptr;

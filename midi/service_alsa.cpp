@@ -16,8 +16,9 @@
 #include <sstream>
 #include <string>
 
+#include "../core/clock.h"
 #include "midi_message.h"
-#include "service_backend.h"
+#include "service_linux.h"
 
 namespace {
 
@@ -184,11 +185,6 @@ uint32_t listedRtMidiIndex(Rt& client, ErrorSink& sink, uint32_t index, const st
     return kMidiErrorBadPort;
 }
 
-int64_t steadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 struct AlsaInput {
     std::unique_ptr<RtMidiIn> client;
     ErrorSink sink;
@@ -292,5 +288,5 @@ void closeOutput(void* port) {
 }  // namespace
 
 const MidiBackend rtMidiAlsaBackend = {
-    "alsa", listInputs, listOutputs, openInput, startInput, stopInput, closeInput, openOutput, sendOutput, closeOutput,
+    listInputs, listOutputs, openInput, startInput, stopInput, closeInput, openOutput, sendOutput, closeOutput,
 };

@@ -15,8 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "../core/clock.h"
 #include "midi_message.h"
-#include "service_backend.h"
+#include "service_linux.h"
 
 namespace {
 
@@ -134,11 +135,6 @@ uint32_t listedPort(jack_client_t* client, unsigned long flags, uint32_t index, 
         return kMidiErrorBadPort;
     name = listedName;
     return 0;
-}
-
-int64_t steadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 struct JackInput {
@@ -328,5 +324,5 @@ void closeOutput(void* port) {
 }  // namespace
 
 const MidiBackend jackBackend = {
-    "jack", listInputs, listOutputs, openInput, startInput, stopInput, closeInput, openOutput, sendOutput, closeOutput,
+    listInputs, listOutputs, openInput, startInput, stopInput, closeInput, openOutput, sendOutput, closeOutput,
 };

@@ -6,7 +6,7 @@
 #include <new>
 #include <string_view>
 
-#include "service_backend.h"
+#include "service_linux.h"
 
 struct MidiInputPort {
     const MidiBackend* backend;
@@ -117,5 +117,3 @@ void closeMidiOutput(MidiOutputPort* port) {
     port->backend->closeOutput(port->port);
     delete port;
 }
-
-const char* midiServiceApiName() { return preferredBackend().name; }

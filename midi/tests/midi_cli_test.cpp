@@ -2,10 +2,9 @@
 // with the dummy driver and our peer standing in for a device.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -32,8 +31,8 @@ std::vector<uint32_t> wordsOf(const std::vector<JackPeerEvent>& events) {
 }
 
 bool fileExists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 // Runs lumibox through the shell so that its own output and environment can be set.

@@ -1,14 +1,14 @@
 #pragma once
-// One MIDI system behind the operations of midi_service.h. Each backend file defines one
-// record of these functions; service_linux.cpp picks the backend and dispatches to it.
-// Ports are the backend's own records, passed around as void*.
+// The MIDI service on Linux: two MIDI systems behind the operations of midi_service.h.
+// Each backend file defines one record of these functions (service_alsa.cpp,
+// service_jack.cpp); service_linux.cpp picks the backend and dispatches to it. Ports are
+// the backend's own records, passed around as void*.
 #include <cstdint>
 #include <string>
 
 #include "midi_service.h"
 
 struct MidiBackend {
-    const char* name;
     uint32_t (*listInputs)(MidiPortNames& names);
     uint32_t (*listOutputs)(MidiPortNames& names);
     uint32_t (*openInput)(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
@@ -21,5 +21,5 @@ struct MidiBackend {
     void (*closeOutput)(void* port);
 };
 
-extern const MidiBackend rtMidiAlsaBackend;  // service_rtmidi.cpp
+extern const MidiBackend rtMidiAlsaBackend;  // service_alsa.cpp
 extern const MidiBackend jackBackend;        // service_jack.cpp
