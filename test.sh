@@ -1,10 +1,14 @@
 #!/bin/sh
-# Install what is missing, build, and run every test: the main build, then the unit
-# tests again under AddressSanitizer/UBSan and the MIDI hand-over under ThreadSanitizer.
+# Install what is missing, check the include rules, build, and run every test: the main
+# build, then the unit tests again under AddressSanitizer/UBSan and the MIDI hand-over
+# under ThreadSanitizer.
 set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 tools/install-packages.sh tools/packages-build.txt tools/packages-test.txt
+
+# The folders stay one way and platform code stays in platform files.
+tools/check-includes.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIBOX_WERROR=ON
 cmake --build build
