@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ DmxUniverseState fullState(DmxProtocol protocol) {
 }
 
 void memcpyPacket(benchmark::State& s) {
-    const std::vector<uint8_t> source = buildDmxPacket(fullState(DmxProtocol::Sacn));
+    const std::vector<uint8_t> source = packetBytes(buildDmxPacket(fullState(DmxProtocol::Sacn)));
     std::vector<uint8_t> target(source.size());
     for (auto _ : s) {
         std::memcpy(target.data(), source.data(), source.size());
@@ -25,7 +26,7 @@ void memcpyPacket(benchmark::State& s) {
 }
 
 void parse(benchmark::State& s, DmxProtocol protocol) {
-    const std::vector<uint8_t> packet = buildDmxPacket(fullState(protocol));
+    const std::vector<uint8_t> packet = packetBytes(buildDmxPacket(fullState(protocol)));
     DmxPacketInfo info;
     for (auto _ : s) {
         benchmark::DoNotOptimize(packet.data());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 #include "net/dmx_network_engine.h"
 #include "net/socket_linux.h"
 #include "net/tests/table_view.h"
@@ -33,7 +34,7 @@ std::vector<std::vector<uint8_t>> makePackets(int offset = 0) {
         nextSequence(source);
         for (std::size_t slot = 0; slot < source.levels.size(); ++slot)
             source.levels[slot] = static_cast<uint8_t>(slot + i + offset);
-        packets.push_back(buildDmxPacket(source));
+        packets.push_back(packetBytes(buildDmxPacket(source)));
     }
     return packets;
 }

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 #include "net/socket_layer.h"
 #include "ui/qt/level_table_model.h"
 #include "ui/qt/window_host.h"
@@ -61,7 +62,7 @@ double sendUniverse(double seconds, int packetsPerSecond, std::atomic<long>& sen
     for (int packet = 0; due < end; ++packet) {
         for (int slot = 0; slot < kDmxSlotCount; ++slot) universe.levels[slot] = static_cast<uint8_t>(slot + packet * 7);
         nextSequence(universe);
-        const std::vector<uint8_t> bytes = buildDmxPacket(universe);
+        const std::vector<uint8_t> bytes = packetBytes(buildDmxPacket(universe));
         if (sendDatagram(socket, bytes.data(), bytes.size(), loopback, kSacnPort) > 0) ++sent;
         due += period;
         std::this_thread::sleep_until(due);

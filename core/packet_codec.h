@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "dmx_universe_state.h"
 
@@ -40,7 +39,6 @@ struct DmxPacket {
     const uint8_t* begin() const { return bytes.data(); }
     const uint8_t* end() const { return bytes.data() + length; }
     uint8_t operator[](std::size_t i) const { return bytes[i]; }
-    operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 };
 
 // The packet of the state's protocol with all 512 levels; the sequence is not advanced.

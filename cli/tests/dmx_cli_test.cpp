@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "core/packet_codec.h"
-#include "net/socket_layer.h"
+#include "core/tests/packet_bytes.h"
 #include "core/tests/run_binary.h"
+#include "net/socket_layer.h"
 
 namespace {
 
@@ -219,14 +220,14 @@ TEST(DmxCli, ListenerSkipsOtherUniversesAndProtocolsAndKeepsShortPackets) {
     state.levels[6] = 200;
     state.sequence = 42;
     state.universe = 101;
-    send(buildDmxPacket(state));  // other universe
+    send(packetBytes(buildDmxPacket(state)));  // other universe
     state.universe = 100;
     state.protocol = DmxProtocol::ArtNet;
-    send(buildDmxPacket(state));  // other protocol
+    send(packetBytes(buildDmxPacket(state)));  // other protocol
     send({});                     // empty datagram
     state.protocol = DmxProtocol::Sacn;
     state.levels[30] = 9;         // beyond the 24 slots that are sent
-    std::vector<uint8_t> shortPacket = buildDmxPacket(state);
+    std::vector<uint8_t> shortPacket = packetBytes(buildDmxPacket(state));
     shortPacket.resize(126 + 24);
     const auto put16 = [&](std::size_t at, uint32_t v) {
         shortPacket[at] = static_cast<uint8_t>(v >> 8);

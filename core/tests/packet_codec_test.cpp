@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void put16(std::vector<uint8_t>& p, std::size_t at, uint32_t v) {
 
 // An sACN packet with `slots` levels whose three length words agree with its size.
 std::vector<uint8_t> sacnWithSlots(int slots) {
-    std::vector<uint8_t> p = buildDmxPacket(stateFor(DmxProtocol::Sacn, 100));
+    std::vector<uint8_t> p = packetBytes(buildDmxPacket(stateFor(DmxProtocol::Sacn, 100)));
     p.resize(kSacnDataOffset + static_cast<std::size_t>(slots));
     const auto len = static_cast<uint32_t>(p.size());
     put16(p, 16, 0x7000 | (len - 16));
@@ -49,7 +50,7 @@ TEST(PacketCodec, EveryAllowedUniverseRoundTripsUnderItsOwnProtocolOnly) {
         int failures = 0;
         for (int32_t u = r.lowest; u <= r.highest && failures < 5; ++u) {
             state.universe = u;
-            const std::vector<uint8_t> p = buildDmxPacket(state);
+            const std::vector<uint8_t> p = packetBytes(buildDmxPacket(state));
             DmxPacketInfo info;
             const bool ok = parseDmxPacket(p.data(), p.size(), r.protocol, info) && info.universe == u &&
                             info.slotCount == 512 && !accepts(p, r.other);
@@ -64,7 +65,7 @@ TEST(PacketCodec, EveryAllowedUniverseRoundTripsUnderItsOwnProtocolOnly) {
 TEST(PacketCodec, BuiltPacketsCarryTheDocumentedBytes) {
     DmxUniverseState state = stateFor(DmxProtocol::Sacn, 100);
     state.cid = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const std::vector<uint8_t> sacn = buildDmxPacket(state);
+    const std::vector<uint8_t> sacn = packetBytes(buildDmxPacket(state));
     ASSERT_EQ(sacn.size(), 638u);
     const std::vector<uint8_t> sacnHead = {0x00, 0x10, 0x00, 0x00, 'A', 'S', 'C', '-', 'E', '1', '.', '1', '7', 0, 0, 0,
                                            0x72, 0x6E, 0, 0, 0, 4};
@@ -83,7 +84,7 @@ TEST(PacketCodec, BuiltPacketsCarryTheDocumentedBytes) {
     EXPECT_EQ(sacn[126 + 3], 21);  // level 4 = 3 * 7
 
     state.protocol = DmxProtocol::ArtNet;
-    const std::vector<uint8_t> art = buildDmxPacket(state);
+    const std::vector<uint8_t> art = packetBytes(buildDmxPacket(state));
     ASSERT_EQ(art.size(), 530u);
     const std::vector<uint8_t> artHead = {'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x50, 0x00, 0x0E,
                                           1, 0, 0x64, 0x00, 0x02, 0x00};
@@ -102,13 +103,13 @@ TEST(PacketCodec, SequenceCounterZeroIsWrittenAsOneOnlyInArtNet) {
 }
 
 TEST(PacketCodec, ArtNetLargeUniverseSplitsIntoSubUniAndNet) {
-    const std::vector<uint8_t> p = buildDmxPacket(stateFor(DmxProtocol::ArtNet, 0x7A35));
+    const std::vector<uint8_t> p = packetBytes(buildDmxPacket(stateFor(DmxProtocol::ArtNet, 0x7A35)));
     EXPECT_EQ(p[14], 0x35);
     EXPECT_EQ(p[15], 0x7A);
 }
 
 TEST(PacketCodec, EachArtNetRuleRejectsOneMutation) {
-    const std::vector<uint8_t> valid = buildDmxPacket(stateFor(DmxProtocol::ArtNet, 100));
+    const std::vector<uint8_t> valid = packetBytes(buildDmxPacket(stateFor(DmxProtocol::ArtNet, 100)));
     ASSERT_TRUE(accepts(valid, DmxProtocol::ArtNet));
     const std::vector<std::pair<const char*, std::function<void(std::vector<uint8_t>&)>>> cases = {
         {"id", [](auto& p) { p[6] = 'T'; }},
@@ -134,7 +135,7 @@ TEST(PacketCodec, EachArtNetRuleRejectsOneMutation) {
 }
 
 TEST(PacketCodec, EachSacnRuleRejectsOneMutation) {
-    const std::vector<uint8_t> valid = buildDmxPacket(stateFor(DmxProtocol::Sacn, 100));
+    const std::vector<uint8_t> valid = packetBytes(buildDmxPacket(stateFor(DmxProtocol::Sacn, 100)));
     ASSERT_TRUE(accepts(valid, DmxProtocol::Sacn));
     const std::vector<std::pair<const char*, std::function<void(std::vector<uint8_t>&)>>> cases = {
         {"preamble", [](auto& p) { p[1] = 0x11; }},
@@ -166,7 +167,7 @@ TEST(PacketCodec, EachSacnRuleRejectsOneMutation) {
 }
 
 TEST(PacketCodec, SacnFieldsTheValidatorLeavesAloneAndItsBoundaries) {
-    const std::vector<uint8_t> valid = buildDmxPacket(stateFor(DmxProtocol::Sacn, 100));
+    const std::vector<uint8_t> valid = packetBytes(buildDmxPacket(stateFor(DmxProtocol::Sacn, 100)));
     DmxPacketInfo info;
     std::vector<uint8_t> p = valid;
     p[108] = 200;
@@ -190,7 +191,7 @@ TEST(PacketCodec, SacnFieldsTheValidatorLeavesAloneAndItsBoundaries) {
 }
 
 TEST(PacketCodec, ArtNetShortestDataAndSlotCount) {
-    std::vector<uint8_t> p = buildDmxPacket(stateFor(DmxProtocol::ArtNet, 3));
+    std::vector<uint8_t> p = packetBytes(buildDmxPacket(stateFor(DmxProtocol::ArtNet, 3)));
     p.resize(20);
     put16(p, 16, 2);
     DmxPacketInfo info;
@@ -205,7 +206,7 @@ TEST(PacketCodec, EveryTruncationIsRejectedWithoutReadingPastTheEnd) {
     // Each prefix is copied into a buffer of its exact size so that AddressSanitizer
     // catches any read beyond the datagram.
     for (DmxProtocol protocol : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        const std::vector<uint8_t> valid = buildDmxPacket(stateFor(protocol, 100));
+        const std::vector<uint8_t> valid = packetBytes(buildDmxPacket(stateFor(protocol, 100)));
         for (std::size_t n = 0; n < valid.size(); ++n) {
             std::vector<uint8_t> prefix(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(n));
             DmxPacketInfo info;

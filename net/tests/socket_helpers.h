@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 #include "net/socket_layer.h"
 
 inline Ipv4Address ip(const char* text) {
@@ -74,7 +75,7 @@ inline std::vector<uint8_t> makePacket(const PacketRecipe& recipe) {
     state.universe = recipe.universe_;
     state.sequence = recipe.sequence_;
     for (const auto& [slot, level] : recipe.levels_) state.levels[static_cast<std::size_t>(slot - 1)] = level;
-    std::vector<uint8_t> packet = buildDmxPacket(state);
+    std::vector<uint8_t> packet = packetBytes(buildDmxPacket(state));
     if (recipe.protocol_ != DmxProtocol::Sacn) return packet;
     const auto put16 = [&](std::size_t at, uint32_t v) {
         packet[at] = static_cast<uint8_t>(v >> 8);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/packet_codec.h"
+#include "core/tests/packet_bytes.h"
 #include "net/socket_layer.h"
 #include "ui/qt/level_table_model.h"
 #include "ui/window_controls.h"
@@ -57,7 +58,7 @@ std::vector<uint8_t> sacnPacket(uint8_t sequence, std::initializer_list<std::pai
     sender.universe = 100;
     sender.sequence = sequence;
     for (const auto& [slot, value] : levels) sender.levels[slot - 1] = value;
-    return buildDmxPacket(sender);
+    return packetBytes(buildDmxPacket(sender));
 }
 
 std::string cell(const MainWindow& w, int row, int column) {
