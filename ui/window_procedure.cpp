@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "../core/clock.h"
+#include "../core/product_identity.h"
 #include "level_table_model.h"
 #include "window_host.h"
 #include "window_layout.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-const char* const kWindowTitle = "Velmora Lumibox 0.2.1";
+const char* const kWindowTitle = kProductTitle;
 
 // Outer size where the window manager reports its frame; until then the client
 // area itself gets the outer figures.
@@ -50,8 +51,10 @@ void wireHost(MainWindow& window) {
 }  // namespace
 
 void prepareApplication() {
-    QApplication::setApplicationName(QStringLiteral("VelmoraLumibox"));
-    QApplication::setDesktopFileName(QStringLiteral("VelmoraLumibox"));
+    // X11 takes WM_CLASS's class from the application name; Wayland's app id is the
+    // desktop file name, which lets the desktop find the installed entry and its icon.
+    QApplication::setApplicationName(QString::fromUtf8(kWindowClassName));
+    QApplication::setDesktopFileName(QString::fromUtf8(kDesktopApplicationId));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }
 
