@@ -84,16 +84,16 @@ void appendSynopsis(std::string& text, const CommandLineMode& mode) {
     appendWrapped(text, head, head.size(), groups);
 }
 
-// "Slot that is pulsed. 1 to 512, default 1." An open range's lower bound is left to the meaning.
-std::string optionDescription(const CommandLineOption& option) {
-    std::string text = std::string(option.meaning) + ". ";
+// "Slot that is pulsed, 1 to 512. Default: 1." An open range's lower bound is left to the meaning.
+// The default stays on one line with its value.
+std::vector<std::string> optionDescription(const CommandLineOption& option) {
+    std::string text(option.meaning);
     if (option.hasRange() && option.max != kNoUpperBound) {
-        text += std::to_string(option.min) + " to " + std::to_string(option.max) + ", default ";
-    } else {
-        text += option.fallback.empty() ? "Default: " : "Default ";
+        text += ", " + std::to_string(option.min) + " to " + std::to_string(option.max);
     }
-    text += option.fallback.empty() ? std::string("none") : std::string(option.fallback);
-    return text + '.';
+    std::vector<std::string> tokens = splitWords(text + '.');
+    tokens.push_back("Default: " + (option.fallback.empty() ? std::string("none") : std::string(option.fallback)) + '.');
+    return tokens;
 }
 
 void appendModeDetails(std::string& text, const CommandLineMode& mode) {
@@ -102,7 +102,7 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
     appendWrapped(text, indent, kModeIndent, splitWords(mode.summary));
     for (const CommandLineOption* option : mode.options) {
         const std::string head = indent + std::string(option->name) + ' ' + std::string(option->placeholder) + ' ';
-        appendWrapped(text, padTo(head, kOptionTextColumn), kOptionTextColumn, splitWords(optionDescription(*option)));
+        appendWrapped(text, padTo(head, kOptionTextColumn), kOptionTextColumn, optionDescription(*option));
     }
     text += indent + "Exit codes:\n";
     for (const ExitCodeMeaning& exit : mode.exitCodes) {

@@ -26,7 +26,7 @@ inline constexpr CommandLineOption kChannel{"--channel", "N", "1", "MIDI channel
 inline constexpr CommandLineOption kNumber{"--number", "N", "60", "Note, controller or program number", 0, 127};
 inline constexpr CommandLineOption kValue{"--value", "N", "127", "Velocity or controller value", 0, 127};
 inline constexpr CommandLineOption kPulse{"--pulse", "MS", "200",
-                                          "Milliseconds before the release of a Note or CC; 0 sends no release", 0, 60000};
+                                          "Milliseconds before the release of a Note or CC (0: no release)", 0, 60000};
 inline constexpr CommandLineOption kType{"--type", "TYPE", "Note", "Message type: Note, NoteOff, CC or PC, case-sensitive"};
 
 inline constexpr const CommandLineOption* kListOptions[] = {&kListOutput};

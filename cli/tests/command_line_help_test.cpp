@@ -50,11 +50,10 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
             for (const CommandLineOption* option : mode.options) {
                 const std::string entry = entryOf(section, *option);
                 ASSERT_FALSE(entry.empty()) << mode.word << ' ' << option->name;
-                const std::string fallback =
-                    option->fallback.empty() ? "Default: none." : "efault " + std::string(option->fallback) + '.';
-                EXPECT_NE(entry.find(fallback), std::string::npos) << entry;
+                const std::string fallback = option->fallback.empty() ? "none" : std::string(option->fallback);
+                EXPECT_TRUE(entry.ends_with(". Default: " + fallback + '.')) << entry;
                 if (option->hasRange() && option->max != kNoUpperBound) {
-                    const std::string range = std::to_string(option->min) + " to " + std::to_string(option->max);
+                    const std::string range = ", " + std::to_string(option->min) + " to " + std::to_string(option->max) + '.';
                     EXPECT_NE(entry.find(range), std::string::npos) << entry;
                 }
             }
