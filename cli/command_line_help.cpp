@@ -68,11 +68,13 @@ std::string padTo(std::string text, std::size_t width) {
     return text;
 }
 
+// The mode word with its one fixed argument: "--export-icon PATH".
+std::string modeHeading(const CommandLineMode& mode) {
+    return std::string(mode.word) + (mode.word == kExportIconMode ? " PATH" : "");
+}
+
 std::string invocation(const CommandLineMode& mode) {
-    std::string text = "lumibox";
-    if (!mode.word.empty()) text += ' ' + std::string(mode.word);
-    if (mode.word == kExportIconMode) text += " PATH";
-    return text;
+    return mode.word.empty() ? std::string("lumibox") : "lumibox " + modeHeading(mode);
 }
 
 void appendSynopsis(std::string& text, const CommandLineMode& mode) {
@@ -97,7 +99,7 @@ std::vector<std::string> optionDescription(const CommandLineOption& option) {
 }
 
 void appendModeDetails(std::string& text, const CommandLineMode& mode) {
-    text += '\n' + (mode.word.empty() ? std::string("(no mode word)") : invocation(mode).substr(8)) + '\n';
+    text += '\n' + (mode.word.empty() ? std::string("(no mode word)") : modeHeading(mode)) + '\n';
     const std::string indent(kModeIndent, ' ');
     appendWrapped(text, indent, kModeIndent, splitWords(mode.summary));
     for (const CommandLineOption* option : mode.options) {
@@ -126,7 +128,8 @@ std::string commandLineHelpText() {
                              "The first occurrence counts, an option with no value after it keeps its default, "
                              "and unknown options are ignored. Numbers are base-10 integers. Only --help and "
                              "--version print: the other modes report through their exit code and the files they "
-                             "write. Any other mode word ends with exit code 2."));
+                             "write. Any other mode word ends with exit code 2 (3 or 4 when the DMX socket cannot be "
+                             "created or bound first)."));
     for (const auto& modes : groups) {
         for (const CommandLineMode& mode : modes) appendModeDetails(text, mode);
     }
