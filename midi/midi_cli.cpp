@@ -10,6 +10,7 @@
 #include "../core/exit_codes.h"
 #include "../core/json_text.h"
 #include "midi_message.h"
+#include "midi_options.h"
 #include "midi_service.h"
 
 namespace {
@@ -24,7 +25,7 @@ void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
 }
 
 int runList(const ArgumentVector& args) {
-    std::ofstream file(optionValue(args, "--output", "midi-ports.json"), std::ios::binary | std::ios::trunc);
+    std::ofstream file(optionValue(args, midi_options::kListOutput), std::ios::binary | std::ios::trunc);
     MidiPortNames names;
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
     file << "{\"inputs\":[";
@@ -63,10 +64,10 @@ void writeReadyFile(const std::string& path) {
 }
 
 int runListen(const ArgumentVector& args) {
-    const auto port = numericOptionValue(args, "--port", "-1");
-    const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
+    // A value that does not read as a number or lies outside its range ends with 2.
+    const auto port = numericOptionValue(args, midi_options::kInputPort);
+    const auto listenMs = numericOptionValue(args, midi_options::kListenMs);
     if (!port || !listenMs) return kInvalidArguments;
-    if (*listenMs < 100 || *listenMs > 60000) return kInvalidArguments;
     if (!portIndexValid(*port, listMidiInputPorts)) return kInvalidArguments;
 
     CaptureRecord capture;
@@ -77,12 +78,12 @@ int runListen(const ArgumentVector& args) {
         closeMidiInput(input);
         return kPortNotOpened;
     }
-    writeReadyFile(optionValue(args, "--ready-file", ""));
+    writeReadyFile(optionValue(args, midi_options::kReadyFile));
     sleepMs(static_cast<uint32_t>(*listenMs));
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ofstream file(optionValue(args, "--output", "midi-capture.json"), std::ios::binary | std::ios::trunc);
+    std::ofstream file(optionValue(args, midi_options::kCaptureOutput), std::ios::binary | std::ios::trunc);
     file << "{\"messages\":[";
     for (size_t i = 0; i < capture.messages.size(); ++i) {
         if (i > 0) file << ',';
@@ -102,20 +103,17 @@ std::optional<uint32_t> statusForType(const std::string& type) {
 }
 
 int runSend(const ArgumentVector& args) {
-    const auto port = numericOptionValue(args, "--port", "-1");
-    const auto channel = numericOptionValue(args, "--channel", "1");
-    const auto number = numericOptionValue(args, "--number", "60");
-    const auto value = numericOptionValue(args, "--value", "127");
-    const auto pulse = numericOptionValue(args, "--pulse", "200");
+    const auto port = numericOptionValue(args, midi_options::kOutputPort);
+    const auto channel = numericOptionValue(args, midi_options::kChannel);
+    const auto number = numericOptionValue(args, midi_options::kNumber);
+    const auto value = numericOptionValue(args, midi_options::kValue);
+    const auto pulse = numericOptionValue(args, midi_options::kPulse);
     if (!port || !channel || !number || !value || !pulse) return kInvalidArguments;
-    if (static_cast<uint32_t>(*channel - 1) > 15 || static_cast<uint32_t>(*number | *value) > 127 ||
-        static_cast<uint32_t>(*pulse) > 60000)
-        return kInvalidArguments;
     if (!portIndexValid(*port, listMidiOutputPorts)) return kInvalidArguments;
 
     MidiOutputPort* output = nullptr;
     if (openMidiOutput(static_cast<uint32_t>(*port), &output) != 0) return kPortNotOpened;
-    const std::string type = optionValue(args, "--type", "Note");
+    const std::string type = optionValue(args, midi_options::kType);
     const std::optional<uint32_t> status = statusForType(type);
     if (!status) {
         closeMidiOutput(output);
@@ -138,8 +136,8 @@ int runSend(const ArgumentVector& args) {
 
 int runMidiCommandLine(const ArgumentVector& args) {
     if (args.size() < 2) return kInvalidArguments;
-    if (args[1] == "--midi-list") return runList(args);
-    if (args[1] == "--midi-listen") return runListen(args);
-    if (args[1] == "--midi-send") return runSend(args);
+    if (args[1] == midi_options::kList) return runList(args);
+    if (args[1] == midi_options::kListen) return runListen(args);
+    if (args[1] == midi_options::kSend) return runSend(args);
     return kInvalidArguments;
 }

@@ -100,6 +100,15 @@ TEST(DmxCli, ArgumentValidationExitCodes) {
         {{"--self-test", "--universe", "99999999999999999999"}, 2},
         {{"--self-test", "--universe"}, 0},  // last position: no value, default 100
         {{"--bogus"}, 2},
+        {{"--help"}, 0},
+        {{"--version"}, 0},
+        {{"--help", "--send", "--value", "300"}, 0},  // a mode word, not an option: nothing is checked or sent
+        {{"--version", "--help"}, 0},
+        {{"--HELP"}, 2},
+        {{"-h"}, 2},
+        {{"help"}, 2},
+        {{"-V"}, 2},
+        {{"--midi-help"}, 2},
         {{"--export-icon"}, 2},
         {{"--export-icon", "a.ico", "extra"}, 2},
         {{"--MIDI-list"}, 2},
@@ -122,6 +131,46 @@ TEST(DmxCli, ArgumentValidationExitCodes) {
         for (const std::string& a : c.args) joined += a + ' ';
         EXPECT_EQ(runBinary(kBinary, c.args), c.expected) << joined;
     }
+}
+
+// Only --help and --version print, and only to standard output; every other mode is silent.
+TEST(DmxCli, OnlyHelpAndVersionPrint) {
+    const std::string dir = makeTempDirectory();
+    struct Case {
+        std::vector<std::string> args;
+        int expected;
+        std::string outputStart;  // the whole output when exact
+        bool exact;
+    };
+    const Case cases[] = {
+        {{"--version"}, 0, "Velmora Lumibox 0.2.1\n", true},
+        {{"--version", "--self-test"}, 0, "Velmora Lumibox 0.2.1\n", true},
+        {{"--help"}, 0, "Usage: lumibox [MODE [OPTION VALUE]...]\nVelmora Lumibox 0.2.1: ", false},
+        {{"--self-test"}, 0, "", true},
+        {{"--self-test", "--universe", "0"}, 2, "", true},
+        {{"--bogus"}, 2, "", true},
+        {{"--midi-bogus"}, 2, "", true},
+        {{"--send", "--local", "127.0.0.5", "--pulse", "30"}, 0, "", true},
+        {{"--export-icon", dir + "/icon.ico"}, 0, "", true},
+        {{"--export-icon", dir + "/missing/icon.ico"}, 2, "", true},
+    };
+    for (const Case& c : cases) {
+        const BinaryRun run = runBinaryCapturing(kBinary, c.args);
+        EXPECT_EQ(run.exitCode, c.expected) << c.args[0];
+        if (c.exact) {
+            EXPECT_EQ(run.standardOutput, c.outputStart) << c.args[0];
+        } else {
+            EXPECT_TRUE(run.standardOutput.starts_with(c.outputStart)) << run.standardOutput.substr(0, 200);
+        }
+        EXPECT_EQ(run.standardError, "") << c.args[0];
+    }
+    const std::string help = runBinaryCapturing(kBinary, {"--help"}).standardOutput;
+    for (const char* mode : {"--self-test", "--send", "--listen", "--midi-list", "--midi-listen", "--midi-send"}) {
+        EXPECT_NE(help.find("\n  lumibox " + std::string(mode) + " ["), std::string::npos) << mode;
+    }
+    // An output that cannot be written is a failure, not a success.
+    EXPECT_EQ(runBinaryCapturing(kBinary, {"--help"}, "/dev/full").exitCode, 6);
+    EXPECT_EQ(runBinaryCapturing(kBinary, {"--version"}, "/dev/full").exitCode, 6);
 }
 
 TEST(DmxCli, SecondBindOnTheSameAddressAndPortFails) {

@@ -18,5 +18,17 @@ int waitForExit(RunningBinary& running, int timeoutMs);
 int runBinary(const std::string& binary, const std::vector<std::string>& args, int timeoutMs = 20000,
               const std::string& directory = "");
 
+// A finished run with what the binary wrote to standard output and standard error.
+struct BinaryRun {
+    int exitCode = -1;
+    std::string standardOutput;
+    std::string standardError;
+};
+
+// Like runBinary, keeping both streams. With outputPath, standard output goes to that file
+// instead (for example /dev/full) and standardOutput stays empty.
+BinaryRun runBinaryCapturing(const std::string& binary, const std::vector<std::string>& args,
+                             const std::string& outputPath = "", int timeoutMs = 20000);
+
 std::string readWholeFile(const std::string& path);
 std::string makeTempDirectory();

@@ -11,21 +11,44 @@
 #include <sstream>
 #include <thread>
 
-RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory) {
+namespace {
+
+RunningBinary startWithStreams(const std::string& binary, const std::vector<std::string>& args,
+                               const std::string& directory, const char* outputPath, const char* errorPath) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(binary.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, 1);
-        dup2(devNull, 2);
+        const int output = open(outputPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int error = open(errorPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (output < 0 || error < 0) _exit(125);
+        dup2(output, 1);
+        dup2(error, 2);
         if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
         execv(binary.c_str(), argv.data());
         _exit(127);
     }
     return RunningBinary{static_cast<long>(pid)};
+}
+
+}  // namespace
+
+RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory) {
+    return startWithStreams(binary, args, directory, "/dev/null", "/dev/null");
+}
+
+BinaryRun runBinaryCapturing(const std::string& binary, const std::vector<std::string>& args,
+                             const std::string& outputPath, int timeoutMs) {
+    const std::string dir = makeTempDirectory();
+    const std::string output = outputPath.empty() ? dir + "/stdout" : outputPath;
+    RunningBinary running = startWithStreams(binary, args, "", output.c_str(), (dir + "/stderr").c_str());
+    BinaryRun run;
+    run.exitCode = waitForExit(running, timeoutMs);
+    if (outputPath.empty()) run.standardOutput = readWholeFile(output);
+    run.standardError = readWholeFile(dir + "/stderr");
+    return run;
 }
 
 int waitForExit(RunningBinary& running, int timeoutMs) {

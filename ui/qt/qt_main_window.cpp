@@ -70,7 +70,7 @@ int runMainWindow(int argc, char** argv, DmxUniverseState& state) {
 
 void prepareApplication() {
     QApplication::setApplicationName(QString::fromUtf8(kWindowClassName));
-    QApplication::setDesktopFileName(QString::fromUtf8(kWindowClassName));
+    QApplication::setDesktopFileName(QString::fromUtf8(kDesktopApplicationId));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }
 
@@ -88,7 +88,7 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
 
     window->host = new WindowHost();
     WindowHost& host = *window->host;
-    host.setWindowTitle(QString::fromUtf8(kWindowTitle));
+    host.setWindowTitle(QString::fromUtf8(kProductTitle));
     host.setWindowIcon(makeWindowIcon());
     applyWindowPalette(host);
     window->widgets.font = makeUiFont();
