@@ -9,6 +9,7 @@
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
 #include "exit_codes.h"
+#include "scan_cli.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
 
 int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
+    if (mode == "--scan") return runScan(args);  // its own options; no --protocol or --universe
     const std::string protocolText = optionValue(args, "--protocol", "sACN");
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
     const auto universe = numericOptionValue(args, "--universe", "100");
