@@ -1,5 +1,6 @@
 #pragma once
 // Run the lumibox binary as a script would: arguments in, exit code out.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ RunningBinary startBinary(const std::string& binary, const std::vector<std::stri
 // Waits up to timeoutMs; kills the child and returns -1 if it has not ended, else its exit code
 // (128 + signal number when it died from a signal).
 int waitForExit(RunningBinary& running, int timeoutMs);
+
+// The exit code when the child has ended (reaped), or nothing while it runs.
+std::optional<int> exitCodeIfEnded(RunningBinary& running);
 
 int runBinary(const std::string& binary, const std::vector<std::string>& args, int timeoutMs = 20000,
               const std::string& directory = "");
