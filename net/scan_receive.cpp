@@ -11,8 +11,10 @@ namespace {
 constexpr int kBatch = 64;
 // Larger than any datagram either protocol sends, so a cut datagram is one that is invalid anyway.
 constexpr std::size_t kDatagramCapacity = 2048;
-// While nothing is waiting: a datagram queue holds far more than a millisecond of traffic.
-constexpr uint32_t kIdleSleepMs = 1;
+// The longest pause between rounds. A default Linux socket queue (about 200 KB, some 150
+// datagrams of 638 bytes) fills in 1.7 ms at 88,000 datagrams/s, so a pause this long is
+// taken only while every socket is far from that.
+constexpr uint64_t kMaxPauseUs = 2000;
 
 bool isFromThisHost(const ScanSockets& set, Ipv4Address sender) {
     if (sender.bytes[0] == 127) return true;
@@ -24,6 +26,14 @@ bool isOwnPoll(const ScanSockets& set, const ScanSocket& socket, const ReceivedD
            std::memcmp(d.buffer, ownPoll.data(), ownPoll.size()) == 0 && isFromThisHost(set, d.sender);
 }
 
+// Pauses so that the next round finds about half a batch on the busiest socket: one read
+// then carries several datagrams (the point of batching), and no queue comes near full.
+uint32_t pauseAfterRound(int busiest, uint64_t roundUs) {
+    if (busiest >= kBatch) return 0;
+    const uint64_t untilHalfBatch = busiest == 0 ? kMaxPauseUs : roundUs * (kBatch / 2) / static_cast<uint64_t>(busiest);
+    return static_cast<uint32_t>(std::min(kMaxPauseUs, untilHalfBatch) / 1000);
+}
+
 }  // namespace
 
 void receiveScan(ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs, std::span<const uint8_t> ownPoll) {
@@ -33,8 +43,9 @@ void receiveScan(ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs, 
         batch[i].buffer = storage.data() + static_cast<std::size_t>(i) * kDatagramCapacity;
         batch[i].capacity = kDatagramCapacity;
     }
-    while (monotonicMicroseconds() < deadlineUs) {
-        int taken = 0;
+    uint64_t roundStart = monotonicMicroseconds();
+    while (roundStart < deadlineUs) {
+        int busiest = 0;
         for (const ScanSocket& socket : set.sockets) {
             const int n = receiveDatagrams(socket.handle, batch, kBatch);
             for (int i = 0; i < n; ++i) {
@@ -44,8 +55,11 @@ void receiveScan(ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs, 
                 if (isOwnPoll(set, socket, d, ownPoll)) continue;
                 takeScanDatagram(scan, socket.port, d.buffer, d.length, d.sender, d.arrivalUs);
             }
-            taken += n > 0 ? n : 0;
+            busiest = std::max(busiest, n);
         }
-        if (taken == 0) sleepMs(kIdleSleepMs);
+        const uint64_t now = monotonicMicroseconds();
+        const uint32_t pauseMs = pauseAfterRound(busiest, now - roundStart);
+        roundStart = now;
+        if (pauseMs > 0) sleepMs(pauseMs);
     }
 }

@@ -33,7 +33,7 @@ SocketHandle openBound(Ipv4Address address, uint16_t port, bool& bound) {
     setReuseAddress(socket, true);
     setBroadcast(socket, true);
     setMulticastAll(socket, false);
-    setReceiveTimestamps(socket, true);
+    prepareBatchReceive(socket);
     setNonBlocking(socket, true);
     bound = bindSocket(socket, address, port);
     return socket;

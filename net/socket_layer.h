@@ -71,11 +71,13 @@ struct ReceivedDatagram {
 // Reads up to count datagrams that are already waiting, never waiting for more; the socket
 // must be non-blocking. Returns how many were read: 0 when none is waiting, -1 on an error.
 // arrivalUs is the time the datagram reached the host where the platform stamps it (Linux,
-// with setReceiveTimestamps on), otherwise the time of the read. Linux reads the batch in
-// one recvmmsg call; elsewhere a loop of single receives implements the same contract.
+// after prepareBatchReceive), otherwise the time of the read. Linux reads the batch in one
+// recvmmsg call; elsewhere a loop of single receives implements the same contract.
 int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count);
-// Ask for the host's arrival time stamp of every datagram. False where there is none.
-bool setReceiveTimestamps(SocketHandle socket, bool on);
+// Sets a socket up for receiveDatagrams under heavy traffic: a receive queue of a few
+// megabytes, as far as the system allows (Linux caps it at net.core.rmem_max), and arrival
+// time stamps where the platform has them. False when there are no stamps.
+bool prepareBatchReceive(SocketHandle socket);
 
 // Off: the socket receives only the groups it joined itself, on the interfaces it joined
 // them on (Linux IP_MULTICAST_ALL; elsewhere that is the only behaviour, and this is a no-op).

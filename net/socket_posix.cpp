@@ -172,7 +172,11 @@ std::vector<LocalInterfaceAddress> listInterfaceAddresses() {
     return found;
 }
 
-bool setReceiveTimestamps(SocketHandle socket, bool on) { return setIntOption(socket, SOL_SOCKET, SO_TIMESTAMPNS, on ? 1 : 0); }
+bool prepareBatchReceive(SocketHandle socket) {
+    constexpr int kQueueBytes = 4 << 20;
+    setIntOption(socket, SOL_SOCKET, SO_RCVBUF, kQueueBytes);  // silently capped by the system
+    return setIntOption(socket, SOL_SOCKET, SO_TIMESTAMPNS, 1);
+}
 
 namespace {
 
