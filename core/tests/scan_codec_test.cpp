@@ -10,8 +10,9 @@ using namespace scan_packets;
 
 namespace {
 
-// Every read goes through a heap copy of exactly the datagram's length, so the sanitizer
-// build catches a read past its end.
+// Kinds are read from a heap copy of exactly the datagram's length, so the sanitizer build
+// catches a read past its end. The copy is gone afterwards: fields, which point into the
+// datagram, are read with readSacnFrame and readArtNetFrame on the test's own vector.
 SacnFrame sacn(const std::vector<uint8_t>& p) {
     auto copy = std::make_unique<uint8_t[]>(p.size() + (p.empty() ? 1 : 0));
     std::copy(p.begin(), p.end(), copy.get());
@@ -91,7 +92,7 @@ TEST(ScanCodec, SacnFieldsAsLaidDown) {
     s.slots = 1;
     s.cid = cidOf(5);
     const std::vector<uint8_t> data = sacnData(s);
-    const SacnFrame levels = sacn(data);
+    const SacnFrame levels = readSacnFrame(data.data(), data.size());
     ASSERT_EQ(levels.kind, SacnKind::Levels);
     EXPECT_EQ(levels.data.universe, 63999);
     EXPECT_EQ(levels.data.priority, 150);
@@ -103,12 +104,14 @@ TEST(ScanCodec, SacnFieldsAsLaidDown) {
     EXPECT_EQ(levels.cid[0], cidOf(5)[0]);
     EXPECT_EQ(levels.cid[15], cidOf(5)[15]);
 
-    const SacnFrame sync = sacn(sacnSync(cidOf(2), 9, 4660));
+    const std::vector<uint8_t> syncPacket = sacnSync(cidOf(2), 9, 4660);
+    const SacnFrame sync = readSacnFrame(syncPacket.data(), syncPacket.size());
     EXPECT_EQ(sync.sequence, 9);
     EXPECT_EQ(sync.syncUniverse, 4660);
     EXPECT_EQ(sync.cid[3], cidOf(2)[3]);
 
-    const SacnFrame discovery = sacn(sacnDiscovery(cidOf(3), "Desk", 1, 2, {1, 2, 63999}));
+    const std::vector<uint8_t> discoveryPacket = sacnDiscovery(cidOf(3), "Desk", 1, 2, {1, 2, 63999});
+    const SacnFrame discovery = readSacnFrame(discoveryPacket.data(), discoveryPacket.size());
     ASSERT_EQ(discovery.kind, SacnKind::Discovery);
     EXPECT_EQ(discovery.page, 1);
     EXPECT_EQ(discovery.lastPage, 2);
@@ -120,6 +123,8 @@ TEST(ScanCodec, SacnFieldsAsLaidDown) {
 TEST(ScanCodec, ArtNetKindsAndReplyFields) {
     PollReply old;
     old.length = 207;  // before BindIndex existed
+    const auto poll = buildArtPoll();
+    const std::vector<uint8_t> artPoll(poll.begin(), poll.end());
     struct Case { const char* what; std::vector<uint8_t> packet; ArtNetKind kind; uint16_t opCode; };
     const Case cases[] = {
         {"ArtDmx", artDmx(0x0101, 3), ArtNetKind::Dmx, 0x5000},
@@ -129,7 +134,7 @@ TEST(ScanCodec, ArtNetKindsAndReplyFields) {
         {"ArtPollReply of 207 bytes", artPollReply(old), ArtNetKind::PollReply, 0x2100},
         {"ArtPollReply cut before Style", changed(artPollReply(PollReply()), [](auto& p) { p.resize(200); }),
          ArtNetKind::InvalidPollReply, 0x2100},
-        {"ArtPoll", std::vector<uint8_t>(buildArtPoll().begin(), buildArtPoll().end()), ArtNetKind::OtherOpCode, 0x2000},
+        {"ArtPoll", artPoll, ArtNetKind::OtherOpCode, 0x2000},
         {"ArtSync", artNetHeader(14, 0x5200), ArtNetKind::OtherOpCode, 0x5200},
         {"header without an OpCode", changed(artNetHeader(14, 0x2000), [](auto& p) { p.resize(9); }), ArtNetKind::NotArtNet, 0},
         {"Art-NeT", changed(artDmx(1, 1), [](auto& p) { p[6] = 'T'; }), ArtNetKind::NotArtNet, 0},
@@ -151,7 +156,8 @@ TEST(ScanCodec, ArtNetKindsAndReplyFields) {
     r.ports = 9;  // more than a reply can describe
     r.style = 1;
     r.bindIndex = 3;
-    const ArtNetFrame reply = artNet(artPollReply(r));
+    const std::vector<uint8_t> replyPacket = artPollReply(r);
+    const ArtNetFrame reply = readArtNetFrame(replyPacket.data(), replyPacket.size());
     ASSERT_EQ(reply.kind, ArtNetKind::PollReply);
     EXPECT_EQ(reply.reply.ip, (std::array<uint8_t, 4>{10, 77, 0, 6}));
     EXPECT_EQ(reply.reply.portCount, 4);
