@@ -186,7 +186,7 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     std::atomic<bool> answered{false}, stop{false};
     std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
 
-    RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--universes", "1-3,7", "--listen-ms", "4000",
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--universes", "1-3,7", "--listen-ms", "6000",
                                                "--poll", "--output", output});
     ASSERT_TRUE(waitFor([] { return isMemberOn("lbsa", 7); })) << "groups joined on the interface of --local";
     EXPECT_TRUE(waitFor([&] { return answered.load(); })) << "the node heard the poll on the directed broadcast";
@@ -333,7 +333,7 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     std::atomic<bool> answered{false}, stop{false};
     std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
 
-    RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1-600", "--listen-ms", "3000", "--poll"}, dir);
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1-600", "--listen-ms", "5000", "--poll"}, dir);
     const bool joined = waitFor([] { return isMemberOn("lbsa", 600) && isMemberOn("lo", 600); });
     // 601 groups on two interfaces at 20 memberships a socket, and the Art-Net socket.
     const int sacnSockets = portSockets(kSacnPort);
