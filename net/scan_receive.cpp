@@ -1,7 +1,9 @@
 #include "scan_receive.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "../core/clock.h"
@@ -26,12 +28,16 @@ bool isOwnPoll(const ScanSockets& set, const ScanSocket& socket, const ReceivedD
            std::memcmp(d.buffer, ownPoll.data(), ownPoll.size()) == 0 && isFromThisHost(set, d.sender);
 }
 
+// Below this a pause costs more in wake-ups than it saves in reads.
+constexpr uint64_t kMinPauseUs = 100;
+
 // Pauses so that the next round finds about half a batch on the busiest socket: one read
 // then carries several datagrams (the point of batching), and no queue comes near full.
-uint32_t pauseAfterRound(int busiest, uint64_t roundUs) {
+uint64_t pauseAfterRound(int busiest, uint64_t roundUs) {
     if (busiest >= kBatch) return 0;
     const uint64_t untilHalfBatch = busiest == 0 ? kMaxPauseUs : roundUs * (kBatch / 2) / static_cast<uint64_t>(busiest);
-    return static_cast<uint32_t>(std::min(kMaxPauseUs, untilHalfBatch) / 1000);
+    const uint64_t pause = std::min(kMaxPauseUs, untilHalfBatch);
+    return pause < kMinPauseUs ? 0 : pause;
 }
 
 }  // namespace
@@ -58,8 +64,8 @@ void receiveScan(ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs, 
             busiest = std::max(busiest, n);
         }
         const uint64_t now = monotonicMicroseconds();
-        const uint32_t pauseMs = pauseAfterRound(busiest, now - roundStart);
+        const uint64_t pauseUs = pauseAfterRound(busiest, now - roundStart);
         roundStart = now;
-        if (pauseMs > 0) sleepMs(pauseMs);
+        if (pauseUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
     }
 }
