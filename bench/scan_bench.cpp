@@ -131,6 +131,7 @@ uint64_t flood(std::atomic<bool>& stop, bool unicast) {
 }
 
 struct PhaseResult {
+    double floodSeconds = 0;
     uint64_t sent = 0;
     uint64_t received = 0;
     double cpu = 0;
@@ -147,12 +148,14 @@ PhaseResult runPhase(Start start, Finish finish, bool unicast) {
     const uint64_t dropsBefore = udpCounter("RcvbufErrors");
     std::atomic<bool> stop{false};
     uint64_t sent = 0;
+    const uint64_t floodStart = monotonicMicroseconds();
     std::thread sender([&] { sent = flood(stop, unicast); });
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
     stop = true;
     sender.join();
+    result.floodSeconds = static_cast<double>(monotonicMicroseconds() - floodStart) / 1e6;
     result.sent = sent;
     result.drops = udpCounter("RcvbufErrors") - dropsBefore;
     result.cpu = cpuSeconds(usage);
@@ -166,8 +169,9 @@ uint64_t jsonNumber(const std::string& text, const std::string& key) {
 }
 
 void print(const char* name, const PhaseResult& r) {
-    std::printf("%-10s sent %8llu  received %8llu  cpu %6.3f s  %6.3f us/datagram  RcvbufErrors %llu\n", name,
-                static_cast<unsigned long long>(r.sent), static_cast<unsigned long long>(r.received), r.cpu,
+    std::printf("%-10s sent %8llu (%6.0f/s)  received %8llu  cpu %6.3f s  %6.3f us/datagram  RcvbufErrors %llu\n", name,
+                static_cast<unsigned long long>(r.sent), static_cast<double>(r.sent) / r.floodSeconds,
+                static_cast<unsigned long long>(r.received), r.cpu,
                 r.received ? r.cpu * 1e6 / static_cast<double>(r.received) : 0.0, static_cast<unsigned long long>(r.drops));
 }
 
