@@ -10,6 +10,7 @@
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
 #include "dmx_options.h"
+#include "scan_cli.h"
 
 namespace {
 
@@ -98,6 +99,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
 
 int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
+    if (mode == "--scan") return runScan(args);  // its own options; no --protocol or --universe
     const std::string protocolText = optionValue(args, dmx_options::kProtocol);
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
     const auto universe = numericOptionValue(args, dmx_options::kUniverse);

@@ -58,6 +58,27 @@ bool setReceiveDestination(SocketHandle socket, bool on);
 long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        DatagramDestination& destination);
 
+// One datagram of a batch read. The caller points buffer at capacity bytes of its own.
+struct ReceivedDatagram {
+    uint8_t* buffer = nullptr;
+    std::size_t capacity = 0;
+    std::size_t length = 0;  // bytes received; a longer datagram is cut to capacity
+    Ipv4Address sender;
+    DatagramDestination destination;  // zero unless setReceiveDestination is on
+    uint64_t arrivalUs = 0;           // on the clock of monotonicMicroseconds (core/clock.h)
+};
+
+// Reads up to count datagrams that are already waiting, never waiting for more; the socket
+// must be non-blocking. Returns how many were read: 0 when none is waiting, -1 on an error.
+// arrivalUs is the time the datagram reached the host where the platform stamps it (Linux,
+// after prepareBatchReceive), otherwise the time of the read. Linux reads the batch in one
+// recvmmsg call; elsewhere a loop of single receives implements the same contract.
+int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count);
+// Sets a socket up for receiveDatagrams under heavy traffic: a receive queue of a few
+// megabytes, as far as the system allows (Linux caps it at net.core.rmem_max), and arrival
+// time stamps where the platform has them. False when there are no stamps.
+bool prepareBatchReceive(SocketHandle socket);
+
 // Off: the socket receives only the groups it joined itself, on the interfaces it joined
 // them on (Linux IP_MULTICAST_ALL; elsewhere that is the only behaviour, and this is a no-op).
 bool setMulticastAll(SocketHandle socket, bool on);

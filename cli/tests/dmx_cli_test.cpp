@@ -125,6 +125,26 @@ TEST(DmxCli, ArgumentValidationExitCodes) {
         {{"--send", "--local", "not-an-address"}, 4},
         {{"--listen", "--local", "10.99.99.99"}, 4},  // no interface in the namespace has it
         {{"--listen", "--local", "::1"}, 4},
+        // --scan has options of its own; nothing reaches 127.0.0.1 here, so a valid one ends with 7.
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universe", "0", "--protocol", "x"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", "1-16,100"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", " 1 - 3 ,63999"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", ""}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--poll"}, 7},
+        {{"--scan", "--listen-ms", "99"}, 2},
+        {{"--scan", "--listen-ms", "60001"}, 2},
+        {{"--scan", "--listen-ms", "x"}, 2},
+        {{"--scan", "--universes", "0"}, 2},
+        {{"--scan", "--universes", "64000"}, 2},
+        {{"--scan", "--universes", "5-3"}, 2},
+        {{"--scan", "--universes", "1-"}, 2},
+        {{"--scan", "--universes", "1,,2"}, 2},
+        {{"--scan", "--universes", "-5"}, 2},
+        {{"--scan", "--universes", "12abc"}, 2},
+        {{"--scan", "--universes", "000001"}, 2},
+        {{"--scan", "--local", "not-an-address", "--listen-ms", "100"}, 4},
+        {{"--scan", "--local", "10.99.99.99", "--listen-ms", "100"}, 4},
     };
     for (const Case& c : cases) {
         std::string joined;
@@ -283,6 +303,18 @@ TEST(DmxCli, ListenerFailuresWriteNothingElsewhere) {
         EXPECT_EQ(runBinary(kBinary, {"--send", "--pulse", "30"}), 0);
         EXPECT_EQ(waitForExit(listener, 10000), 6) << output;
     }
+    // The same for --scan, with any datagram counting as heard.
+    for (const std::string& output : {dir + "/missing/scan.json", dir}) {
+        RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "1000", "--output", output});
+        ASSERT_TRUE(waitUntilBound(kSacnPort));
+        const SocketHandle sender = openUdpSocket();
+        const uint8_t hello[] = {'h', 'i'};
+        sendDatagram(sender, hello, sizeof hello, ip("127.0.0.1"), kSacnPort);
+        closeSocket(sender);
+        EXPECT_EQ(waitForExit(scan, 10000), 6) << output;
+    }
+    EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100"}, 15000, dir), 7);
+    EXPECT_EQ(readWholeFile(dir + "/dmx-scan.json"), "");
     // Nothing arrives: 7 after the 5-second window, and no file.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runBinary(kBinary, {"--listen", "--local", "127.0.0.1"}, 15000, dir), 7);

@@ -1,6 +1,7 @@
 #pragma once
 // Run the lumibox binary as a script would: arguments in, exit code out. The tests that
 // drive the binary share it; run_binary_posix.cpp starts processes with fork and exec.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ RunningBinary startBinary(const std::string& binary, const std::vector<std::stri
 // Waits up to timeoutMs; kills the child and returns -1 if it has not ended, else its exit code
 // (128 + signal number when it died from a signal).
 int waitForExit(RunningBinary& running, int timeoutMs);
+
+// The exit code when the child has ended (reaped), or nothing while it runs.
+std::optional<int> exitCodeIfEnded(RunningBinary& running);
 
 int runBinary(const std::string& binary, const std::vector<std::string>& args, int timeoutMs = 20000,
               const std::string& directory = "");

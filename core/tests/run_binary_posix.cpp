@@ -69,6 +69,13 @@ int waitForExit(RunningBinary& running, int timeoutMs) {
     return 128 + WTERMSIG(status);
 }
 
+std::optional<int> exitCodeIfEnded(RunningBinary& running) {
+    int status = 0;
+    if (waitpid(running.pid, &status, WNOHANG) != running.pid) return std::nullopt;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return 128 + WTERMSIG(status);
+}
+
 int runBinary(const std::string& binary, const std::vector<std::string>& args, int timeoutMs, const std::string& directory) {
     RunningBinary running = startBinary(binary, args, directory);
     return waitForExit(running, timeoutMs);

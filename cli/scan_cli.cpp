@@ -1,0 +1,106 @@
+#include "scan_cli.h"
+
+#include <bitset>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
+#include "../core/clock.h"
+#include "../core/scan_codec.h"
+#include "../net/scan_receive.h"
+#include "../core/exit_codes.h"
+#include "scan_report.h"
+
+namespace {
+
+constexpr int32_t kMinListenMs = 100;
+constexpr int32_t kMaxListenMs = 60000;
+
+// A flag takes no value: it is on when it stands anywhere after the mode word.
+bool hasFlag(const ArgumentVector& args, std::string_view name) {
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == name) return true;
+    }
+    return false;
+}
+
+std::optional<int32_t> universeNumber(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int32_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 63999) return std::nullopt;
+    return value;
+}
+
+// "1-16,100": numbers and ranges of sACN universes, separated by commas. Empty or blank
+// text is no universe at all.
+std::optional<std::vector<uint16_t>> parseUniverseList(std::string_view text) {
+    std::vector<uint16_t> universes;
+    if (text.find_first_not_of(' ') == std::string_view::npos) return universes;
+    std::bitset<64000> wanted;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = text.substr(0, comma);
+        const std::size_t dash = item.find('-');
+        const auto first = universeNumber(item.substr(0, dash));
+        const auto last = dash == std::string_view::npos ? first : universeNumber(item.substr(dash + 1));
+        if (!first || !last || *first > *last) return std::nullopt;
+        for (int32_t u = *first; u <= *last; ++u) wanted.set(static_cast<std::size_t>(u));
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    for (std::size_t u = 1; u < wanted.size(); ++u) {
+        if (wanted.test(u)) universes.push_back(static_cast<uint16_t>(u));
+    }
+    return universes;
+}
+
+int writeReport(const std::string& path, const std::string& json) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(json.data(), static_cast<std::streamsize>(json.size()));
+    file.close();
+    return file.fail() ? kOutputNotWritten : kSuccess;
+}
+
+}  // namespace
+
+int runScan(const ArgumentVector& args) {
+    const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
+    if (!listenMs || *listenMs < kMinListenMs || *listenMs > kMaxListenMs) return kInvalidArguments;
+    const auto universes = parseUniverseList(optionValue(args, "--universes", ""));
+    if (!universes) return kInvalidArguments;
+
+    ScanReportSettings settings;
+    settings.listenMs = *listenMs;
+    if (!parseIpv4(optionValue(args, "--local", "0.0.0.0"), settings.local)) return kBindFailed;
+    ScanSockets sockets;
+    const ScanOpenResult opened = openScanSockets(sockets, settings.local, *universes);
+    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
+    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
+    settings.joinedUniverses = sockets.joinedUniverses;
+    settings.unjoinedUniverses = sockets.unjoinedUniverses;
+
+    ScanEngine scan;
+    const uint64_t start = monotonicMicroseconds();
+    startScan(scan, start);
+    const auto poll = buildArtPoll();
+    settings.pollRequested = hasFlag(args, "--poll");
+    if (settings.pollRequested) {
+        settings.pollTarget = sockets.pollTarget;
+        settings.pollSent = sendDatagram(sockets.pollSocket, poll.data(), poll.size(), sockets.pollTarget, kArtNetPort) ==
+                            static_cast<long>(poll.size());
+    }
+    const uint64_t deadline = start + static_cast<uint64_t>(*listenMs) * 1000;
+    receiveScan(scan, sockets, deadline,
+                settings.pollRequested ? std::span<const uint8_t>(poll) : std::span<const uint8_t>());
+    finishScan(scan, deadline);
+    closeScanSockets(sockets);
+
+    if (scan.datagrams == 0) return kNothingReceived;
+    return writeReport(optionValue(args, "--output", "dmx-scan.json"), scanReportJson(scan, settings));
+}
