@@ -1,11 +1,11 @@
 #include "dmx_cli.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "../core/clock.h"
 #include "../core/packet_codec.h"
+#include "../core/whole_file.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
 #include "exit_codes.h"
@@ -89,10 +89,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
     if (!captured) return kNothingReceived;
 
     const std::string json = captureJson(state.universe, info.sequence, buffer + info.dataOffset, info.slotCount);
-    std::ofstream file(optionValue(args, "--output", "dmx-capture.json"), std::ios::binary | std::ios::trunc);
-    file.write(json.data(), static_cast<std::streamsize>(json.size()));
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, "--output", "dmx-capture.json"), json) ? kSuccess : kOutputNotWritten;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "../net/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "../ui/main_window.h"
+#include "broken_pipe.h"
 #include "dmx_cli.h"
 
 namespace {
@@ -21,6 +22,7 @@ int runProgram(int argc, char** argv) {
     // On Linux argv is already the split, UTF-8 argument vector.
     ArgumentVector args;
     for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
     if (isIconExport(args)) return exportIcon(args[2]);
 
     startSocketLibrary();

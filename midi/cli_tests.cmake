@@ -8,6 +8,7 @@ lumibox_add_test(midi_cli_tests
   LABELS cli jack
   FIXTURES ${LUMIBOX_JACK_FIXTURE}
   ENVIRONMENT "LUMIBOX_MIDI_API=jack;JACK_DEFAULT_SERVER=${LUMIBOX_JACK_SERVER}")
-target_compile_definitions(midi_cli_tests PRIVATE LUMIBOX_BINARY="$<TARGET_FILE:lumibox>")
+target_compile_definitions(midi_cli_tests PRIVATE LUMIBOX_BINARY="$<TARGET_FILE:lumibox>"
+  LUMIBOX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 set_tests_properties(midi_cli_tests PROPERTIES RESOURCE_LOCK ${LUMIBOX_JACK_FIXTURE})
 add_dependencies(midi_cli_tests lumibox)

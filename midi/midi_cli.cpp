@@ -3,10 +3,12 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../core/clock.h"
+#include "../core/whole_file.h"
 #include "../cli/exit_codes.h"
 #include "json_text.h"
 #include "midi_message.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr size_t kCaptureLimit = 512;
 
-void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
+void writePortEntries(std::ostream& file, const MidiPortNames& names) {
     for (size_t index = 0; index < names.size(); ++index) {
         if (index > 0) file << ',';
         file << "{\"index\":" << index << ",\"name\":\"" << toUtf8Json(names[index].value_or("")) << "\"}";
@@ -24,7 +26,7 @@ void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
 }
 
 int runList(const ArgumentVector& args) {
-    std::ofstream file(optionValue(args, "--output", "midi-ports.json"), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     MidiPortNames names;
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
     file << "{\"inputs\":[";
@@ -33,8 +35,7 @@ int runList(const ArgumentVector& args) {
     file << "],\"outputs\":[";
     writePortEntries(file, names);
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, "--output", "midi-ports.json"), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 bool portIndexValid(int32_t port, uint32_t (*list)(MidiPortNames&)) {
@@ -82,15 +83,14 @@ int runListen(const ArgumentVector& args) {
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ofstream file(optionValue(args, "--output", "midi-capture.json"), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     file << "{\"messages\":[";
     for (size_t i = 0; i < capture.messages.size(); ++i) {
         if (i > 0) file << ',';
         file << capture.messages[i];
     }
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, "--output", "midi-capture.json"), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 std::optional<uint32_t> statusForType(const std::string& type) {

@@ -7,8 +7,9 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
+#include <string_view>
 
+#include "../core/whole_file.h"
 #include "app_icon.h"
 
 namespace {
@@ -47,13 +48,22 @@ std::array<char, kIconHeaderSize> iconFileHeader(uint32_t pngLength) {
     return header;
 }
 
-bool writeFile(const std::string& path, const char* prefix, std::size_t prefixLength, const QByteArray& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    if (prefixLength > 0) file.write(prefix, static_cast<std::streamsize>(prefixLength));
-    file.write(bytes.constData(), bytes.size());
-    file.close();
-    return !file.fail();
+// Both files or neither: each is written beside its target first, and only when both
+// are complete are they put in place. An empty path or a folder fails at the icon file,
+// so no stray ".png" is left either.
+int writeIconFiles(const std::string& path, const QByteArray& png) {
+    const auto header = iconFileHeader(static_cast<uint32_t>(png.size()));
+    std::string icon(header.data(), header.size());
+    icon.append(png.constData(), static_cast<std::size_t>(png.size()));
+    StagedFile pngFile, iconFile;
+    if (!stageFile(pngFile, path + ".png", std::string_view(png.constData(), static_cast<std::size_t>(png.size())))) return 2;
+    if (!stageFile(iconFile, path, icon)) {
+        discardStagedFile(pngFile);
+        return 2;
+    }
+    const bool placed = commitStagedFile(pngFile) && commitStagedFile(iconFile);
+    discardStagedFile(iconFile);
+    return placed ? 0 : 2;
 }
 
 }  // namespace
@@ -61,7 +71,5 @@ bool writeFile(const std::string& path, const char* prefix, std::size_t prefixLe
 int exportIcon(const std::string& path) {
     const QByteArray png = renderIconPng();
     if (png.isEmpty()) return 2;
-    if (!writeFile(path + ".png", nullptr, 0, png)) return 2;
-    const auto header = iconFileHeader(static_cast<uint32_t>(png.size()));
-    return writeFile(path, header.data(), header.size(), png) ? 0 : 2;
+    return writeIconFiles(path, png);
 }

@@ -2,27 +2,43 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory) {
+    ChildOptions options;
+    options.directory = directory;
+    return startBinary(binary, args, options);
+}
+
+RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options) {
     std::vector<char*> argv;
+    for (const std::string& a : options.wrapper) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(const_cast<char*>(binary.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDWR);
-        dup2(devNull, 1);
+        dup2(options.standardOutput >= 0 ? options.standardOutput : devNull, 1);
         dup2(devNull, 2);
-        if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
-        execv(binary.c_str(), argv.data());
+        signal(SIGPIPE, SIG_DFL);
+        if (options.fileSizeLimit >= 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+        }
+        if (!options.directory.empty() && chdir(options.directory.c_str()) != 0) _exit(126);
+        execv(argv[0], argv.data());
         _exit(127);
     }
     return RunningBinary{pid};
@@ -50,11 +66,31 @@ int runBinary(const std::string& binary, const std::vector<std::string>& args, i
     return waitForExit(running, timeoutMs);
 }
 
+int runBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options, int timeoutMs) {
+    RunningBinary running = startBinary(binary, args, options);
+    return waitForExit(running, timeoutMs);
+}
+
 std::string readWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+std::vector<std::string> directoryEntries(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int pipeWithoutReader() {
+    int ends[2] = {-1, -1};
+    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
+    close(ends[0]);
+    return ends[1];
 }
 
 std::string makeTempDirectory() {
