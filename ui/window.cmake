@@ -12,6 +12,7 @@ add_library(lumibox_ui STATIC
   window_views.cpp
   window_routing.cpp
   midi_wake_signal.cpp
+  termination_signals_posix.cpp
   window_procedure.cpp)
 target_include_directories(lumibox_ui PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(lumibox_ui PUBLIC lumibox_icon lumibox_dmx_engine lumibox_midi lumibox_core Qt6::Widgets Qt6::Gui)
