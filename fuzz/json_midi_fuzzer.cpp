@@ -9,22 +9,39 @@
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence at text[i] (Unicode table 3-7), or 0.
+// A lead byte's sequence length and the range its second byte must lie in (Unicode
+// table 3-7); length 0 for a byte that cannot start a sequence.
+struct Utf8Lead {
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;
+};
+
+Utf8Lead utf8Lead(unsigned b0) {
+    if (b0 < 0x80) return {1};
+    if (b0 >= 0xC2 && b0 <= 0xDF) return {2};
+    if (b0 >= 0xE0 && b0 <= 0xEF) return {3, b0 == 0xE0 ? 0xA0u : 0x80u, b0 == 0xED ? 0x9Fu : 0xBFu};
+    if (b0 >= 0xF0 && b0 <= 0xF4) return {4, b0 == 0xF0 ? 0x90u : 0x80u, b0 == 0xF4 ? 0x8Fu : 0xBFu};
+    return {};
+}
+
+// How many bytes from text[i] on fit a well-formed sequence: its length when it is
+// complete, less for a maximal ill-formed subpart (at least 1).
+std::size_t utf8Fitting(const std::string& text, std::size_t i, bool& complete) {
+    const Utf8Lead lead = utf8Lead(static_cast<uint8_t>(text[i]));
+    std::size_t k = 1;
+    while (k < lead.length && i + k < text.size()) {
+        const unsigned b = static_cast<uint8_t>(text[i + k]);
+        if (b < (k == 1 ? lead.low : 0x80u) || b > (k == 1 ? lead.high : 0xBFu)) break;
+        ++k;
+    }
+    complete = lead.length != 0 && k == lead.length;
+    return k;
+}
+
 std::size_t utf8SequenceLength(const std::string& text, std::size_t i) {
-    const auto b = [&](std::size_t k) { return i + k < text.size() ? static_cast<uint8_t>(text[i + k]) : 0x100; };
-    const auto in = [](unsigned v, unsigned lo, unsigned hi) { return v >= lo && v <= hi; };
-    const unsigned b0 = b(0);
-    if (b0 < 0x80) return 1;
-    if (in(b0, 0xC2, 0xDF)) return in(b(1), 0x80, 0xBF) ? 2 : 0;
-    if (in(b0, 0xE0, 0xEF)) {
-        const unsigned lo = b0 == 0xE0 ? 0xA0 : 0x80, hi = b0 == 0xED ? 0x9F : 0xBF;
-        return in(b(1), lo, hi) && in(b(2), 0x80, 0xBF) ? 3 : 0;
-    }
-    if (in(b0, 0xF0, 0xF4)) {
-        const unsigned lo = b0 == 0xF0 ? 0x90 : 0x80, hi = b0 == 0xF4 ? 0x8F : 0xBF;
-        return in(b(1), lo, hi) && in(b(2), 0x80, 0xBF) && in(b(3), 0x80, 0xBF) ? 4 : 0;
-    }
-    return 0;
+    bool complete = false;
+    const std::size_t k = utf8Fitting(text, i, complete);
+    return complete ? k : 0;
 }
 
 bool isValidUtf8(const std::string& text) {
@@ -100,29 +117,14 @@ bool decodeJsonString(const std::string& literal, std::string& decoded) {
 std::string referenceRepair(const std::string& name) {
     std::string out;
     for (std::size_t i = 0; i < name.size();) {
-        const std::size_t n = utf8SequenceLength(name, i);
-        if (n > 0) {
-            out.append(name, i, n);
-            i += n;
-            continue;
+        bool complete = false;
+        const std::size_t k = utf8Fitting(name, i, complete);
+        if (complete) {
+            out.append(name, i, k);
+        } else {
+            out += "\xEF\xBF\xBD";
         }
-        // The longest prefix of a sequence that could still have become well-formed.
-        std::size_t subpart = 1;
-        for (std::size_t k = 2; k <= 4 && i + k <= name.size(); ++k) {
-            std::string probe = name.substr(i, k);
-            bool prefixOfValid = false;
-            for (unsigned tail = 0x80; tail <= 0xBF && !prefixOfValid; ++tail) {
-                std::string filled = probe;
-                while (filled.size() < 4) filled += static_cast<char>(tail);
-                for (std::size_t len = k; len <= 4 && !prefixOfValid; ++len) {
-                    prefixOfValid = utf8SequenceLength(filled.substr(0, len), 0) == len;
-                }
-            }
-            if (!prefixOfValid) break;
-            subpart = k;
-        }
-        out += "\xEF\xBF\xBD";
-        i += subpart;
+        i += k;
     }
     return out;
 }
@@ -191,8 +193,8 @@ void checkInputQueue(FuzzReader& in) {
     std::deque<std::pair<uint32_t, uint32_t>> model;
     for (int step = 0; step < 64 && !in.empty(); ++step) {
         const uint8_t op = in.byte();
-        const int repeat = 1 + (op >> 1);
-        for (int r = 0; r < repeat * 5; ++r) {
+        const int repeat = 1 + (op >> 1) % 32;
+        for (int r = 0; r < repeat * 4; ++r) {
             if ((op & 1) == 0) {
                 const uint32_t word = static_cast<uint32_t>(model.size() * 3 + static_cast<std::size_t>(r));
                 const bool pushed = pushMidiInput(queue, word, word * 7);
