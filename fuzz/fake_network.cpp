@@ -55,7 +55,10 @@ long takeDatagram(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Fa
 }  // namespace
 
 uint64_t tickCountMs() { return fakeNetwork().now; }
-void sleepMs(uint32_t milliseconds) { fakeNetwork().now += milliseconds; }
+void sleepMs(uint32_t milliseconds) {
+    if (fakeNetwork().onSleep) fakeNetwork().onSleep(milliseconds);
+    fakeNetwork().now += milliseconds;
+}
 
 void startSocketLibrary() {}
 void stopSocketLibrary() {}

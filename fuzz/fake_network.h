@@ -1,10 +1,12 @@
 #pragma once
 // A scripted network and clock behind net/socket_layer.h and core/clock.h, linked into
-// a fuzz target instead of net/socket_posix.cpp and core/clock.cpp. Nothing touches a
+// a fuzz target instead of net/socket_posix.cpp and core/clock.cpp (the MIDI target uses
+// only the clock). Nothing touches a
 // real socket: datagrams wait in per-socket queues, sends are recorded, and time moves
 // only when the code sleeps or a receive waits out its time-out.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,6 +54,8 @@ struct FakeNetwork {
     std::deque<FakeDatagram> incomingForNextSocket;
     int lastError = 0;
     uint64_t now = 1000000;  // milliseconds, the fake tickCountMs
+    // Runs at the start of every sleep, with its length: what happens meanwhile.
+    std::function<void(uint32_t milliseconds)> onSleep;
 };
 
 // The one network of the process; reset before every input.
