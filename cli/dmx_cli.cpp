@@ -1,12 +1,12 @@
 #include "dmx_cli.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/packet_codec.h"
+#include "../core/whole_file.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
 #include "dmx_options.h"
@@ -89,10 +89,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
     if (!captured) return kNothingReceived;
 
     const std::string json = captureJson(state.universe, info.sequence, buffer + info.dataOffset, info.slotCount);
-    std::ofstream file(optionValue(args, dmx_options::kOutput), std::ios::binary | std::ios::trunc);
-    file.write(json.data(), static_cast<std::streamsize>(json.size()));
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, dmx_options::kOutput), json) ? kSuccess : kOutputNotWritten;
 }
 
 }  // namespace

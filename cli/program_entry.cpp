@@ -8,6 +8,7 @@
 #include "../net/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "../ui/main_window.h"
+#include "broken_pipe.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
 
@@ -23,6 +24,7 @@ int runProgram(int argc, char** argv) {
     // On Linux argv is already the split, UTF-8 argument vector.
     ArgumentVector args;
     for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
     if (isIconExport(args)) return exportIcon(args[2]);
     if (isInformationMode(args)) return runInformationMode(args);
 

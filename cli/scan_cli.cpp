@@ -1,7 +1,6 @@
 #include "scan_cli.h"
 
 #include <bitset>
-#include <fstream>
 #include <optional>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 #include "../core/scan_codec.h"
 #include "../net/scan_receive.h"
 #include "../core/exit_codes.h"
+#include "../core/whole_file.h"
 #include "scan_report.h"
 
 namespace {
@@ -61,10 +61,7 @@ std::optional<std::vector<uint16_t>> parseUniverseList(std::string_view text) {
 }
 
 int writeReport(const std::string& path, const std::string& json) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(json.data(), static_cast<std::streamsize>(json.size()));
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(path, json) ? kSuccess : kOutputNotWritten;
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/json_text.h"
+#include "../core/whole_file.h"
 #include "midi_message.h"
 #include "midi_options.h"
 #include "midi_service.h"
@@ -17,7 +19,7 @@ namespace {
 
 constexpr size_t kCaptureLimit = 512;
 
-void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
+void writePortEntries(std::ostream& file, const MidiPortNames& names) {
     for (size_t index = 0; index < names.size(); ++index) {
         if (index > 0) file << ',';
         file << "{\"index\":" << index << ",\"name\":\"" << toUtf8Json(names[index].value_or("")) << "\"}";
@@ -25,7 +27,7 @@ void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
 }
 
 int runList(const ArgumentVector& args) {
-    std::ofstream file(optionValue(args, midi_options::kListOutput), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     MidiPortNames names;
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
     file << "{\"inputs\":[";
@@ -34,8 +36,7 @@ int runList(const ArgumentVector& args) {
     file << "],\"outputs\":[";
     writePortEntries(file, names);
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, midi_options::kListOutput), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 bool portIndexValid(int32_t port, uint32_t (*list)(MidiPortNames&)) {
@@ -83,15 +84,14 @@ int runListen(const ArgumentVector& args) {
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ofstream file(optionValue(args, midi_options::kCaptureOutput), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     file << "{\"messages\":[";
     for (size_t i = 0; i < capture.messages.size(); ++i) {
         if (i > 0) file << ',';
         file << capture.messages[i];
     }
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, midi_options::kCaptureOutput), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 std::optional<uint32_t> statusForType(const std::string& type) {

@@ -2,8 +2,12 @@
 // Runs inside a private network namespace; everything stays on 127.0.0.0/8.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,6 +19,7 @@
 namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
+const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-filesystem.sh";
 
 Ipv4Address ip(const char* text) {
     Ipv4Address a;
@@ -294,16 +299,51 @@ TEST(DmxCli, ListenerSkipsOtherUniversesAndProtocolsAndKeepsShortPackets) {
     EXPECT_EQ(readWholeFile(output), captureText(100, 42, expected));
 }
 
-TEST(DmxCli, ListenerFailuresWriteNothingElsewhere) {
-    // A missing directory and a directory as the output both fail to write: 6.
-    const std::string dir = makeTempDirectory();
-    for (const std::string& output : {dir + "/missing/capture.json", dir}) {
-        RunningBinary listener = startBinary(kBinary, {"--listen", "--local", "127.0.0.1", "--output", output});
-        ASSERT_TRUE(waitUntilBound(kSacnPort));
+// A capture is written whole or not at all: a write that fails part-way ends with 6 and
+// leaves the previous file and nothing else; one that succeeds replaces it whole.
+TEST(DmxCli, ListenerWritesTheCaptureWholeOrNotAtAll) {
+    const std::string previous = "{\"previous\":" + std::string(2000, ' ') + "1}";
+    enum class Trouble { None, FileSizeLimit, FullFileSystem, ClosedPipe };
+    struct Case {
+        const char* output;  // in the case's folder, which holds capture.json and link.json -> capture.json
+        Trouble trouble;
+        int expected;
+        bool replaced;  // capture.json then holds the new capture
+    };
+    const Case cases[] = {
+        {"missing/capture.json", Trouble::None, 6, false},
+        {".", Trouble::None, 6, false},  // the folder itself
+        {"capture.json", Trouble::FileSizeLimit, 6, false},
+        {"capture.json", Trouble::FullFileSystem, 6, false},
+        {"/dev/stdout", Trouble::ClosedPipe, 6, false},
+        {"/dev/full", Trouble::None, 6, false},
+        {"capture.json", Trouble::None, 0, true},
+        {"link.json", Trouble::None, 0, true},  // the file is replaced, the link stays
+    };
+    for (const Case& c : cases) {
+        const std::string dir = makeTempDirectory();
+        std::ofstream(dir + "/capture.json", std::ios::binary) << previous;
+        ASSERT_EQ(symlink("capture.json", (dir + "/link.json").c_str()), 0);
+        const std::string output = c.output[0] == '/' ? c.output : dir + "/" + c.output;
+        ChildOptions child;
+        if (c.trouble == Trouble::FileSizeLimit) child.fileSizeLimit = 1024;  // the capture is 1063 bytes
+        if (c.trouble == Trouble::FullFileSystem) child.wrapper = {kFullFileSystemTool, dir};
+        if (c.trouble == Trouble::ClosedPipe) child.standardOutput = pipeWithoutReader();
+        RunningBinary listener = startBinary(kBinary, {"--listen", "--local", "127.0.0.1", "--output", output}, child);
+        if (child.standardOutput >= 0) close(child.standardOutput);
+        ASSERT_TRUE(waitUntilBound(kSacnPort)) << c.output;
         EXPECT_EQ(runBinary(kBinary, {"--send", "--pulse", "30"}), 0);
-        EXPECT_EQ(waitForExit(listener, 10000), 6) << output;
+        EXPECT_EQ(waitForExit(listener, 10000), c.expected) << c.output;
+        EXPECT_EQ(readWholeFile(dir + "/capture.json"), c.replaced ? captureText(100, 1, {}) : previous) << c.output;
+        EXPECT_EQ(directoryEntries(dir), (std::vector<std::string>{"capture.json", "link.json"})) << c.output;
+        struct stat link {};
+        EXPECT_TRUE(lstat((dir + "/link.json").c_str(), &link) == 0 && S_ISLNK(link.st_mode)) << c.output;
     }
-    // The same for --scan, with any datagram counting as heard.
+}
+
+// --scan's output failures, with any datagram counting as heard.
+TEST(DmxCli, ScanFailuresWriteNothing) {
+    const std::string dir = makeTempDirectory();
     for (const std::string& output : {dir + "/missing/scan.json", dir}) {
         RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "1000", "--output", output});
         ASSERT_TRUE(waitUntilBound(kSacnPort));
@@ -315,6 +355,10 @@ TEST(DmxCli, ListenerFailuresWriteNothingElsewhere) {
     }
     EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100"}, 15000, dir), 7);
     EXPECT_EQ(readWholeFile(dir + "/dmx-scan.json"), "");
+}
+
+TEST(DmxCli, ListenerWithNothingArrivingWritesNothing) {
+    const std::string dir = makeTempDirectory();
     // Nothing arrives: 7 after the 5-second window, and no file.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runBinary(kBinary, {"--listen", "--local", "127.0.0.1"}, 15000, dir), 7);

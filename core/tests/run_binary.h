@@ -9,8 +9,19 @@ struct RunningBinary {
     long pid = -1;  // the process id
 };
 
+// How the child runs besides its arguments. It always starts with SIGPIPE at its default.
+struct ChildOptions {
+    std::string directory;     // empty: the current one
+    int standardOutput = -1;   // descriptor to give it as standard output; -1: outputPath
+    std::string outputPath = "/dev/null";  // file for standard output when no descriptor is given
+    std::string errorPath = "/dev/null";   // file for standard error
+    long fileSizeLimit = -1;   // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so writes fail; -1: none
+    std::vector<std::string> wrapper;  // a command that runs the binary, with its own arguments first
+};
+
 // Starts binary with args in directory (empty = current). The child's output goes to /dev/null.
 RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory = "");
+RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options);
 
 // Waits up to timeoutMs; kills the child and returns -1 if it has not ended, else its exit code
 // (128 + signal number when it died from a signal).
@@ -21,6 +32,8 @@ std::optional<int> exitCodeIfEnded(RunningBinary& running);
 
 int runBinary(const std::string& binary, const std::vector<std::string>& args, int timeoutMs = 20000,
               const std::string& directory = "");
+int runBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options,
+              int timeoutMs = 20000);
 
 // A finished run with what the binary wrote to standard output and standard error.
 struct BinaryRun {
@@ -35,4 +48,8 @@ BinaryRun runBinaryCapturing(const std::string& binary, const std::vector<std::s
                              const std::string& outputPath = "", int timeoutMs = 20000);
 
 std::string readWholeFile(const std::string& path);
+// Names in a folder, sorted, without "." and "..".
+std::vector<std::string> directoryEntries(const std::string& path);
+// The write end of a pipe whose read end is already closed (close-on-exec; the child gets a copy).
+int pipeWithoutReader();
 std::string makeTempDirectory();

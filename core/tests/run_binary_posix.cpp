@@ -2,48 +2,60 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-namespace {
+RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory) {
+    ChildOptions options;
+    options.directory = directory;
+    return startBinary(binary, args, options);
+}
 
-RunningBinary startWithStreams(const std::string& binary, const std::vector<std::string>& args,
-                               const std::string& directory, const char* outputPath, const char* errorPath) {
+RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options) {
     std::vector<char*> argv;
+    for (const std::string& a : options.wrapper) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(const_cast<char*>(binary.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int output = open(outputPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int error = open(errorPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int output = options.standardOutput >= 0
+                               ? options.standardOutput
+                               : open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int error = open(options.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (output < 0 || error < 0) _exit(125);
         dup2(output, 1);
         dup2(error, 2);
-        if (!directory.empty() && chdir(directory.c_str()) != 0) _exit(126);
-        execv(binary.c_str(), argv.data());
+        signal(SIGPIPE, SIG_DFL);
+        if (options.fileSizeLimit >= 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit), static_cast<rlim_t>(options.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+        }
+        if (!options.directory.empty() && chdir(options.directory.c_str()) != 0) _exit(126);
+        execv(argv[0], argv.data());
         _exit(127);
     }
     return RunningBinary{static_cast<long>(pid)};
-}
-
-}  // namespace
-
-RunningBinary startBinary(const std::string& binary, const std::vector<std::string>& args, const std::string& directory) {
-    return startWithStreams(binary, args, directory, "/dev/null", "/dev/null");
 }
 
 BinaryRun runBinaryCapturing(const std::string& binary, const std::vector<std::string>& args,
                              const std::string& outputPath, int timeoutMs) {
     const std::string dir = makeTempDirectory();
     const std::string output = outputPath.empty() ? dir + "/stdout" : outputPath;
-    RunningBinary running = startWithStreams(binary, args, "", output.c_str(), (dir + "/stderr").c_str());
+    ChildOptions options;
+    options.outputPath = output;
+    options.errorPath = dir + "/stderr";
+    RunningBinary running = startBinary(binary, args, options);
     BinaryRun run;
     run.exitCode = waitForExit(running, timeoutMs);
     if (outputPath.empty()) run.standardOutput = readWholeFile(output);
@@ -86,6 +98,26 @@ std::string readWholeFile(const std::string& path) {
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+int runBinary(const std::string& binary, const std::vector<std::string>& args, const ChildOptions& options, int timeoutMs) {
+    RunningBinary running = startBinary(binary, args, options);
+    return waitForExit(running, timeoutMs);
+}
+
+std::vector<std::string> directoryEntries(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int pipeWithoutReader() {
+    int ends[2] = {-1, -1};
+    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
+    close(ends[0]);
+    return ends[1];
 }
 
 std::string makeTempDirectory() {
