@@ -8,6 +8,7 @@
 #include "../core/product_identity.h"
 #include "../midi/midi_options.h"
 #include "dmx_options.h"
+#include "scan_options.h"
 #include "../core/exit_codes.h"
 
 namespace {
@@ -77,16 +78,23 @@ std::string invocation(const CommandLineMode& mode) {
     return mode.word.empty() ? std::string("lumibox") : "lumibox " + modeHeading(mode);
 }
 
+// "--channel N", or only the name for a flag.
+std::string optionHeading(const CommandLineOption& option) {
+    const std::string name(option.name);
+    return option.isFlag() ? name : name + ' ' + std::string(option.placeholder);
+}
+
 void appendSynopsis(std::string& text, const CommandLineMode& mode) {
     const std::string head = "  " + invocation(mode) + ' ';
     std::vector<std::string> groups;
     for (const CommandLineOption* option : mode.options) {
-        groups.push_back('[' + std::string(option->name) + ' ' + std::string(option->placeholder) + ']');
+        groups.push_back('[' + optionHeading(*option) + ']');
     }
     appendWrapped(text, head, head.size(), groups);
 }
 
-// "Slot that is pulsed, 1 to 512. Default: 1." An open range's lower bound is left to the meaning.
+// "Slot that is pulsed, 1 to 512. Default: 1." An open range's lower bound is left to the meaning;
+// a flag is off by default.
 // The default stays on one line with its value.
 std::vector<std::string> optionDescription(const CommandLineOption& option) {
     std::string text(option.meaning);
@@ -94,7 +102,8 @@ std::vector<std::string> optionDescription(const CommandLineOption& option) {
         text += ", " + std::to_string(option.min) + " to " + std::to_string(option.max);
     }
     std::vector<std::string> tokens = splitWords(text + '.');
-    tokens.push_back("Default: " + (option.fallback.empty() ? std::string("none") : std::string(option.fallback)) + '.');
+    const std::string_view fallback = option.isFlag() ? "off" : option.fallback.empty() ? "none" : option.fallback;
+    tokens.push_back("Default: " + std::string(fallback) + '.');
     return tokens;
 }
 
@@ -103,7 +112,7 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
     const std::string indent(kModeIndent, ' ');
     appendWrapped(text, indent, kModeIndent, splitWords(mode.summary));
     for (const CommandLineOption* option : mode.options) {
-        const std::string head = indent + std::string(option->name) + ' ' + std::string(option->placeholder) + ' ';
+        const std::string head = indent + optionHeading(*option) + ' ';
         appendWrapped(text, padTo(head, kOptionTextColumn), kOptionTextColumn, optionDescription(*option));
     }
     text += indent + "Exit codes:\n";
@@ -116,7 +125,8 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
 }  // namespace
 
 std::string commandLineHelpText() {
-    const std::span<const CommandLineMode> groups[] = {kFixedModes, dmx_options::kModes, midi_options::kModes};
+    const std::span<const CommandLineMode> groups[] = {kFixedModes, dmx_options::kModes, scan_options::kModes,
+                                                     midi_options::kModes};
     std::string text = "Usage: lumibox [MODE [OPTION VALUE]...]\n";
     text += std::string(kProductTitle) + ": DMX / MIDI monitor and test sender.\n\n";
     for (const auto& modes : groups) {
@@ -126,9 +136,10 @@ std::string commandLineHelpText() {
     appendWrapped(text, "", 0,
                   splitWords("Options follow the mode word as separate name and value arguments, in any order. "
                              "The first occurrence counts, an option with no value after it keeps its default, "
-                             "and unknown options are ignored. Numbers are base-10 integers. Only --help and "
-                             "--version print: the other modes report through their exit code and the files they "
-                             "write. Any other mode word ends with exit code 2 (3 or 4 when the DMX socket cannot be "
+                             "and unknown options are ignored. An option shown without a value is a flag: it "
+                             "takes none and is on when it appears anywhere after the mode word. Numbers are "
+                             "base-10 integers. Only --help and --version print: the other modes report through "
+                             "their exit code and the files they write. Any other mode word ends with exit code 2 (3 or 4 when the DMX socket cannot be "
                              "created or bound first)."));
     for (const auto& modes : groups) {
         for (const CommandLineMode& mode : modes) appendModeDetails(text, mode);

@@ -9,31 +9,26 @@
 #include "../net/scan_receive.h"
 #include "../core/exit_codes.h"
 #include "../core/whole_file.h"
+#include "scan_options.h"
 #include "scan_report.h"
 
 namespace {
 
-constexpr int32_t kMinListenMs = 100;
-constexpr int32_t kMaxListenMs = 60000;
+using scan_options::kUniverses;
 
-// A flag takes no value: it is on when it stands anywhere after the mode word.
-bool hasFlag(const ArgumentVector& args, std::string_view name) {
-    for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == name) return true;
-    }
-    return false;
-}
+constexpr std::size_t decimalDigits(int32_t value) { return value < 10 ? 1 : 1 + decimalDigits(value / 10); }
 
+// More digits than the largest universe has is no universe, leading zeros included.
 std::optional<int32_t> universeNumber(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    if (text.empty() || text.size() > 5) return std::nullopt;
+    if (text.empty() || text.size() > decimalDigits(kUniverses.max)) return std::nullopt;
     int32_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + (c - '0');
     }
-    if (value < 1 || value > 63999) return std::nullopt;
+    if (value < kUniverses.min || value > kUniverses.max) return std::nullopt;
     return value;
 }
 
@@ -42,7 +37,7 @@ std::optional<int32_t> universeNumber(std::string_view text) {
 std::optional<std::vector<uint16_t>> parseUniverseList(std::string_view text) {
     std::vector<uint16_t> universes;
     if (text.find_first_not_of(' ') == std::string_view::npos) return universes;
-    std::bitset<64000> wanted;
+    std::bitset<static_cast<std::size_t>(kUniverses.max) + 1> wanted;
     while (true) {
         const std::size_t comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -54,7 +49,7 @@ std::optional<std::vector<uint16_t>> parseUniverseList(std::string_view text) {
         if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }
-    for (std::size_t u = 1; u < wanted.size(); ++u) {
+    for (std::size_t u = static_cast<std::size_t>(kUniverses.min); u < wanted.size(); ++u) {
         if (wanted.test(u)) universes.push_back(static_cast<uint16_t>(u));
     }
     return universes;
@@ -67,14 +62,14 @@ int writeReport(const std::string& path, const std::string& json) {
 }  // namespace
 
 int runScan(const ArgumentVector& args) {
-    const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
-    if (!listenMs || *listenMs < kMinListenMs || *listenMs > kMaxListenMs) return kInvalidArguments;
-    const auto universes = parseUniverseList(optionValue(args, "--universes", ""));
+    const auto listenMs = numericOptionValue(args, scan_options::kListenMs);
+    if (!listenMs) return kInvalidArguments;
+    const auto universes = parseUniverseList(optionValue(args, kUniverses));
     if (!universes) return kInvalidArguments;
 
     ScanReportSettings settings;
     settings.listenMs = *listenMs;
-    if (!parseIpv4(optionValue(args, "--local", "0.0.0.0"), settings.local)) return kBindFailed;
+    if (!parseIpv4(optionValue(args, scan_options::kLocal), settings.local)) return kBindFailed;
     ScanSockets sockets;
     const ScanOpenResult opened = openScanSockets(sockets, settings.local, *universes);
     if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
@@ -86,7 +81,7 @@ int runScan(const ArgumentVector& args) {
     const uint64_t start = monotonicMicroseconds();
     startScan(scan, start);
     const auto poll = buildArtPoll();
-    settings.pollRequested = hasFlag(args, "--poll");
+    settings.pollRequested = flagIsSet(args, scan_options::kPoll);
     if (settings.pollRequested) {
         settings.pollTarget = sockets.pollTarget;
         settings.pollSent = sendDatagram(sockets.pollSocket, poll.data(), poll.size(), sockets.pollTarget, kArtNetPort) ==
@@ -99,5 +94,5 @@ int runScan(const ArgumentVector& args) {
     closeScanSockets(sockets);
 
     if (scan.datagrams == 0) return kNothingReceived;
-    return writeReport(optionValue(args, "--output", "dmx-scan.json"), scanReportJson(scan, settings));
+    return writeReport(optionValue(args, scan_options::kOutput), scanReportJson(scan, settings));
 }

@@ -14,6 +14,13 @@ std::string optionValue(const ArgumentVector& args, const CommandLineOption& opt
     return optionValue(args, option.name, option.fallback);
 }
 
+bool flagIsSet(const ArgumentVector& args, const CommandLineOption& flag) {
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i] == flag.name) return true;
+    }
+    return false;
+}
+
 std::optional<int32_t> numericOptionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback) {
     return decimalToInt32(optionValue(args, name, fallback));
 }

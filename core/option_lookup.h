@@ -14,13 +14,15 @@ using ArgumentVector = std::vector<std::string>;  // element 0 the program, 1 th
 // prints the same entry, so the two cannot drift apart.
 struct CommandLineOption {
     std::string_view name;         // "--channel"
-    std::string_view placeholder;  // what the value is, for the usage text: "N", "PATH"
+    std::string_view placeholder;  // what the value is, for the usage text: "N", "PATH"; empty for a flag
     std::string_view fallback;     // the value when the option is absent
     std::string_view meaning;      // one line of help, without the range
     int32_t min = 1;               // numeric range, checked only when min <= max
     int32_t max = 0;
 
     constexpr bool hasRange() const { return min <= max; }
+    // A flag takes no value and is off when absent.
+    constexpr bool isFlag() const { return placeholder.empty(); }
 };
 
 inline constexpr int32_t kNoUpperBound = std::numeric_limits<int32_t>::max();
@@ -41,6 +43,9 @@ struct CommandLineMode {
 // The element after the first exact match of name among elements 2 .. count-2, else fallback.
 std::string optionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback);
 std::string optionValue(const ArgumentVector& args, const CommandLineOption& option);
+
+// A flag is on when its name stands anywhere after the mode word, the last element included.
+bool flagIsSet(const ArgumentVector& args, const CommandLineOption& flag);
 
 // The option read as a base-10 number; empty when it has no digits or does not fit 32 bits.
 std::optional<int32_t> numericOptionValue(const ArgumentVector& args, std::string_view name, std::string_view fallback);

@@ -13,6 +13,13 @@ TEST(OptionLookup, FirstMatchAfterTheModeWordWithAValueWins) {
     EXPECT_EQ(optionValue({"lumibox", "--send", "--output", "--port"}, "--output", "f"), "--port")
         << "a value may look like an option";
     EXPECT_EQ(optionValue({}, "--value", "255"), "255");
+
+    constexpr CommandLineOption kFlag{"--poll", "", "", "Poll"};
+    EXPECT_TRUE(kFlag.isFlag());
+    EXPECT_TRUE(flagIsSet({"lumibox", "--scan", "--poll"}, kFlag)) << "a flag needs no value after it";
+    EXPECT_TRUE(flagIsSet({"lumibox", "--scan", "--poll", "--listen-ms", "100"}, kFlag));
+    EXPECT_FALSE(flagIsSet({"lumibox", "--poll"}, kFlag)) << "element 1 is the mode word";
+    EXPECT_FALSE(flagIsSet({"lumibox", "--scan", "--Poll", "--poll=1"}, kFlag));
 }
 
 TEST(OptionLookup, TableEntryGivesTheFallbackAndChecksTheRange) {

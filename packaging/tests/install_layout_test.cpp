@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <span>
 #include <sstream>
 
 #include "cli/dmx_options.h"
+#include "cli/scan_options.h"
 #include "core/tests/run_binary.h"
 #include "core/product_identity.h"
 #include "midi/midi_options.h"
@@ -175,14 +177,26 @@ TEST_F(InstallLayout, ManualRendersWithoutWarningsAndAgreesWithTheOptionTables) 
     ASSERT_EQ(text.exitCode, 0);
     const std::vector<std::string> lines = linesOf(text.standardOutput);
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
+                              std::span<const CommandLineMode>(scan_options::kModes),
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
             const std::vector<std::string> section = manualSection(lines, mode.word);
             ASSERT_FALSE(section.empty()) << mode.word;
+            const std::string synopsisHead = "       lumibox " + std::string(mode.word) + ' ';
+            const auto synopsis = std::find_if(lines.begin(), lines.end(),
+                                               [&](const std::string& line) { return line.starts_with(synopsisHead); });
+            ASSERT_NE(synopsis, lines.end()) << "synopsis " << mode.word;
             for (const CommandLineOption* option : mode.options) {
+                // The synopsis writes placeholders in lower case; a flag has none.
+                std::string placeholder(option->placeholder);
+                for (char& c : placeholder) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                const std::string usage =
+                    '[' + std::string(option->name) + (option->isFlag() ? "" : ' ' + placeholder) + ']';
+                EXPECT_NE(synopsis->find(usage), std::string::npos) << *synopsis << " lacks " << usage;
                 const std::string entry = manualEntry(section, option->name);
                 ASSERT_FALSE(entry.empty()) << mode.word << ' ' << option->name;
-                const std::string fallback = option->fallback.empty() ? "none" : std::string(option->fallback);
+                const std::string fallback =
+                    option->isFlag() ? "off" : option->fallback.empty() ? "none" : std::string(option->fallback);
                 EXPECT_TRUE(entry.ends_with("Default: " + fallback + '.')) << entry;
                 if (option->hasRange() && option->max != kNoUpperBound) {
                     const std::string range = std::to_string(option->min) + " to " + std::to_string(option->max);
