@@ -1,7 +1,7 @@
 #!/bin/sh
 # Install what is missing, check the include rules, build, and run every test: the main
-# build, then the unit tests again under AddressSanitizer/UBSan and the MIDI hand-over
-# under ThreadSanitizer.
+# build, then the unit tests again under AddressSanitizer/UBSan, the MIDI hand-over under
+# ThreadSanitizer and every fuzz target for a few seconds (fuzz.sh).
 set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -25,4 +25,6 @@ cmake --build build-tsan
 if ctest --test-dir build-tsan -N -L tsan | grep -q 'Total Tests: [1-9]'; then
   ctest --test-dir build-tsan -L tsan --output-on-failure
 fi
+# The fuzz targets, a few seconds each, so that they keep building and keep passing.
+"$root/fuzz.sh" 5
 echo "All tests passed."

@@ -1,6 +1,5 @@
 #include "dmx_cli.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,8 +8,12 @@
 #include "../core/exit_codes.h"
 #include "../core/packet_codec.h"
 #include "../net/receive_endpoint.h"
+#include "../core/whole_file.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
+#include "dmx_options.h"
+#include "scan_cli.h"
+#include "scan_options.h"
 
 namespace {
 
@@ -39,12 +42,12 @@ int runSelfTest(DmxUniverseState& state) {
 
 int runSender(const ArgumentVector& args, DmxUniverseState& state, SocketHandle socket) {
     Ipv4Address target;
-    if (!parseIpv4(optionValue(args, "--target", "127.0.0.1"), target)) return kInvalidArguments;
-    const auto channel = numericOptionValue(args, "--channel", "1");
-    const auto value = numericOptionValue(args, "--value", "255");
-    const auto pulse = numericOptionValue(args, "--pulse", "200");
+    if (!parseIpv4(optionValue(args, dmx_options::kTarget), target)) return kInvalidArguments;
+    // A value that does not read as a number or lies outside its range ends with 2.
+    const auto channel = numericOptionValue(args, dmx_options::kChannel);
+    const auto value = numericOptionValue(args, dmx_options::kValue);
+    const auto pulse = numericOptionValue(args, dmx_options::kPulse);
     if (!channel || !value || !pulse) return kInvalidArguments;
-    if (!isSlotInRange(*channel) || !isPulseInRange(*pulse) || !isLevelInRange(*value)) return kInvalidArguments;
 
     const uint16_t port = protocolPort(state.protocol);
     setAllLevels(state, 0);
@@ -100,35 +103,33 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
     if (!captured) return kNothingReceived;
 
     const std::string json = captureJson(state.universe, info.sequence, buffer + info.dataOffset, info.slotCount);
-    std::ofstream file(optionValue(args, "--output", "dmx-capture.json"), std::ios::binary | std::ios::trunc);
-    file.write(json.data(), static_cast<std::streamsize>(json.size()));
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, dmx_options::kOutput), json) ? kSuccess : kOutputNotWritten;
 }
 
 }  // namespace
 
 int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
-    const std::string protocolText = optionValue(args, "--protocol", "sACN");
+    if (mode == scan_options::kScan) return runScan(args);  // its own options; no --protocol or --universe
+    const std::string protocolText = optionValue(args, dmx_options::kProtocol);
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
-    const auto universe = numericOptionValue(args, "--universe", "100");
+    const auto universe = numericOptionValue(args, dmx_options::kUniverse);
     if (!universe || !isUniverseInRange(state.protocol, *universe)) return kInvalidArguments;
     state.universe = *universe;
 
-    if (mode == "--self-test") return runSelfTest(state);
+    if (mode == dmx_options::kSelfTest) return runSelfTest(state);
 
     const SocketHandle socket = openUdpSocket();
     if (socket == kInvalidSocket) return kSocketNotCreated;
     Ipv4Address local;
-    if (!parseIpv4(optionValue(args, "--local", "127.0.0.3"), local) ||
+    if (!parseIpv4(optionValue(args, dmx_options::kLocal), local) ||
         !bindSocket(socket, local, protocolPort(state.protocol))) {
         closeSocket(socket);
         return kBindFailed;
     }
     int result = kInvalidArguments;
-    if (mode == "--send") result = runSender(args, state, socket);
-    if (mode == "--listen") result = runListener(args, state, socket, local);
+    if (mode == dmx_options::kSend) result = runSender(args, state, socket);
+    if (mode == dmx_options::kListen) result = runListener(args, state, socket, local);
     closeSocket(socket);
     return result;
 }

@@ -4,16 +4,19 @@
 
 #include "../core/dmx_universe_state.h"
 #include "../midi/midi_cli.h"
+#include "../midi/midi_options.h"
 #include "../net/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "../ui/main_window.h"
+#include "broken_pipe.h"
+#include "command_line_help.h"
 #include "dmx_cli.h"
 
 namespace {
 
-bool isIconExport(const ArgumentVector& args) { return args.size() == 3 && args[1] == "--export-icon"; }
+bool isIconExport(const ArgumentVector& args) { return args.size() == 3 && args[1] == kExportIconMode; }
 
-bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).starts_with("--midi-"); }
+bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).starts_with(midi_options::kPrefix); }
 
 }  // namespace
 
@@ -21,7 +24,9 @@ int runProgram(int argc, char** argv) {
     // On Linux argv is already the split, UTF-8 argument vector.
     ArgumentVector args;
     for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
     if (isIconExport(args)) return exportIcon(args[2]);
+    if (isInformationMode(args)) return runInformationMode(args);
 
     startSocketLibrary();
     DmxUniverseState state;

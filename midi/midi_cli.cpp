@@ -3,20 +3,23 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/json_text.h"
+#include "../core/whole_file.h"
 #include "midi_message.h"
+#include "midi_options.h"
 #include "midi_service.h"
 
 namespace {
 
 constexpr size_t kCaptureLimit = 512;
 
-void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
+void writePortEntries(std::ostream& file, const MidiPortNames& names) {
     for (size_t index = 0; index < names.size(); ++index) {
         if (index > 0) file << ',';
         file << "{\"index\":" << index << ",\"name\":\"" << toUtf8Json(names[index].value_or("")) << "\"}";
@@ -24,7 +27,7 @@ void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
 }
 
 int runList(const ArgumentVector& args) {
-    std::ofstream file(optionValue(args, "--output", "midi-ports.json"), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     MidiPortNames names;
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
     file << "{\"inputs\":[";
@@ -33,8 +36,7 @@ int runList(const ArgumentVector& args) {
     file << "],\"outputs\":[";
     writePortEntries(file, names);
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, midi_options::kListOutput), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 // The port as the service lists it now: false when there is no such index. name is the
@@ -68,10 +70,10 @@ void writeReadyFile(const std::string& path) {
 }
 
 int runListen(const ArgumentVector& args) {
-    const auto port = numericOptionValue(args, "--port", "-1");
-    const auto listenMs = numericOptionValue(args, "--listen-ms", "3000");
+    // A value that does not read as a number or lies outside its range ends with 2.
+    const auto port = numericOptionValue(args, midi_options::kInputPort);
+    const auto listenMs = numericOptionValue(args, midi_options::kListenMs);
     if (!port || !listenMs) return kInvalidArguments;
-    if (*listenMs < 100 || *listenMs > 60000) return kInvalidArguments;
     std::string listedName;
     if (!findListedPort(*port, listMidiInputPorts, listedName)) return kInvalidArguments;
 
@@ -84,20 +86,19 @@ int runListen(const ArgumentVector& args) {
         closeMidiInput(input);
         return kPortNotOpened;
     }
-    writeReadyFile(optionValue(args, "--ready-file", ""));
+    writeReadyFile(optionValue(args, midi_options::kReadyFile));
     sleepMs(static_cast<uint32_t>(*listenMs));
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ofstream file(optionValue(args, "--output", "midi-capture.json"), std::ios::binary | std::ios::trunc);
+    std::ostringstream file;
     file << "{\"messages\":[";
     for (size_t i = 0; i < capture.messages.size(); ++i) {
         if (i > 0) file << ',';
         file << capture.messages[i];
     }
     file << "]}";
-    file.close();
-    return file.fail() ? kOutputNotWritten : kSuccess;
+    return writeFileWhole(optionValue(args, midi_options::kCaptureOutput), file.str()) ? kSuccess : kOutputNotWritten;
 }
 
 std::optional<uint32_t> statusForType(const std::string& type) {
@@ -109,19 +110,18 @@ std::optional<uint32_t> statusForType(const std::string& type) {
 }
 
 int runSend(const ArgumentVector& args) {
-    const auto port = numericOptionValue(args, "--port", "-1");
-    const auto channel = numericOptionValue(args, "--channel", "1");
-    const auto number = numericOptionValue(args, "--number", "60");
-    const auto value = numericOptionValue(args, "--value", "127");
-    const auto pulse = numericOptionValue(args, "--pulse", "200");
+    const auto port = numericOptionValue(args, midi_options::kOutputPort);
+    const auto channel = numericOptionValue(args, midi_options::kChannel);
+    const auto number = numericOptionValue(args, midi_options::kNumber);
+    const auto value = numericOptionValue(args, midi_options::kValue);
+    const auto pulse = numericOptionValue(args, midi_options::kPulse);
     if (!port || !channel || !number || !value || !pulse) return kInvalidArguments;
-    if (!areMidiSendFieldsInRange(*channel, *number, *value, *pulse)) return kInvalidArguments;
     std::string listedName;
     if (!findListedPort(*port, listMidiOutputPorts, listedName)) return kInvalidArguments;
 
     MidiOutputPort* output = nullptr;
     if (openMidiOutput(static_cast<uint32_t>(*port), listedName, &output) != 0) return kPortNotOpened;
-    const std::string type = optionValue(args, "--type", "Note");
+    const std::string type = optionValue(args, midi_options::kType);
     const std::optional<uint32_t> status = statusForType(type);
     if (!status) {
         closeMidiOutput(output);
@@ -144,8 +144,8 @@ int runSend(const ArgumentVector& args) {
 
 int runMidiCommandLine(const ArgumentVector& args) {
     if (args.size() < 2) return kInvalidArguments;
-    if (args[1] == "--midi-list") return runList(args);
-    if (args[1] == "--midi-listen") return runListen(args);
-    if (args[1] == "--midi-send") return runSend(args);
+    if (args[1] == midi_options::kList) return runList(args);
+    if (args[1] == midi_options::kListen) return runListen(args);
+    if (args[1] == midi_options::kSend) return runSend(args);
     return kInvalidArguments;
 }

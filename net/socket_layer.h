@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
@@ -50,6 +51,55 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 // Dotted-decimal text to address, strict like inet_pton: "1.2.3.4" only.
 bool parseIpv4(std::string_view text, Ipv4Address& address);
 std::string formatIpv4(Ipv4Address address);
+
+// Where a datagram was addressed and on which interface it arrived. localAddress is the
+// host's own address for the datagram (IP_PKTINFO ipi_spec_dst): the destination itself
+// when it was unicast to this host, an interface address for broadcast and multicast.
+struct DatagramDestination {
+    Ipv4Address address;
+    unsigned interfaceIndex = 0;
+    Ipv4Address localAddress;
+};
+
+// Ask for DatagramDestination with every received datagram (IP_PKTINFO).
+bool setReceiveDestination(SocketHandle socket, bool on);
+// Like receiveDatagramFrom; destination stays zero unless setReceiveDestination is on.
+long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       DatagramDestination& destination);
+
+// One datagram of a batch read. The caller points buffer at capacity bytes of its own.
+struct ReceivedDatagram {
+    uint8_t* buffer = nullptr;
+    std::size_t capacity = 0;
+    std::size_t length = 0;  // bytes received; a longer datagram is cut to capacity
+    Ipv4Address sender;
+    DatagramDestination destination;  // zero unless setReceiveDestination is on
+    uint64_t arrivalUs = 0;           // on the clock of monotonicMicroseconds (core/clock.h)
+};
+
+// Reads up to count datagrams that are already waiting, never waiting for more; the socket
+// must be non-blocking. Returns how many were read: 0 when none is waiting, -1 on an error.
+// arrivalUs is the time the datagram reached the host where the platform stamps it (Linux,
+// after prepareBatchReceive), otherwise the time of the read. Linux reads the batch in one
+// recvmmsg call; elsewhere a loop of single receives implements the same contract.
+int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count);
+// Sets a socket up for receiveDatagrams under heavy traffic: a receive queue of a few
+// megabytes, as far as the system allows (Linux caps it at net.core.rmem_max), and arrival
+// time stamps where the platform has them. False when there are no stamps.
+bool prepareBatchReceive(SocketHandle socket);
+
+// Off: the socket receives only the groups it joined itself, on the interfaces it joined
+// them on (Linux IP_MULTICAST_ALL; elsewhere that is the only behaviour, and this is a no-op).
+bool setMulticastAll(SocketHandle socket, bool on);
+bool joinMulticastGroupOnInterface(SocketHandle socket, Ipv4Address group, unsigned interfaceIndex);
+
+// One IPv4 address of a local interface that is up.
+struct LocalInterfaceAddress {
+    unsigned interfaceIndex = 0;
+    Ipv4Address address;
+    Ipv4Address broadcast;  // directed broadcast; 0.0.0.0 when the interface has none
+};
+std::vector<LocalInterfaceAddress> listInterfaceAddresses();
 
 // The error code of the last failed socket call on this thread: the platform's own
 // number (errno, WSAGetLastError), shown in decimal in the engine's messages.

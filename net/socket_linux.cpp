@@ -5,7 +5,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <cstring>
+#include <ctime>
+
+#include "../core/clock.h"
 
 namespace {
 
@@ -82,3 +86,94 @@ bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex) {
     if (if_indextoname(interfaceIndex, name) == nullptr) return false;
     return setsockopt(fd(socket), SOL_SOCKET, SO_BINDTODEVICE, name, static_cast<socklen_t>(std::strlen(name))) == 0;
 }
+
+bool prepareBatchReceive(SocketHandle socket) {
+    constexpr int kQueueBytes = 4 << 20;
+    setIntOption(socket, SOL_SOCKET, SO_RCVBUF, kQueueBytes);  // silently capped by the system
+    return setIntOption(socket, SOL_SOCKET, SO_TIMESTAMPNS, 1);
+}
+
+namespace {
+
+constexpr int kBatchLimit = 64;
+constexpr std::size_t kControlSpace = CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(timespec));
+
+uint64_t microseconds(const timespec& t) {
+    return static_cast<uint64_t>(t.tv_sec) * 1000000u + static_cast<uint64_t>(t.tv_nsec) / 1000u;
+}
+
+// The kernel stamps arrivals on the wall clock; they are carried over to the monotonic
+// clock by the distance between the two read once per batch.
+struct ClockPair {
+    uint64_t monotonic = monotonicMicroseconds();
+    uint64_t wall = 0;
+    ClockPair() {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        wall = microseconds(now);
+    }
+    uint64_t monotonicOf(const timespec& stamp) const {
+        const uint64_t age = wall - microseconds(stamp);
+        return age > wall || age > monotonic ? monotonic : monotonic - age;
+    }
+};
+
+void readControl(msghdr& message, const ClockPair& clocks, ReceivedDatagram& datagram) {
+    datagram.destination = {};
+    datagram.arrivalUs = clocks.monotonic;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            std::memcpy(datagram.destination.address.bytes, &info.ipi_addr.s_addr, 4);
+            std::memcpy(datagram.destination.localAddress.bytes, &info.ipi_spec_dst.s_addr, 4);
+            datagram.destination.interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+        } else if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            datagram.arrivalUs = clocks.monotonicOf(stamp);
+        }
+    }
+}
+
+int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
+    mmsghdr messages[kBatchLimit] = {};
+    iovec parts[kBatchLimit];
+    sockaddr_in senders[kBatchLimit];
+    alignas(cmsghdr) char control[kBatchLimit][kControlSpace];
+    for (int i = 0; i < count; ++i) {
+        parts[i] = {datagrams[i].buffer, datagrams[i].capacity};
+        msghdr& header = messages[i].msg_hdr;
+        header.msg_name = &senders[i];
+        header.msg_namelen = sizeof senders[i];
+        header.msg_iov = &parts[i];
+        header.msg_iovlen = 1;
+        header.msg_control = control[i];
+        header.msg_controllen = kControlSpace;
+    }
+    const int received = ::recvmmsg(fd(socket), messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (received < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    const ClockPair clocks;
+    for (int i = 0; i < received; ++i) {
+        ReceivedDatagram& datagram = datagrams[i];
+        datagram.length = messages[i].msg_len;
+        std::memcpy(datagram.sender.bytes, &senders[i].sin_addr.s_addr, 4);
+        readControl(messages[i].msg_hdr, clocks, datagram);
+    }
+    return received;
+}
+
+}  // namespace
+
+int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
+    int total = 0;
+    while (total < count) {
+        const int chunk = count - total < kBatchLimit ? count - total : kBatchLimit;
+        const int received = receiveBatch(socket, datagrams + total, chunk);
+        if (received < 0) return total > 0 ? total : -1;
+        total += received;
+        if (received < chunk) break;
+    }
+    return total;
+}
+

@@ -1,9 +1,10 @@
 #include "icon_export.h"
 
 #include <algorithm>
-#include <fstream>
+#include <string_view>
 
 #include "../core/exit_codes.h"
+#include "../core/whole_file.h"
 #include "app_icon.h"
 
 namespace {
@@ -14,12 +15,23 @@ void putLittleEndian(std::vector<uint8_t>& bytes, std::size_t offset, uint32_t v
     for (int i = 0; i < count; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
+std::string_view asText(const std::vector<uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// Both files or neither: each is written beside its target first, and only when both
+// are complete are they put in place. An empty path or a folder fails at the icon file,
+// so no stray ".png" is left either.
+bool writeIconFiles(const std::string& path, const std::vector<uint8_t>& png) {
+    StagedFile pngFile, iconFile;
+    if (!stageFile(pngFile, path + ".png", asText(png))) return false;
+    if (!stageFile(iconFile, path, asText(iconFileBytes(png)))) {
+        discardStagedFile(pngFile);
+        return false;
+    }
+    const bool placed = commitStagedFile(pngFile) && commitStagedFile(iconFile);
+    discardStagedFile(iconFile);
+    return placed;
 }
 
 }  // namespace
@@ -39,6 +51,6 @@ std::vector<uint8_t> iconFileBytes(const std::vector<uint8_t>& png) {
 
 int exportIcon(const std::string& path) {
     const std::vector<uint8_t> png = renderAppIconPng(kExportedIconSize);
-    if (png.empty() || !writeFile(path + ".png", png)) return kIconNotExported;
-    return writeFile(path, iconFileBytes(png)) ? kSuccess : kIconNotExported;
+    if (png.empty()) return kIconNotExported;
+    return writeIconFiles(path, png) ? kSuccess : kIconNotExported;
 }

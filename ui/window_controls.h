@@ -7,11 +7,10 @@
 #include <span>
 #include <string>
 
+#include "../core/product_identity.h"
 #include "../midi/midi_control_ids.h"
 #include "../net/dmx_control_ids.h"
 
-inline constexpr const char* kWindowClassName = "VelmoraLumibox";
-inline constexpr const char* kWindowTitle = "Velmora Lumibox 0.2.1";
 
 // The page buttons, always visible; every other id belongs to the DMX page
 // (dmx_control_ids.h) or the MIDI page (midi_control_ids.h).

@@ -2,9 +2,12 @@
 // Runs inside a private network namespace; everything stays on 127.0.0.0/8.
 #include <gtest/gtest.h>
 
+
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +20,7 @@
 namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
+const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-filesystem.sh";
 
 Ipv4Address ip(const char* text) {
     Ipv4Address a;
@@ -121,6 +125,15 @@ TEST(DmxCli, ArgumentValidationExitCodes) {
         {{"--self-test", "--universe", "99999999999999999999"}, 2},
         {{"--self-test", "--universe"}, 0},  // last position: no value, default 100
         {{"--bogus"}, 2},
+        {{"--help"}, 0},
+        {{"--version"}, 0},
+        {{"--help", "--send", "--value", "300"}, 0},  // a mode word, not an option: nothing is checked or sent
+        {{"--version", "--help"}, 0},
+        {{"--HELP"}, 2},
+        {{"-h"}, 2},
+        {{"help"}, 2},
+        {{"-V"}, 2},
+        {{"--midi-help"}, 2},
         {{"--export-icon"}, 2},
         {{"--export-icon", "a.ico", "extra"}, 2},
         {{"--MIDI-list"}, 2},
@@ -137,12 +150,72 @@ TEST(DmxCli, ArgumentValidationExitCodes) {
         {{"--send", "--local", "not-an-address"}, 4},
         {{"--listen", "--local", "10.99.99.99"}, 4},  // no interface in the namespace has it
         {{"--listen", "--local", "::1"}, 4},
+        // --scan has options of its own; nothing reaches 127.0.0.1 here, so a valid one ends with 7.
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universe", "0", "--protocol", "x"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", "1-16,100"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", " 1 - 3 ,63999"}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", ""}, 7},
+        {{"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--poll"}, 7},
+        {{"--scan", "--listen-ms", "99"}, 2},
+        {{"--scan", "--listen-ms", "60001"}, 2},
+        {{"--scan", "--listen-ms", "x"}, 2},
+        {{"--scan", "--universes", "0"}, 2},
+        {{"--scan", "--universes", "64000"}, 2},
+        {{"--scan", "--universes", "5-3"}, 2},
+        {{"--scan", "--universes", "1-"}, 2},
+        {{"--scan", "--universes", "1,,2"}, 2},
+        {{"--scan", "--universes", "-5"}, 2},
+        {{"--scan", "--universes", "12abc"}, 2},
+        {{"--scan", "--universes", "000001"}, 2},
+        {{"--scan", "--local", "not-an-address", "--listen-ms", "100"}, 4},
+        {{"--scan", "--local", "10.99.99.99", "--listen-ms", "100"}, 4},
     };
     for (const Case& c : cases) {
         std::string joined;
         for (const std::string& a : c.args) joined += a + ' ';
         EXPECT_EQ(runBinary(kBinary, c.args), c.expected) << joined;
     }
+}
+
+// Only --help and --version print, and only to standard output; every other mode is silent.
+TEST(DmxCli, OnlyHelpAndVersionPrint) {
+    const std::string dir = makeTempDirectory();
+    struct Case {
+        std::vector<std::string> args;
+        int expected;
+        std::string outputStart;  // the whole output when exact
+        bool exact;
+    };
+    const Case cases[] = {
+        {{"--version"}, 0, "Velmora Lumibox 0.2.1\n", true},
+        {{"--version", "--self-test"}, 0, "Velmora Lumibox 0.2.1\n", true},
+        {{"--help"}, 0, "Usage: lumibox [MODE [OPTION VALUE]...]\nVelmora Lumibox 0.2.1: ", false},
+        {{"--self-test"}, 0, "", true},
+        {{"--self-test", "--universe", "0"}, 2, "", true},
+        {{"--bogus"}, 2, "", true},
+        {{"--midi-bogus"}, 2, "", true},
+        {{"--send", "--local", "127.0.0.5", "--pulse", "30"}, 0, "", true},
+        {{"--export-icon", dir + "/icon.ico"}, 0, "", true},
+        {{"--export-icon", dir + "/missing/icon.ico"}, 2, "", true},
+    };
+    for (const Case& c : cases) {
+        const BinaryRun run = runBinaryCapturing(kBinary, c.args);
+        EXPECT_EQ(run.exitCode, c.expected) << c.args[0];
+        if (c.exact) {
+            EXPECT_EQ(run.standardOutput, c.outputStart) << c.args[0];
+        } else {
+            EXPECT_TRUE(run.standardOutput.starts_with(c.outputStart)) << run.standardOutput.substr(0, 200);
+        }
+        EXPECT_EQ(run.standardError, "") << c.args[0];
+    }
+    const std::string help = runBinaryCapturing(kBinary, {"--help"}).standardOutput;
+    for (const char* mode : {"--self-test", "--send", "--listen", "--midi-list", "--midi-listen", "--midi-send"}) {
+        EXPECT_NE(help.find("\n  lumibox " + std::string(mode) + " ["), std::string::npos) << mode;
+    }
+    // An output that cannot be written is a failure, not a success.
+    EXPECT_EQ(runBinaryCapturing(kBinary, {"--help"}, "/dev/full").exitCode, 6);
+    EXPECT_EQ(runBinaryCapturing(kBinary, {"--version"}, "/dev/full").exitCode, 6);
 }
 
 TEST(DmxCli, SecondBindOnTheSameAddressAndPortFails) {
@@ -246,15 +319,65 @@ TEST(DmxCli, ListenerSkipsOtherUniversesAndProtocolsAndKeepsShortPackets) {
     EXPECT_EQ(readWholeFile(output), captureText(100, 42, expected));
 }
 
-TEST(DmxCli, ListenerFailuresWriteNothingElsewhere) {
-    // A missing directory and a directory as the output both fail to write: 6.
-    const std::string dir = makeTempDirectory();
-    for (const std::string& output : {dir + "/missing/capture.json", dir}) {
-        RunningBinary listener = startBinary(kBinary, {"--listen", "--local", "127.0.0.1", "--output", output});
-        ASSERT_TRUE(waitUntilBound(kSacnPort));
+// A capture is written whole or not at all: a write that fails part-way ends with 6 and
+// leaves the previous file and nothing else; one that succeeds replaces it whole.
+TEST(DmxCli, ListenerWritesTheCaptureWholeOrNotAtAll) {
+    const std::string previous = "{\"previous\":" + std::string(2000, ' ') + "1}";
+    enum class Trouble { None, FileSizeLimit, FullFileSystem, ClosedPipe };
+    struct Case {
+        const char* output;  // in the case's folder, which holds capture.json and link.json -> capture.json
+        Trouble trouble;
+        int expected;
+        bool replaced;  // capture.json then holds the new capture
+    };
+    const Case cases[] = {
+        {"missing/capture.json", Trouble::None, 6, false},
+        {".", Trouble::None, 6, false},  // the folder itself
+        {"capture.json", Trouble::FileSizeLimit, 6, false},
+        {"capture.json", Trouble::FullFileSystem, 6, false},
+        {"/dev/stdout", Trouble::ClosedPipe, 6, false},
+        {"/dev/full", Trouble::None, 6, false},
+        {"capture.json", Trouble::None, 0, true},
+        {"link.json", Trouble::None, 0, true},  // the file is replaced, the link stays
+    };
+    for (const Case& c : cases) {
+        const std::string dir = makeTempDirectory();
+        std::ofstream(dir + "/capture.json", std::ios::binary) << previous;
+        std::filesystem::create_symlink("capture.json", dir + "/link.json");
+        const std::string output = c.output[0] == '/' ? c.output : dir + "/" + c.output;
+        ChildOptions child;
+        if (c.trouble == Trouble::FileSizeLimit) child.fileSizeLimit = 1024;  // the capture is 1063 bytes
+        if (c.trouble == Trouble::FullFileSystem) child.wrapper = {kFullFileSystemTool, dir};
+        if (c.trouble == Trouble::ClosedPipe) child.standardOutput = pipeWithoutReader();
+        RunningBinary listener = startBinary(kBinary, {"--listen", "--local", "127.0.0.1", "--output", output}, child);
+        closeDescriptor(child.standardOutput);
+        ASSERT_TRUE(waitUntilBound(kSacnPort)) << c.output;
         EXPECT_EQ(runBinary(kBinary, {"--send", "--pulse", "30"}), 0);
-        EXPECT_EQ(waitForExit(listener, 10000), 6) << output;
+        EXPECT_EQ(waitForExit(listener, 10000), c.expected) << c.output;
+        EXPECT_EQ(readWholeFile(dir + "/capture.json"), c.replaced ? captureText(100, 1, {}) : previous) << c.output;
+        EXPECT_EQ(directoryEntries(dir), (std::vector<std::string>{"capture.json", "link.json"})) << c.output;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.json")) << c.output;
     }
+}
+
+// --scan's output failures, with any datagram counting as heard.
+TEST(DmxCli, ScanFailuresWriteNothing) {
+    const std::string dir = makeTempDirectory();
+    for (const std::string& output : {dir + "/missing/scan.json", dir}) {
+        RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "1000", "--output", output});
+        ASSERT_TRUE(waitUntilBound(kSacnPort));
+        const SocketHandle sender = openUdpSocket();
+        const uint8_t hello[] = {'h', 'i'};
+        sendDatagram(sender, hello, sizeof hello, ip("127.0.0.1"), kSacnPort);
+        closeSocket(sender);
+        EXPECT_EQ(waitForExit(scan, 10000), 6) << output;
+    }
+    EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100"}, 15000, dir), 7);
+    EXPECT_EQ(readWholeFile(dir + "/dmx-scan.json"), "");
+}
+
+TEST(DmxCli, ListenerWithNothingArrivingWritesNothing) {
+    const std::string dir = makeTempDirectory();
     // Nothing arrives: 7 after the 5-second window, and no file.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runBinary(kBinary, {"--listen", "--local", "127.0.0.1"}, 15000, dir), 7);

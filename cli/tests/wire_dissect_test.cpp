@@ -31,7 +31,7 @@ std::vector<std::vector<std::string>> splitRows(const std::string& text) {
 
 // Captures `count` packets on lo while `sendAll` runs, then dissects the given fields.
 std::vector<std::vector<std::string>> captureAndDissect(int count, const std::vector<std::vector<std::string>>& sends,
-                                                        const std::string& fields) {
+                                                        const std::string& fields, int expectedExit = 0) {
     const std::string dir = makeTempDirectory();
     const std::string pcap = dir + "/wire.pcap";
     const std::string log = dir + "/tshark.log";
@@ -42,7 +42,7 @@ std::vector<std::vector<std::string>> captureAndDissect(int count, const std::ve
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     // dumpcap announces the interface a moment before its filter is attached.
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    for (const auto& args : sends) EXPECT_EQ(runBinary(kBinary, args), 0);
+    for (const auto& args : sends) EXPECT_EQ(runBinary(kBinary, args), expectedExit);
     EXPECT_EQ(waitForExit(capture, 20000), 0) << readWholeFile(log);
 
     const std::string out = dir + "/fields.txt";
@@ -88,4 +88,20 @@ TEST(WireDissect, ArtDmxFieldsAsWiresharkReadsThem) {
         EXPECT_EQ(rows[i][1], "512");
         EXPECT_EQ(rows[i][2], sequences[i]);
     }
+}
+
+TEST(WireDissect, ScanPollAsWiresharkReadsIt) {
+    // Its own poll is all the scan hears on loopback, and that is not counted: exit 7.
+    const auto rows = captureAndDissect(1, {{"--scan", "--local", "127.0.0.1", "--listen-ms", "300", "--poll"}},
+                                        "-e artnet.header.opcode -e artnet.header.protver -e artnet.poll.talktome "
+                                        "-e artnet.poll.diag_priority -e udp.srcport -e ip.dst",
+                                        7);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].size(), 6u) << "not dissected as ArtPoll";
+    EXPECT_EQ(rows[0][0], "0x2000");
+    EXPECT_EQ(rows[0][1], "14");
+    EXPECT_EQ(rows[0][2], "0x00");
+    EXPECT_EQ(rows[0][3], "0");
+    EXPECT_EQ(rows[0][4], "6454");
+    EXPECT_EQ(rows[0][5], "255.255.255.255");
 }

@@ -2,6 +2,7 @@
 // with the dummy driver and our peer standing in for a device.
 #include <gtest/gtest.h>
 
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kArrivalTimeoutMs = 5000;
 const std::string kBinary = LUMIBOX_BINARY;
+const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-filesystem.sh";
 // Ports with a quote, a backslash, a tab, a line break, an accent and a byte that is not UTF-8.
 const std::string kOddName = "odd \"q\" \\ \t\n\xC3\xA9 \xFF";
 const std::string kOddNameJson = "odd \\\"q\\\" \\\\ \\u0009\\u000a\xC3\xA9 \xEF\xBF\xBD";
@@ -135,6 +137,41 @@ TEST_F(MidiCli, ListWithNoServiceWritesEmptyListsAndPrintsNothing) {
         EXPECT_EQ(readWholeFile(path("err.txt")), "") << what;
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-list", "--output", path("missing-dir/ports.json")}), 6);
+}
+
+// The port list and the capture are written whole or not at all: a write that fails
+// part-way ends with 6 and leaves the previous file and nothing else beside it.
+TEST_F(MidiCli, OutputFilesAreWrittenWholeOrNotAtAll) {
+    enum class Trouble { FileSizeLimit, FullFileSystem, ClosedPipe };
+    struct Case {
+        std::vector<std::string> args;  // the output option is added
+        Trouble trouble;
+    };
+    const std::vector<Case> cases = {
+        {{"--midi-list"}, Trouble::FileSizeLimit},
+        {{"--midi-list"}, Trouble::FullFileSystem},
+        {{"--midi-list"}, Trouble::ClosedPipe},
+        {{"--midi-listen", "--port", listenPort(), "--listen-ms", "100"}, Trouble::FileSizeLimit},
+        {{"--midi-listen", "--port", listenPort(), "--listen-ms", "100"}, Trouble::FullFileSystem},
+        {{"--midi-listen", "--port", listenPort(), "--listen-ms", "100"}, Trouble::ClosedPipe},
+    };
+    const std::string previous = "{\"previous\":1}";
+    for (const Case& c : cases) {
+        const std::string folder = makeTempDirectory();
+        const std::string output = folder + "/out.json";
+        std::ofstream(output, std::ios::binary) << previous;
+        ChildOptions child;
+        if (c.trouble == Trouble::FileSizeLimit) child.fileSizeLimit = 10;  // even {"messages":[]} is 15 bytes
+        if (c.trouble == Trouble::FullFileSystem) child.wrapper = {kFullFileSystemTool, folder};
+        if (c.trouble == Trouble::ClosedPipe) child.standardOutput = pipeWithoutReader();
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--output", c.trouble == Trouble::ClosedPipe ? "/dev/stdout" : output});
+        RunningBinary running = startBinary(kBinary, args, child);
+        closeDescriptor(child.standardOutput);
+        EXPECT_EQ(waitForExit(running, 20000), 6) << c.args[0] << " " << static_cast<int>(c.trouble);
+        EXPECT_EQ(readWholeFile(output), previous) << c.args[0] << " " << static_cast<int>(c.trouble);
+        EXPECT_EQ(directoryEntries(folder), std::vector<std::string>{"out.json"}) << c.args[0];
+    }
 }
 
 TEST_F(MidiCli, SendWithDefaultsPlaysNote60AndReleasesItAbout200MsLater) {

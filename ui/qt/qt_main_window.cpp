@@ -12,6 +12,7 @@
 #include "../window_style.h"
 #include "level_table_model.h"
 #include "qt_style.h"
+#include "termination_signals.h"
 #include "window_host.h"
 #include "window_views.h"
 
@@ -55,22 +56,35 @@ bool displayConfigured() {
     return false;
 }
 
+// Qt also aborts when a display is named but unusable (no server answers, an unknown
+// QT_QPA_PLATFORM): its fatal message still goes out, then the process ends with 1.
+QtMessageHandler qtMessageOutput = nullptr;  // Qt's own handler, which prints
+
+void exitOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    qtMessageOutput(type, context, message);
+    if (type == QtFatalMsg) std::_Exit(1);  // the application is half built: no clean-up
+}
+
 }  // namespace
 
 int runMainWindow(int argc, char** argv, DmxUniverseState& state) {
     if (!displayConfigured()) return 1;
+    qtMessageOutput = qInstallMessageHandler(exitOnFatalMessage);
     QApplication application(argc, argv);
+    qInstallMessageHandler(qtMessageOutput);
     prepareApplication();
     std::unique_ptr<MainWindow> window = createMainWindow(state);
+    closeWindowOnTerminationSignals(*window->host);
     window->host->show();
     QApplication::exec();
+    restoreTerminationSignals();
     window.reset();
     return 0;
 }
 
 void prepareApplication() {
     QApplication::setApplicationName(QString::fromUtf8(kWindowClassName));
-    QApplication::setDesktopFileName(QString::fromUtf8(kWindowClassName));
+    QApplication::setDesktopFileName(QString::fromUtf8(kDesktopApplicationId));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }
 
@@ -88,7 +102,7 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
 
     window->host = new WindowHost();
     WindowHost& host = *window->host;
-    host.setWindowTitle(QString::fromUtf8(kWindowTitle));
+    host.setWindowTitle(QString::fromUtf8(kProductTitle));
     host.setWindowIcon(makeWindowIcon());
     applyWindowPalette(host);
     window->widgets.font = makeUiFont();

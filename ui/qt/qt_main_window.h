@@ -32,8 +32,9 @@ struct MainWindowOptions {
     std::function<uint64_t()> clock;  // empty: tickCountMs
 };
 
-// Names the application "VelmoraLumibox" (the window class the desktop sees) and
-// fixes the widget style, so the look does not follow the desktop theme.
+// Names the application "VelmoraLumibox" (the window class the desktop sees), points the
+// desktop at the installed entry "com.velmora.Lumibox.desktop" and fixes the widget
+// style, so the look does not follow the desktop theme.
 void prepareApplication();
 
 // Builds the window, its controls and both views, fills the port selectors, shows the

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/tests/run_binary.h"
 #include "ui/qt/app_icon_painter.h"
@@ -18,10 +19,7 @@ namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
 
-bool exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
-}
+const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-filesystem.sh";
 
 uint32_t littleEndian32(const std::string& bytes, std::size_t offset) {
     uint32_t value = 0;
@@ -99,18 +97,51 @@ TEST_F(IconExportCli, PngIs256SquareRgbaWithTheRenderedPixels) {
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(IconExportCli, FailuresGiveExitCode2) {
-    // Directory missing: neither file appears.
-    const std::string missing = dir + "/no-such-dir/out.ico";
-    EXPECT_EQ(exportIconWithBinary(missing), 2);
-    EXPECT_FALSE(exists(missing));
-    EXPECT_FALSE(exists(missing + ".png"));
-
-    // The icon path is a directory: the PNG is written, the icon file cannot be.
-    const std::string taken = dir + "/taken";
-    ASSERT_EQ(mkdir(taken.c_str(), 0700), 0);
-    EXPECT_EQ(exportIconWithBinary(taken), 2);
-    EXPECT_TRUE(exists(taken + ".png"));
+// A failed export writes nothing and leaves earlier files as they were: both files are put
+// in place only once both are written whole.
+TEST_F(IconExportCli, FailuresGiveExitCode2AndWriteNothing) {
+    enum class Trouble { None, FileSizeLimit, FullFileSystem, ClosedPipe };
+    struct Case {
+        const char* path;  // relative to a fresh folder, which is the current one
+        Trouble trouble;
+        bool earlierFiles;  // out.ico and out.ico.png exist before
+    };
+    const Case cases[] = {
+        {"no-such-dir/out.ico", Trouble::None, false},
+        {"taken", Trouble::None, false},  // a folder: no taken.png either
+        {"", Trouble::None, false},       // no ".png"
+        {"out.ico", Trouble::FileSizeLimit, true},
+        {"out.ico", Trouble::FullFileSystem, true},
+        {"out.ico", Trouble::ClosedPipe, false},  // out.ico links to the standard output
+    };
+    for (const Case& c : cases) {
+        const std::string folder = makeTempDirectory();
+        ASSERT_TRUE(std::filesystem::create_directory(folder + "/taken"));
+        std::vector<std::string> before = {"taken"};
+        if (c.earlierFiles) {
+            std::ofstream(folder + "/out.ico", std::ios::binary) << "earlier icon";
+            std::ofstream(folder + "/out.ico.png", std::ios::binary) << "earlier png";
+            before = {"out.ico", "out.ico.png", "taken"};
+        }
+        ChildOptions child;
+        child.directory = folder;
+        if (c.trouble == Trouble::FileSizeLimit) child.fileSizeLimit = 1024;
+        if (c.trouble == Trouble::FullFileSystem) child.wrapper = {kFullFileSystemTool, folder};
+        if (c.trouble == Trouble::ClosedPipe) {
+            std::filesystem::create_symlink("/dev/stdout", folder + "/out.ico");
+            before = {"out.ico", "taken"};
+            child.standardOutput = pipeWithoutReader();
+        }
+        RunningBinary running = startBinary(kBinary, {"--export-icon", c.path}, child);
+        closeDescriptor(child.standardOutput);
+        EXPECT_EQ(waitForExit(running, 20000), 2) << c.path << " " << static_cast<int>(c.trouble);
+        EXPECT_EQ(directoryEntries(folder), before) << c.path << " " << static_cast<int>(c.trouble);
+        if (c.earlierFiles) {
+            EXPECT_EQ(readWholeFile(folder + "/out.ico"), "earlier icon");
+            EXPECT_EQ(readWholeFile(folder + "/out.ico.png"), "earlier png");
+        }
+        std::filesystem::remove_all(folder);
+    }
 }
 
 TEST_F(IconExportCli, ExportingAgainReplacesBothFiles) {

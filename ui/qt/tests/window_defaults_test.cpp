@@ -28,6 +28,7 @@ TEST(WindowDefaults, TitleIconAndApplicationName) {
     EXPECT_EQ(t.window->host->windowTitle().toStdString(), "Velmora Lumibox 0.2.1");
     EXPECT_FALSE(t.window->host->windowIcon().isNull());
     EXPECT_EQ(QApplication::applicationName().toStdString(), "VelmoraLumibox");
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "com.velmora.Lumibox") << "the installed desktop entry";
     // Before the window is shown no frame is known: the client gets the outer figures.
     EXPECT_EQ(t.window->host->minimumSize(), QSize(1000, 800));
     EXPECT_EQ(t.window->host->size(), QSize(1000, 870));

@@ -6,12 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
+#include <csignal>
 #include <vector>
 
 #include "core/packet_codec.h"
 #include "core/tests/packet_bytes.h"
 #include "net/socket_layer.h"
 #include "ui/qt/level_table_model.h"
+#include "ui/qt/termination_signals.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
@@ -178,27 +180,44 @@ TEST_F(WindowDmx, PulseReachesThePeerRepeatsAndEndsWithZeros) {
     EXPECT_EQ(textOf(w, kDmxStatusText).rfind("RX 0 | TX " + std::to_string(repeats + 2) + " | ", 0), 0u);
 }
 
-TEST_F(WindowDmx, ClosingDuringAPulseSendsItsZerosOnceThenStopsEverything) {
-    PeerSocket peer("127.0.0.2", kSacnPort);
-    click(w, 105);
-    setField(w, 104, "127.0.0.2");
-    setField(w, 109, "5");
-    setField(w, 112, "5");
-    setField(w, 110, "99");
-    click(w, 108);
-    t.tick(5);
-    ASSERT_FALSE(peer.receiveLevels().empty());
+// However the window is asked to close (its close button, SIGTERM, SIGINT), a pending
+// pulse sends its channels at 0 once before everything stops.
+TEST(WindowDmxClose, ClosingDuringAPulseSendsItsZerosOnceThenStopsEverything) {
+    for (int way : {0, SIGTERM, SIGINT}) {
+        TestWindow t;
+        MainWindow& w = *t.window;
+        w.host->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.host));
+        PeerSocket peer("127.0.0.2", kSacnPort);
+        click(w, 105);
+        setField(w, 104, "127.0.0.2");
+        setField(w, 109, "5");
+        setField(w, 112, "5");
+        setField(w, 110, "99");
+        setField(w, 113, "60000");
+        click(w, 108);
+        t.tick(5);
+        ASSERT_FALSE(peer.receiveLevels().empty()) << way;
 
-    w.host->close();
-    const auto packets = peer.receiveLevels();
-    ASSERT_EQ(packets.size(), 1u);
-    EXPECT_EQ(packets[0][4], 0);
-    EXPECT_EQ(textOf(w, 105), "Start RX");
-    EXPECT_EQ(w.engines.dmx.receiveEndpoint, kInvalidSocket);
-    EXPECT_EQ(w.engines.dmx.transmitEndpoint, kInvalidSocket);
-    t.advanceWithoutTick(1000);
-    handleWindowTick(w);
-    EXPECT_TRUE(peer.receiveLevels().empty());
+        if (way == 0) {
+            w.host->close();
+        } else {
+            ASSERT_TRUE(closeWindowOnTerminationSignals(*w.host));
+            raise(way);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return w.engines.stopped; }, 5000)) << way;
+        }
+        const auto packets = peer.receiveLevels();
+        ASSERT_EQ(packets.size(), 1u) << way;
+        EXPECT_EQ(packets[0][4], 0);
+        EXPECT_FALSE(w.host->isVisible());
+        EXPECT_EQ(textOf(w, 105), "Start RX");
+        EXPECT_EQ(w.engines.dmx.receiveEndpoint, kInvalidSocket);
+        EXPECT_EQ(w.engines.dmx.transmitEndpoint, kInvalidSocket);
+        t.advanceWithoutTick(1000);
+        handleWindowTick(w);
+        EXPECT_TRUE(peer.receiveLevels().empty());
+        restoreTerminationSignals();
+    }
 }
 
 }  // namespace

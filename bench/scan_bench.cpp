@@ -1,0 +1,230 @@
+// --scan under a flood: 2,000 sACN universes at 44 packets per second each (88,000
+// datagrams/s), sent to their multicast groups (or, with "unicast", all to 127.0.0.1).
+// Alternates two receivers over the same flood and reports CPU per datagram for each:
+// a bare loop of recvfrom over sockets joined to the same groups, and `lumibox --scan`.
+// Kernel receive drops are the namespace's /proc/net/snmp Udp RcvbufErrors.
+//
+//   tools/in-private-netns.sh build/bench/scan_bench [seconds per phase] [multicast|unicast]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/packet_codec.h"
+#include "net/socket_layer.h"
+
+namespace {
+
+constexpr int kUniverses = 2000;
+constexpr int kPacketsPerSecond = 44;
+constexpr int kMembershipsPerSocket = 20;
+
+std::string readText(const char* path) {
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// A field of the "Udp:" lines of /proc/net/snmp.
+uint64_t udpCounter(const std::string& name) {
+    std::istringstream lines(readText("/proc/net/snmp"));
+    std::string header, values;
+    while (std::getline(lines, header)) {
+        if (header.rfind("Udp: ", 0) != 0) continue;
+        std::getline(lines, values);
+        std::istringstream h(header), v(values);
+        std::string key, value;
+        while (h >> key && v >> value) {
+            if (key == name) return std::stoull(value);
+        }
+    }
+    return 0;
+}
+
+int joinedGroups() {
+    std::istringstream lines(readText("/proc/net/igmp"));
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) count += line.find("FFEF") != std::string::npos ? 1 : 0;
+    return count;
+}
+
+Ipv4Address groupOf(int universe) {
+    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
+}
+
+double cpuSeconds(const rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Sends the flood on a 1 ms grid until stop; returns the datagrams sent.
+uint64_t flood(std::atomic<bool>& stop, bool unicast) {
+    const SocketHandle socket = openUdpSocket();
+    bindSocket(socket, Ipv4Address{{127, 0, 0, 1}}, 0);
+    std::vector<DmxPacket> packets;
+    DmxUniverseState state;
+    for (int u = 1; u <= kUniverses; ++u) {
+        state.universe = u;
+        packets.push_back(buildDmxPacket(state));
+    }
+    const uint64_t start = monotonicMicroseconds();
+    uint64_t sent = 0;
+    int next = 0;
+    while (!stop) {
+        const uint64_t due = (monotonicMicroseconds() - start) * kUniverses * kPacketsPerSecond / 1000000;
+        for (; sent < due && !stop; ++sent) {
+            DmxPacket& p = packets[static_cast<std::size_t>(next)];
+            ++p.bytes[kSacnSequenceOffset];
+            const Ipv4Address to = unicast ? Ipv4Address{{127, 0, 0, 1}} : groupOf(next + 1);
+            sendDatagram(socket, p.data(), p.size(), to, kSacnPort);
+            next = (next + 1) % kUniverses;
+        }
+        sleepMs(1);
+    }
+    closeSocket(socket);
+    return sent;
+}
+
+// The bare receiver: the same sockets, queues and memberships as the scan, recvfrom until the
+// queues run dry, a 1 ms sleep when a round found nothing. Writes its count to the pipe.
+[[noreturn]] void bareLoop(int pipeOut, double seconds, bool unicast) {
+    std::vector<SocketHandle> sockets;
+    const int needed = unicast ? 1 : (kUniverses + kMembershipsPerSocket - 1) / kMembershipsPerSocket;
+    for (int i = 0; i < needed; ++i) {
+        const SocketHandle s = openUdpSocket();
+        setReuseAddress(s, true);
+        setMulticastAll(s, false);
+        setNonBlocking(s, true);
+        prepareBatchReceive(s);  // the same queue as the scan's sockets
+        bindSocket(s, Ipv4Address{}, kSacnPort);
+        for (int u = i * kMembershipsPerSocket + 1; !unicast && u <= std::min(kUniverses, (i + 1) * kMembershipsPerSocket); ++u) {
+            joinMulticastGroup(s, groupOf(u), Ipv4Address{});
+        }
+        sockets.push_back(s);
+    }
+    uint64_t count = 0;
+    uint8_t buffer[2048];
+    Ipv4Address sender;
+    const uint64_t end = monotonicMicroseconds() + static_cast<uint64_t>(seconds * 1e6);
+    while (monotonicMicroseconds() < end) {
+        uint64_t round = 0;
+        for (SocketHandle s : sockets) {
+            while (receiveDatagramFrom(s, buffer, sizeof buffer, sender) >= 0) ++round;
+        }
+        count += round;
+        if (round == 0) sleepMs(1);
+    }
+    if (write(pipeOut, &count, sizeof count) != sizeof count) _exit(1);
+    _exit(0);
+}
+
+struct PhaseResult {
+    double floodSeconds = 0;
+    uint64_t sent = 0;
+    uint64_t received = 0;
+    double cpu = 0;
+    uint64_t drops = 0;
+};
+
+// Runs one receiver process while the flood goes on, from when its groups are joined.
+template <typename Start, typename Finish>
+PhaseResult runPhase(Start start, Finish finish, bool unicast) {
+    PhaseResult result;
+    const pid_t child = start();
+    for (int i = 0; i < 500 && !unicast && joinedGroups() < kUniverses; ++i) sleepMs(10);
+    sleepMs(200);
+    const uint64_t dropsBefore = udpCounter("RcvbufErrors");
+    std::atomic<bool> stop{false};
+    uint64_t sent = 0;
+    const uint64_t floodStart = monotonicMicroseconds();
+    std::thread sender([&] { sent = flood(stop, unicast); });
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    stop = true;
+    sender.join();
+    result.floodSeconds = static_cast<double>(monotonicMicroseconds() - floodStart) / 1e6;
+    result.sent = sent;
+    result.drops = udpCounter("RcvbufErrors") - dropsBefore;
+    result.cpu = cpuSeconds(usage);
+    result.received = finish();
+    return result;
+}
+
+uint64_t jsonNumber(const std::string& text, const std::string& key) {
+    const std::size_t at = text.find("\"" + key + "\":");
+    return at == std::string::npos ? 0 : std::stoull(text.substr(at + key.size() + 3));
+}
+
+void print(const char* name, const PhaseResult& r) {
+    std::printf("%-10s sent %8llu (%6.0f/s)  received %8llu  cpu %6.3f s  %6.3f us/datagram  RcvbufErrors %llu\n", name,
+                static_cast<unsigned long long>(r.sent), static_cast<double>(r.sent) / r.floodSeconds,
+                static_cast<unsigned long long>(r.received), r.cpu,
+                r.received ? r.cpu * 1e6 / static_cast<double>(r.received) : 0.0, static_cast<unsigned long long>(r.drops));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const bool unicast = argc > 2 && std::string(argv[2]) == "unicast";
+    const std::string output = "/tmp/lumibox-scan-bench.json";
+    const std::string listenMs = std::to_string(static_cast<int>(seconds * 1000) + 1000);
+    std::printf("%d universes x %d packets/s, %s, %.1f s phases\n", kUniverses, kPacketsPerSecond,
+                unicast ? "unicast to one socket" : "multicast groups", seconds);
+    double bareTotal = 0, scanTotal = 0;
+    uint64_t bareCount = 0, scanCount = 0;
+    for (int round = 0; round < 2; ++round) {
+        int fds[2];
+        if (pipe(fds) != 0) return 1;
+        const PhaseResult bare = runPhase(
+            [&] {
+                const pid_t pid = fork();
+                if (pid == 0) bareLoop(fds[1], seconds + 1.0, unicast);
+                return pid;
+            },
+            [&] {
+                uint64_t count = 0;
+                if (read(fds[0], &count, sizeof count) != sizeof count) count = 0;
+                close(fds[0]);
+                close(fds[1]);
+                return count;
+            },
+            unicast);
+        print("bare loop", bare);
+        const PhaseResult scan = runPhase(
+            [&] {
+                const pid_t pid = fork();
+                if (pid == 0) {
+                    const std::string universes = unicast ? "" : "1-" + std::to_string(kUniverses);
+                    execl(LUMIBOX_BINARY, LUMIBOX_BINARY, "--scan", "--universes", universes.c_str(), "--listen-ms",
+                          listenMs.c_str(), "--output", output.c_str(), static_cast<char*>(nullptr));
+                    _exit(127);
+                }
+                return pid;
+            },
+            [&] { return jsonNumber(readText(output.c_str()), "datagrams"); }, unicast);
+        print("--scan", scan);
+        bareTotal += bare.cpu;
+        bareCount += bare.received;
+        scanTotal += scan.cpu;
+        scanCount += scan.received;
+    }
+    if (bareCount > 0 && scanCount > 0) {
+        std::printf("CPU per datagram, --scan / bare loop: %.2f\n",
+                    (scanTotal / static_cast<double>(scanCount)) / (bareTotal / static_cast<double>(bareCount)));
+    }
+    return 0;
+}

@@ -1,0 +1,367 @@
+// --scan through the real binary across a veth pair: the scan in the test's private
+// namespace (10.77.0.1), the sources, an Art-Net sender and a node that answers ArtPoll
+// in a second namespace made by this test (10.77.0.2 to .6), so that every datagram
+// really crosses an interface. Nothing leaves the two namespaces.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/tests/scan_packets.h"
+#include "net/socket_layer.h"
+#include "core/tests/run_binary.h"
+
+using namespace scan_packets;
+using nlohmann::json;
+
+namespace {
+
+const std::string kBinary = LUMIBOX_BINARY;
+
+Ipv4Address ip(const char* text) {
+    Ipv4Address a;
+    EXPECT_TRUE(parseIpv4(text, a)) << text;
+    return a;
+}
+
+// The second namespace, reached by switching this thread into it while sockets are made;
+// a socket stays in the namespace it was made in.
+struct PeerNamespace {
+    int own = -1;
+    int peer = -1;
+    bool ready = false;
+
+    bool enter() const { return setns(peer, CLONE_NEWNET) == 0; }
+    bool leave() const { return setns(own, CLONE_NEWNET) == 0; }
+
+    bool make() {
+        own = open("/proc/self/ns/net", O_RDONLY);  // inherited by `ip`, which finds it by path
+        if (own < 0 || unshare(CLONE_NEWNET) != 0) return false;
+        peer = open("/proc/self/ns/net", O_RDONLY);
+        if (peer < 0 || !leave()) return false;
+        const std::string peerPath = "/proc/self/fd/" + std::to_string(peer);
+        if (std::system(("ip link add lbsa type veth peer name lbsb netns " + peerPath + " && "
+                         "ip addr add 10.77.0.1/24 broadcast 10.77.0.255 dev lbsa && ip link set lbsa up")
+                            .c_str()) != 0)
+            return false;
+        if (!enter()) return false;
+        const int rc = std::system(
+            "ip link set lo up && ip link set lbsb up && "
+            "for a in 2 3 4 5 6; do ip addr add 10.77.0.$a/24 broadcast 10.77.0.255 dev lbsb || exit 1; done && "
+            "ip route add 224.0.0.0/4 dev lbsb");
+        ready = leave() && rc == 0;
+        return ready;
+    }
+    ~PeerNamespace() {
+        std::system("ip link del lbsa 2>/dev/null");
+        if (peer >= 0) close(peer);
+        if (own >= 0) close(own);
+    }
+};
+
+PeerNamespace* peers = nullptr;
+
+// A socket in the peer namespace, bound to one of its addresses.
+struct PeerSocket {
+    SocketHandle handle = kInvalidSocket;
+    explicit PeerSocket(const char* address, uint16_t port = 0) {
+        if (!peers->enter()) return;
+        handle = openUdpSocket();
+        setReuseAddress(handle, true);
+        setBroadcast(handle, true);
+        EXPECT_TRUE(bindSocket(handle, ip(address), port)) << address;
+        EXPECT_TRUE(peers->leave());
+        setReceiveTimeout(handle, 100);
+    }
+    ~PeerSocket() { closeSocket(handle); }
+    void send(const std::vector<uint8_t>& packet, const char* to, uint16_t port) const {
+        EXPECT_EQ(sendDatagram(handle, packet.data(), packet.size(), ip(to), port), static_cast<long>(packet.size())) << to;
+    }
+};
+
+std::string groupOf(int universe) { return "239.255." + std::to_string(universe >> 8) + "." + std::to_string(universe & 0xFF); }
+
+// Whether /proc/net/igmp lists the universe's group under the device: a device line, then
+// one indented line per group, the address as a little-endian word in hexadecimal.
+bool isMemberOn(const std::string& device, int universe) {
+    char word[16];
+    std::snprintf(word, sizeof word, "%02X%02X%02XEF", universe & 0xFF, universe >> 8, 255);
+    std::istringstream lines(readWholeFile("/proc/net/igmp"));
+    std::string line, current;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string first, second;
+        fields >> first >> second;
+        if (!line.empty() && line[0] != '\t' && line[0] != ' ') {
+            current = second;
+        } else if (current == device && first == word) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool waitFor(const std::function<bool()>& ready, int timeoutMs = 5000) {
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        if (ready()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return ready();
+}
+
+int portSockets(uint16_t port) {
+    char wanted[16];
+    std::snprintf(wanted, sizeof wanted, ":%04X ", port);
+    const std::string table = readWholeFile("/proc/net/udp");
+    int count = 0;
+    for (std::size_t at = table.find(wanted); at != std::string::npos; at = table.find(wanted, at + 1)) ++count;
+    return count;
+}
+
+const json* findSource(const json& doc, const Cid& cid, int universe) {
+    std::string text;
+    for (std::size_t i = 0; i < cid.size(); ++i) {
+        static const char* hex = "0123456789abcdef";
+        if (i == 4 || i == 6 || i == 8 || i == 10) text += '-';
+        text += hex[cid[i] >> 4];
+        text += hex[cid[i] & 15];
+    }
+    for (const json& s : doc["sacnSources"]) {
+        if (s["cid"] == text && s["universe"] == universe) return &s;
+    }
+    return nullptr;
+}
+
+struct ScanCli : ::testing::Test {
+    static void SetUpTestSuite() {
+        peers = new PeerNamespace;
+        peers->make();
+    }
+    static void TearDownTestSuite() {
+        delete peers;
+        peers = nullptr;
+    }
+    void SetUp() override {
+        if (!peers->ready) GTEST_SKIP() << "no second namespace with a veth pair here";
+    }
+};
+
+// Answers the first ArtPoll that reaches it with one ArtPollReply, as a node does.
+void answerOnePoll(const PeerSocket& node, std::atomic<bool>& answered, std::atomic<bool>& stop) {
+    uint8_t buffer[1500];
+    while (!stop && !answered) {
+        Ipv4Address from;
+        const long n = receiveDatagramFrom(node.handle, buffer, sizeof buffer, from);
+        if (n < 10 || buffer[8] != 0x00 || buffer[9] != 0x20) continue;
+        const std::vector<uint8_t> bytes = artPollReply(PollReply());
+        if (!peers->enter()) return;  // the reply leaves from the node's address, 10.77.0.6
+        const SocketHandle replier = openUdpSocket();
+        setReuseAddress(replier, true);
+        const bool bound = bindSocket(replier, Ipv4Address{{10, 77, 0, 6}}, kArtNetPort);
+        peers->leave();
+        if (bound) sendDatagram(replier, bytes.data(), bytes.size(), from, kArtNetPort);
+        closeSocket(replier);
+        answered = true;
+    }
+}
+
+}  // namespace
+
+TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
+    const std::string dir = makeTempDirectory();
+    const std::string output = dir + "/scan.json";
+    PeerSocket deskA("10.77.0.2"), backupB("10.77.0.3"), sourceC("10.77.0.4"), artNet("10.77.0.5");
+    PeerSocket node("0.0.0.0", kArtNetPort);  // hears the broadcast poll
+    std::atomic<bool> answered{false}, stop{false};
+    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
+
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--universes", "1-3,7", "--listen-ms", "6000",
+                                               "--poll", "--output", output});
+    ASSERT_TRUE(waitFor([] { return isMemberOn("lbsa", 7); })) << "groups joined on the interface of --local";
+    EXPECT_TRUE(waitFor([&] { return answered.load(); })) << "the node heard the poll on the directed broadcast";
+
+    SacnData a;
+    a.cid = cidOf(1);
+    a.name = "Desk A";
+    a.syncUniverse = 7;
+    SacnData b;
+    b.cid = cidOf(2);
+    b.name = "Backup \xE2\x98\x83";
+    b.priority = 50;
+    SacnData c;
+    c.cid = cidOf(3);
+    c.universe = 3;
+    c.priority = 200;
+    c.slots = 24;
+    const int cSequences[] = {1, 2, 3, 6, 7, 8, 5};  // 4 and 5 skipped, then 5 late
+    deskA.send(sacnDiscovery(a.cid, "Desk A", 0, 0, {1, 2}), groupOf(64214).c_str(), kSacnPort);
+    for (int i = 0; i < 13; ++i) {
+        a.sequence = static_cast<uint8_t>(i + 1);
+        a.universe = 1;
+        deskA.send(sacnData(a), groupOf(1).c_str(), kSacnPort);
+        a.universe = 2;
+        deskA.send(sacnData(a), groupOf(2).c_str(), kSacnPort);
+        a.universe = 5;  // not asked for: must not be heard
+        deskA.send(sacnData(a), groupOf(5).c_str(), kSacnPort);
+        if (i < 5) deskA.send(sacnSync(a.cid, static_cast<uint8_t>(i + 1), 7), groupOf(7).c_str(), kSacnPort);
+        b.sequence = static_cast<uint8_t>(i + 1);
+        b.options = i >= 10 ? kSacnOptionStreamTerminated : 0;
+        backupB.send(sacnData(b), groupOf(1).c_str(), kSacnPort);
+        if (i < 7) {
+            c.sequence = static_cast<uint8_t>(cSequences[i]);
+            sourceC.send(sacnData(c), "10.77.0.1", kSacnPort);
+        }
+        artNet.send(artDmx(0x0101, static_cast<uint8_t>(i + 1)), "10.77.0.255", kArtNetPort);
+        if (i < 5) artNet.send(artDmx(3, 0, 2), "10.77.0.1", kArtNetPort);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    SacnData dd = a;
+    dd.universe = 1;
+    dd.startCode = 0xDD;
+    for (int i = 0; i < 2; ++i) {
+        dd.sequence = static_cast<uint8_t>(14 + i);
+        deskA.send(sacnData(dd), groupOf(1).c_str(), kSacnPort);
+    }
+    deskA.send({'h', 'e', 'l', 'l', 'o'}, "10.77.0.1", kSacnPort);
+    artNet.send(artNetHeader(14, 0x5200), "10.77.0.1", kArtNetPort);
+    // Universe 2 goes on until the scan ends, so that it is not lost (bounded: 400 × 20 ms).
+    std::optional<int> exitCode;
+    for (int i = 0; i < 400 && !exitCode; ++i) {
+        a.universe = 2;
+        a.sequence = static_cast<uint8_t>(14 + i);
+        deskA.send(sacnData(a), groupOf(2).c_str(), kSacnPort);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        exitCode = exitCodeIfEnded(scan);
+    }
+    if (!exitCode) exitCode = waitForExit(scan, 5000);
+    stop = true;
+    nodeThread.join();
+    ASSERT_EQ(exitCode, 0);
+
+    const json doc = json::parse(readWholeFile(output));
+    EXPECT_EQ(doc["local"], "10.77.0.1");
+    EXPECT_EQ(doc["joinedUniverses"], 4);
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"10.77.0.255","sent":true})"));
+
+    const json* a1 = findSource(doc, cidOf(1), 1);
+    ASSERT_NE(a1, nullptr) << doc.dump();
+    EXPECT_EQ((*a1)["sender"], "10.77.0.2");
+    EXPECT_EQ((*a1)["sourceName"], "Desk A");
+    EXPECT_EQ((*a1)["priority"], 100);
+    EXPECT_EQ((*a1)["packets"], 13);
+    EXPECT_EQ((*a1)["perAddressPriorityPackets"], 2);
+    EXPECT_EQ((*a1)["syncUniverse"], 7);
+    EXPECT_EQ((*a1)["sequenceErrors"], 0);
+    EXPECT_EQ((*a1)["slotCount"], 512);
+    EXPECT_GT((*a1)["rate"].get<double>(), 0);
+    const json* a2 = findSource(doc, cidOf(1), 2);
+    ASSERT_NE(a2, nullptr);
+    EXPECT_GE((*a2)["packets"].get<int>(), 14);
+    EXPECT_EQ((*a2)["lost"], false) << "sent until the end";
+    EXPECT_EQ((*a2)["sequenceErrors"], 0);
+    EXPECT_EQ(findSource(doc, cidOf(1), 5), nullptr) << "a group that was not joined";
+
+    const json* b1 = findSource(doc, cidOf(2), 1);
+    ASSERT_NE(b1, nullptr);
+    EXPECT_EQ((*b1)["sender"], "10.77.0.3");
+    EXPECT_EQ((*b1)["sourceName"], "Backup \xE2\x98\x83");
+    EXPECT_EQ((*b1)["priority"], 50);
+    EXPECT_EQ((*b1)["packets"], 13);
+    EXPECT_EQ((*b1)["streamTerminated"], true);
+    EXPECT_EQ((*b1)["lost"], true);
+
+    const json* c3 = findSource(doc, cidOf(3), 3);
+    ASSERT_NE(c3, nullptr);
+    EXPECT_EQ((*c3)["sender"], "10.77.0.4");
+    EXPECT_EQ((*c3)["priority"], 200);
+    EXPECT_EQ((*c3)["packets"], 7);
+    EXPECT_EQ((*c3)["sequenceErrors"], 1);
+    EXPECT_EQ((*c3)["skippedSequenceNumbers"], 2);
+    EXPECT_EQ((*c3)["slotCount"], 24);
+
+    ASSERT_EQ(doc["sacnSync"].size(), 1u);
+    EXPECT_EQ(doc["sacnSync"][0]["syncUniverse"], 7);
+    EXPECT_EQ(doc["sacnSync"][0]["packets"], 5);
+    ASSERT_EQ(doc["sacnDiscovery"].size(), 1u);
+    EXPECT_EQ(doc["sacnDiscovery"][0]["universes"], json::parse("[1,2]"));
+    EXPECT_EQ(doc["sacnDiscovery"][0]["sourceName"], "Desk A");
+
+    ASSERT_EQ(doc["artNetSenders"].size(), 2u) << doc["artNetSenders"].dump();
+    const json& unsequenced = doc["artNetSenders"][0];
+    EXPECT_EQ(unsequenced["universe"], 3);
+    EXPECT_EQ(unsequenced["packets"], 5);
+    EXPECT_EQ(unsequenced["sequenced"], false);
+    EXPECT_EQ(unsequenced["slotCount"], 2);
+    const json& broadcast = doc["artNetSenders"][1];
+    EXPECT_EQ(broadcast["sender"], "10.77.0.5");
+    EXPECT_EQ(broadcast["universe"], 257);
+    EXPECT_EQ(broadcast["packets"], 13);
+    EXPECT_EQ(broadcast["sequenced"], true);
+    EXPECT_EQ(broadcast["sequenceErrors"], 0);
+
+    ASSERT_EQ(doc["artNetNodes"].size(), 1u);
+    const json& n = doc["artNetNodes"][0];
+    EXPECT_EQ(n["ip"], "10.77.0.6");
+    EXPECT_EQ(n["shortName"], "Test node");
+    EXPECT_EQ(n["longName"], "Scan test node with two outputs");
+    EXPECT_EQ(n["outputs"], json::parse("[0,1]"));
+    EXPECT_EQ(n["inputs"], json::parse("[]"));
+    EXPECT_EQ(n["styleName"], "StNode");
+
+    EXPECT_EQ(doc["otherDatagrams"]["sacn"]["notE131"], 1);
+    EXPECT_EQ(doc["otherDatagrams"]["artNet"]["opCodes"], json::parse(R"([{"opCode":20992,"packets":1}])"))
+        << "ArtSync; the scan's own ArtPoll is not counted";
+}
+
+TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
+    const std::string dir = makeTempDirectory();
+    // The limited broadcast of --poll leaves by the default route; here it leads to the peers.
+    ASSERT_EQ(std::system("ip route add default dev lbsa"), 0);
+    PeerSocket source("10.77.0.2");
+    PeerSocket node("0.0.0.0", kArtNetPort);
+    std::atomic<bool> answered{false}, stop{false};
+    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
+
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1-600", "--listen-ms", "5000", "--poll"}, dir);
+    const bool joined = waitFor([] { return isMemberOn("lbsa", 600) && isMemberOn("lo", 600); });
+    // 601 groups on two interfaces at 20 memberships a socket, and the Art-Net socket.
+    const int sacnSockets = portSockets(kSacnPort);
+    SacnData s;
+    s.cid = cidOf(7);
+    for (int universe = 1; joined && universe <= 600; ++universe) {
+        s.universe = static_cast<uint16_t>(universe);
+        source.send(sacnData(s), groupOf(universe).c_str(), kSacnPort);
+        if (universe % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const int exitCode = waitForExit(scan, 10000);
+    stop = true;
+    nodeThread.join();
+    std::system("ip route del default dev lbsa");
+    ASSERT_TRUE(joined);
+    EXPECT_GE(sacnSockets, 61);
+    ASSERT_EQ(exitCode, 0);
+
+    const json doc = json::parse(readWholeFile(dir + "/dmx-scan.json"));
+    EXPECT_EQ(doc["local"], "0.0.0.0");
+    EXPECT_EQ(doc["joinedUniverses"], 600);
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"255.255.255.255","sent":true})"));
+    ASSERT_EQ(doc["sacnSources"].size(), 600u);
+    for (int universe = 1; universe <= 600; ++universe) {
+        const json& r = doc["sacnSources"][static_cast<std::size_t>(universe - 1)];
+        EXPECT_EQ(r["universe"], universe);
+        EXPECT_EQ(r["packets"], 1) << "once, though the group is joined on two interfaces";
+    }
+    ASSERT_EQ(doc["artNetNodes"].size(), 1u);
+    EXPECT_EQ(doc["artNetNodes"][0]["sender"], "10.77.0.6") << "replies from the node's own address";
+}

@@ -1,0 +1,163 @@
+#include "scan_codec.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kAcnIdentifier[12] = {'A', 'S', 'C', '-', 'E', '1', '.', '1', '7', 0, 0, 0};
+constexpr uint8_t kArtNetId[8] = {'A', 'r', 't', '-', 'N', 'e', 't', 0};
+
+constexpr uint32_t kRootVectorData = 4;
+constexpr uint32_t kRootVectorExtended = 8;
+constexpr uint32_t kFramingVectorData = 2;
+constexpr uint32_t kFramingVectorSync = 1;
+constexpr uint32_t kFramingVectorDiscovery = 2;
+constexpr uint32_t kDiscoveryVectorUniverseList = 1;
+
+constexpr std::size_t kCidOffset = 22;
+constexpr std::size_t kFramingVectorOffset = 40;
+constexpr std::size_t kSourceNameOffset = 44;
+constexpr std::size_t kStartCodeOffset = 125;
+constexpr std::size_t kSyncLength = 49;
+constexpr std::size_t kDiscoveryListOffset = 120;
+constexpr std::size_t kDiscoveryMaxUniverses = 512;
+
+constexpr uint16_t kOpDmx = 0x5000;
+constexpr uint16_t kOpPoll = 0x2000;
+constexpr uint16_t kOpPollReply = 0x2100;
+// Every field a scan reports, up to Style; BindIndex (offset 211) is read when present.
+constexpr std::size_t kPollReplyMinimumLength = 201;
+constexpr std::size_t kPollReplyBindIndexOffset = 211;
+
+uint32_t bigEndian16(const uint8_t* at) { return (uint32_t{at[0]} << 8) | at[1]; }
+uint32_t bigEndian32(const uint8_t* at) { return (bigEndian16(at) << 16) | bigEndian16(at + 2); }
+
+// An ACN PDU header is valid only with flags 0x7 and a length reaching the datagram's end.
+bool flagsAndLengthReachEnd(const uint8_t* d, std::size_t at, std::size_t length) {
+    return bigEndian16(&d[at]) == (0x7000 | static_cast<uint32_t>(length - at));
+}
+
+// A data packet with an alternate start code passes the rules of a null-start-code packet
+// when a copy with start code 0 does, so the rules stay written once, in parseDmxPacket.
+bool isValidDataWithStartCode(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
+    uint8_t copy[kSacnPacketLength];
+    if (length > sizeof copy) return false;
+    std::memcpy(copy, d, length);
+    copy[kStartCodeOffset] = 0;
+    return parseDmxPacket(copy, length, DmxProtocol::Sacn, info);
+}
+
+void readData(const uint8_t* d, std::size_t length, SacnFrame& frame) {
+    frame.kind = SacnKind::InvalidData;
+    if (length < kSacnDataOffset) return;
+    const uint8_t startCode = d[kStartCodeOffset];
+    const bool valid = startCode == 0 ? parseDmxPacket(d, length, DmxProtocol::Sacn, frame.data)
+                                      : isValidDataWithStartCode(d, length, frame.data);
+    if (!valid) return;
+    frame.kind = startCode == 0                                  ? SacnKind::Levels
+                 : startCode == kSacnPerAddressPriorityStartCode ? SacnKind::PerAddressPriority
+                                                                 : SacnKind::OtherStartCode;
+    frame.sourceName = &d[kSourceNameOffset];
+    frame.options = d[kSacnOptionsOffset];
+    frame.syncUniverse = static_cast<uint16_t>(bigEndian16(&d[kSacnSyncAddressOffset]));
+    frame.sequence = d[kSacnSequenceOffset];
+}
+
+void readSync(const uint8_t* d, std::size_t length, SacnFrame& frame) {
+    frame.kind = SacnKind::InvalidSync;
+    if (length != kSyncLength) return;
+    if (!flagsAndLengthReachEnd(d, 16, length) || !flagsAndLengthReachEnd(d, 38, length)) return;
+    frame.kind = SacnKind::Sync;
+    frame.sequence = d[44];
+    frame.syncUniverse = static_cast<uint16_t>(bigEndian16(&d[45]));
+}
+
+void readDiscovery(const uint8_t* d, std::size_t length, SacnFrame& frame) {
+    frame.kind = SacnKind::InvalidDiscovery;
+    if (length < kDiscoveryListOffset || (length - kDiscoveryListOffset) % 2 != 0) return;
+    const std::size_t count = (length - kDiscoveryListOffset) / 2;
+    if (count > kDiscoveryMaxUniverses) return;
+    if (!flagsAndLengthReachEnd(d, 16, length) || !flagsAndLengthReachEnd(d, 38, length) ||
+        !flagsAndLengthReachEnd(d, 112, length))
+        return;
+    if (bigEndian32(&d[114]) != kDiscoveryVectorUniverseList || d[118] > d[119]) return;
+    frame.kind = SacnKind::Discovery;
+    frame.sourceName = &d[kSourceNameOffset];
+    frame.page = d[118];
+    frame.lastPage = d[119];
+    frame.universeList = &d[kDiscoveryListOffset];
+    frame.universeCount = static_cast<uint16_t>(count);
+}
+
+}  // namespace
+
+SacnFrame readSacnFrame(const uint8_t* d, std::size_t length) {
+    SacnFrame frame;
+    if (d == nullptr || length < 22) return frame;
+    if (d[0] != 0x00 || d[1] != 0x10 || std::memcmp(&d[4], kAcnIdentifier, sizeof kAcnIdentifier) != 0) return frame;
+    const uint32_t rootVector = bigEndian32(&d[18]);
+    if (length >= kCidOffset + kSacnCidLength) frame.cid = &d[kCidOffset];
+    if (length < kFramingVectorOffset + 4) {
+        frame.kind = rootVector == kRootVectorData ? SacnKind::InvalidData : SacnKind::UnknownVector;
+        return frame;
+    }
+    const uint32_t framingVector = bigEndian32(&d[kFramingVectorOffset]);
+    if (rootVector == kRootVectorData && framingVector == kFramingVectorData) {
+        readData(d, length, frame);
+    } else if (rootVector == kRootVectorExtended && framingVector == kFramingVectorSync) {
+        readSync(d, length, frame);
+    } else if (rootVector == kRootVectorExtended && framingVector == kFramingVectorDiscovery) {
+        readDiscovery(d, length, frame);
+    } else {
+        frame.kind = SacnKind::UnknownVector;
+    }
+    return frame;
+}
+
+namespace {
+
+void readPollReply(const uint8_t* d, std::size_t length, ArtPollReplyInfo& reply) {
+    std::memcpy(reply.ip.data(), &d[10], 4);
+    reply.netSwitch = d[18];
+    reply.subSwitch = d[19];
+    reply.shortName = &d[26];
+    reply.longName = &d[44];
+    reply.nodeReport = &d[108];
+    reply.portCount = d[173] > kArtNetPollReplyPorts ? kArtNetPollReplyPorts : d[173];
+    std::memcpy(reply.portTypes.data(), &d[174], 4);
+    std::memcpy(reply.swIn.data(), &d[186], 4);
+    std::memcpy(reply.swOut.data(), &d[190], 4);
+    reply.style = d[200];
+    reply.bindIndex = length > kPollReplyBindIndexOffset ? d[kPollReplyBindIndexOffset] : 0;
+}
+
+}  // namespace
+
+ArtNetFrame readArtNetFrame(const uint8_t* d, std::size_t length) {
+    ArtNetFrame frame;
+    if (d == nullptr || length < 10 || std::memcmp(d, kArtNetId, sizeof kArtNetId) != 0) return frame;
+    frame.opCode = static_cast<uint16_t>(d[8] | (d[9] << 8));
+    if (frame.opCode == kOpDmx) {
+        frame.kind = parseDmxPacket(d, length, DmxProtocol::ArtNet, frame.data) ? ArtNetKind::Dmx : ArtNetKind::InvalidDmx;
+    } else if (frame.opCode == kOpPollReply) {
+        frame.kind = length >= kPollReplyMinimumLength ? ArtNetKind::PollReply : ArtNetKind::InvalidPollReply;
+        if (frame.kind == ArtNetKind::PollReply) readPollReply(d, length, frame.reply);
+    } else {
+        frame.kind = ArtNetKind::OtherOpCode;
+    }
+    return frame;
+}
+
+int artNetReplyPortAddress(const ArtPollReplyInfo& reply, int port, bool input) {
+    const uint8_t sw = input ? reply.swIn[static_cast<std::size_t>(port)] : reply.swOut[static_cast<std::size_t>(port)];
+    return ((reply.netSwitch & 0x7F) << 8) | ((reply.subSwitch & 0x0F) << 4) | (sw & 0x0F);
+}
+
+std::array<uint8_t, kArtPollLength> buildArtPoll() {
+    std::array<uint8_t, kArtPollLength> poll{};
+    std::memcpy(poll.data(), kArtNetId, sizeof kArtNetId);
+    poll[8] = static_cast<uint8_t>(kOpPoll & 0xFF);
+    poll[9] = static_cast<uint8_t>(kOpPoll >> 8);
+    poll[11] = 14;  // protocol version, big-endian
+    return poll;
+}
