@@ -1,0 +1,38 @@
+#!/bin/sh
+# Run a Windows program under Debian's wine, inside a private network namespace.
+#   wine-run.sh <prefix-dir> --init             make a fresh wine prefix there (10-20 s)
+#   wine-run.sh <prefix-dir> <program.exe> [arguments...]
+# The wine server is started inside the program's namespace, so every socket the program
+# opens lives there; a server already running for the prefix (in another namespace) is an
+# error, not something to join. LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+[ $# -ge 2 ] || { echo "usage: $0 <prefix-dir> --init | <program.exe> [arguments...]" >&2; exit 2; }
+prefix=$1
+shift
+
+export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv=d${LUMIBOX_WINE_DLL_OVERRIDES:+;$LUMIBOX_WINE_DLL_OVERRIDES}"
+export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+
+if [ "$1" = --init ]; then
+    "$WINESERVER" -k 2>/dev/null || true
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    "$WINE" wineboot.exe --init >/dev/null 2>&1
+    # Wait until the server has written the registry and gone.
+    "$WINESERVER" -w
+    [ -f "$prefix/system.reg" ] || { echo "wine did not create the prefix $prefix" >&2; exit 1; }
+    exit 0
+fi
+
+[ -f "$prefix/system.reg" ] || { echo "no wine prefix at $prefix (run: $0 $prefix --init)" >&2; exit 1; }
+exec "$here/in-private-netns.sh" sh -c '
+    if ! "$WINESERVER" -p0; then
+        echo "a wine server is already running for $WINEPREFIX" >&2
+        exit 1
+    fi
+    status=0
+    "$WINE" "$@" || status=$?
+    "$WINESERVER" -w
+    exit $status' wine-run "$@"
