@@ -127,8 +127,9 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
     return length;
 }
 
+// Only ASCII digits and dots reach InetPtonW: wine's accepts full-width digits as well.
 bool parseIpv4(std::string_view text, Ipv4Address& address) {
-    if (text.size() > 15 || text.find('\0') != std::string_view::npos) return false;
+    if (text.size() > 15 || text.find_first_not_of("0123456789.") != std::string_view::npos) return false;
     const std::wstring wide = utf8ToUtf16(text);
     in_addr parsed{};
     if (InetPtonW(AF_INET, wide.c_str(), &parsed) != 1) return false;
