@@ -4,7 +4,9 @@
 #   wine-run.sh <prefix-dir> <program.exe> [arguments...]
 # The wine server is started inside the program's namespace, so every socket the program
 # opens lives there; a server already running for the prefix (in another namespace) is an
-# error, not something to join. LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b.
+# error, not something to join. LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b;
+# LUMIBOX_NETNS_SETUP is a shell command run in the namespace first (a Windows program
+# cannot run ip itself), for example to add interfaces.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 [ $# -ge 2 ] || { echo "usage: $0 <prefix-dir> --init | <program.exe> [arguments...]" >&2; exit 2; }
@@ -28,6 +30,7 @@ fi
 
 [ -f "$prefix/system.reg" ] || { echo "no wine prefix at $prefix (run: $0 $prefix --init)" >&2; exit 1; }
 exec "$here/in-private-netns.sh" sh -c '
+    if [ -n "${LUMIBOX_NETNS_SETUP:-}" ]; then sh -c "$LUMIBOX_NETNS_SETUP"; fi
     if ! "$WINESERVER" -p0; then
         echo "a wine server is already running for $WINEPREFIX" >&2
         exit 1
