@@ -31,6 +31,13 @@ if(CMAKE_CROSSCOMPILING)
     FIXTURES_SETUP ${LUMIBOX_WINE_FIXTURE} RESOURCE_LOCK ${LUMIBOX_WINE_FIXTURE} LABELS wine TIMEOUT 300)
 endif()
 
+# The programs need nothing beyond Windows' own DLLs: the runtime is linked in statically.
+add_test(NAME windows_programs_import_system_dlls_only
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/pe-imports.sh system ${CMAKE_OBJDUMP}
+          $<TARGET_FILE:net_engine_socket_tests> $<TARGET_FILE:midi_winmm_tests>
+          $<TARGET_FILE:lumibox_fake_winmm> $<TARGET_FILE:win32_gdiplus_tests> $<TARGET_FILE:cli_unit_tests>)
+set_tests_properties(windows_programs_import_system_dlls_only PROPERTIES LABELS windows)
+
 # Called by lumibox_add_test for every Windows test: it needs the prefix, and one test at a
 # time uses it, since a second one would join the first one's wine server and namespace.
 function(lumibox_windows_test name)
