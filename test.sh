@@ -1,6 +1,7 @@
 #!/bin/sh
 # Install what is missing, build, and run every test: the main build, then the unit
-# tests again under AddressSanitizer/UBSan and the MIDI hand-over under ThreadSanitizer.
+# tests again under AddressSanitizer/UBSan and the MIDI hand-over under ThreadSanitizer,
+# then the Windows build and its tests under wine.
 set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -21,4 +22,7 @@ cmake --build build-tsan
 if ctest --test-dir build-tsan -N -L tsan | grep -q 'Total Tests: [1-9]'; then
   ctest --test-dir build-tsan -L tsan --output-on-failure
 fi
+
+./build-windows.sh
+ctest --test-dir build-windows --output-on-failure
 echo "All tests passed."

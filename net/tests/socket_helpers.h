@@ -2,8 +2,13 @@
 // Plain sockets and hand-made packets for the engine tests. Everything stays on
 // 127.0.0.0/8 or on interfaces of the private network namespace the tests run in.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <netinet/in.h>
 #include <sys/socket.h>
+#endif
 
 #include <cstdio>
 #include <cstring>
@@ -42,7 +47,7 @@ struct Peer {
         in_addr a{};
         const Ipv4Address parsed = ip(interfaceAddress);
         std::memcpy(&a.s_addr, parsed.bytes, 4);
-        EXPECT_EQ(setsockopt(static_cast<int>(handle), IPPROTO_IP, IP_MULTICAST_IF, &a, sizeof a), 0);
+        EXPECT_EQ(setsockopt(handle, IPPROTO_IP, IP_MULTICAST_IF, reinterpret_cast<const char*>(&a), sizeof a), 0);
     }
     // The next datagram, or an empty vector after the 500 ms time-out.
     std::vector<uint8_t> next() const {
