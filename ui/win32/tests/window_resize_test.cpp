@@ -34,7 +34,8 @@ void expectUnmoved(const TestWindow& t) {
 
 TEST(WindowResize, SizingTheWindowFollowsTheRule) {
     TestWindow t;
-    for (const SIZE outer : {SIZE{1000, 870}, SIZE{1000, 800}, SIZE{1400, 1000}}) {
+    // Each size differs from the one before, so each brings a WM_SIZE.
+    for (const SIZE outer : {SIZE{1400, 1000}, SIZE{1000, 800}, SIZE{1000, 870}}) {
         SetWindowPos(t.handle, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
         RECT client{};
         GetClientRect(t.handle, &client);

@@ -115,3 +115,35 @@ RECT clientRectOf(const TestWindow& t, int id) {
     MapWindowPoints(nullptr, t.handle, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
 }
+
+ClientPicture grabClient(const TestWindow& t) {
+    RedrawWindow(t.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pumpMessages();
+    RECT client{};
+    GetClientRect(t.handle, &client);
+    ClientPicture picture;
+    picture.width = client.right;
+    picture.height = client.bottom;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = picture.width;
+    format.bmiHeader.biHeight = -picture.height;  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC windowDc = GetDC(t.handle);
+    const HDC memoryDc = CreateCompatibleDC(windowDc);
+    const HBITMAP bitmap = CreateDIBSection(windowDc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+    BitBlt(memoryDc, 0, 0, picture.width, picture.height, windowDc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const uint32_t*>(bits);
+    picture.pixels.assign(source, source + static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+    for (uint32_t& pixel : picture.pixels) pixel &= 0xFFFFFF;  // BGRA in memory reads as 0xAARRGGBB
+    SelectObject(memoryDc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memoryDc);
+    ReleaseDC(t.handle, windowDc);
+    return picture;
+}

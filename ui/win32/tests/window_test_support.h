@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/win32/win32_window.h"
 
@@ -38,3 +39,13 @@ void pumpMessages();
 std::string levelCell(const TestWindow& t, int row, int column);
 // The control's rectangle in the main window's client coordinates.
 RECT clientRectOf(const TestWindow& t, int id);
+
+// The client area as painted, 0xRRGGBB per pixel, read back from the window's device
+// context. The window must be shown.
+struct ClientPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+ClientPicture grabClient(const TestWindow& t);
