@@ -126,6 +126,7 @@ void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.engines.dmxView = makeDmxView(window);
     window.engines.midi.view = makeMidiView(window);
     fillEngineViews(window.engines);
+    releaseLevelTableDrawing(window);
 
     showPage(window, ControlPage::Dmx);
     if (window.timerWanted) SetTimer(handle, kTickTimerId, kTickPeriodMs, nullptr);

@@ -44,7 +44,20 @@ std::wstring cutToFieldCapacity(std::wstring text) {
     return text;
 }
 
+void holdLevelTableDrawing(Win32MainWindow& window) {
+    if (window.levelTableHeld || !IsWindowVisible(window.levelTable)) return;
+    SendMessageW(window.levelTable, WM_SETREDRAW, FALSE, 0);
+    window.levelTableHeld = true;
+}
+
 }  // namespace
+
+void releaseLevelTableDrawing(Win32MainWindow& window) {
+    if (!window.levelTableHeld) return;
+    window.levelTableHeld = false;
+    SendMessageW(window.levelTable, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window.levelTable, nullptr, FALSE);
+}
 
 std::string controlText(const Win32MainWindow& window, int id) {
     const HWND control = controlById(window, id);
@@ -75,6 +88,7 @@ DmxView makeDmxView(Win32MainWindow& window) {
     };
     view.setCellText = [w](int row, int column, const std::string& text) {
         if (!setLevelCell(w->levelCells, row, column, text)) return;
+        holdLevelTableDrawing(*w);
         std::wstring wide = utf8ToUtf16(text);
         LVITEMW item{};
         item.iSubItem = column;

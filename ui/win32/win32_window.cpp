@@ -3,6 +3,7 @@
 #include "../../core/clock.h"
 #include "../../core/utf16_text_win32.h"
 #include "../window_layout.h"
+#include "win32_views.h"
 #include "win32_window_procedure.h"
 
 namespace {
@@ -55,5 +56,6 @@ Win32MainWindow* mainWindowOf(HWND window) {
 
 void closeMainWindow(Win32MainWindow& window) {
     stopWindowEngines(window.engines);
+    releaseLevelTableDrawing(window);
     if (window.window) DestroyWindow(window.window);
 }

@@ -37,6 +37,7 @@ struct Win32MainWindow {
     std::vector<HWND> dmxPage;
     std::vector<HWND> midiPage;
     LevelCells levelCells;  // what the level table shows
+    bool levelTableHeld = false;  // its drawing is held while the engines rewrite cells
     HFONT uiFont = nullptr;
     HBRUSH backgroundBrush = nullptr;
     bool timerWanted = true;

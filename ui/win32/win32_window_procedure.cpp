@@ -16,7 +16,13 @@ void setMinimumSize(MINMAXINFO& limits) {
 
 void runCommand(Win32MainWindow& window, WPARAM wParam) {
     const ControlPage page = runWindowCommand(window.engines, LOWORD(wParam), HIWORD(wParam));
+    releaseLevelTableDrawing(window);
     if (page != ControlPage::None) showPage(window, page);
+}
+
+void runTick(Win32MainWindow& window) {
+    runWindowTick(window.engines);
+    releaseLevelTableDrawing(window);
 }
 
 }  // namespace
@@ -47,7 +53,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, L
         case WM_ERASEBKGND: fillBackground(handle, reinterpret_cast<HDC>(wParam), window->backgroundBrush); return 1;
         case WM_DRAWITEM: paintButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_COMMAND: runCommand(*window, wParam); return 0;
-        case WM_TIMER: runWindowTick(window->engines); return 0;
+        case WM_TIMER: runTick(*window); return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORSTATIC:

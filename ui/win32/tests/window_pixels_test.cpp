@@ -123,4 +123,26 @@ TEST_F(WindowPixels, PageSwitchRepaintsTheHeaderBand) {
     expectPixel(grabClient(t), {"table header again", 600, 346, 0x172335, true});
 }
 
+// The table holds its drawing while the engines rewrite cells and draws once afterwards;
+// on the hidden page it must stay hidden.
+TEST_F(WindowPixels, LevelChangesRedrawTheShownTableAndLeaveAHiddenOneHidden) {
+    const ExpectedColourCount firstOutputCell{"first output cell", 548, 370, 60, 18, 0xE1EDF9, 24, 0, -1};
+    const int zeroPixels = countColour(picture, firstOutputCell);
+    t.window->engines.dmxView.setCellText(0, 2, "255");
+    SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
+    EXPECT_TRUE(IsWindowVisible(control(t, kDmxLevelTable)));
+    EXPECT_GT(countColour(grabClient(t), firstOutputCell), zeroPixels + 10);
+
+    click(t, kMidiPageButton);
+    t.window->engines.dmxView.setCellText(0, 2, "7");
+    SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
+    EXPECT_FALSE(IsWindowVisible(control(t, kDmxLevelTable)));
+    EXPECT_TRUE(IsWindowVisible(control(t, kMidiMessageList)));
+    click(t, kDmxPageButton);
+    EXPECT_EQ(levelCell(t, 0, 2), "7");
+    t.window->engines.dmxView.setCellText(0, 2, "0");
+    SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
+    EXPECT_EQ(countColour(grabClient(t), firstOutputCell), zeroPixels);
+}
+
 }  // namespace
