@@ -16,6 +16,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 [ $# -ge 2 ] || { echo "usage: $0 <prefix-dir> --init | <program.exe> [arguments...]" >&2; exit 2; }
 prefix=$1
 shift
+# Wine takes only an absolute prefix path.
+case "$prefix" in /*) ;; *) prefix=$PWD/$prefix ;; esac
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv=d${LUMIBOX_WINE_DLL_OVERRIDES:+;$LUMIBOX_WINE_DLL_OVERRIDES}"
