@@ -37,7 +37,7 @@ std::string namespaceOf(const std::string& pid) {
 bool waitUntilBound(const std::string& pid, const char* hexAddress, int port) {
     char wanted[32];
     std::snprintf(wanted, sizeof wanted, "%s:%04X", hexAddress, port);
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < 3000; ++i) {
         if (readWholeFile("/proc/" + pid + "/net/udp").find(wanted) != std::string::npos) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

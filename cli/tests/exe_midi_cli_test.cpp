@@ -144,7 +144,7 @@ TEST_F(ExeMidiLoop, SendWithDefaultsReleasesTheNoteAbout200MsLater) {
     ASSERT_EQ(waitForExit(sender, 30000), 0);
     EXPECT_EQ(device.words, (std::vector<uint32_t>{midiWord(0x90, 60, 127), midiWord(0x80, 60, 0)}));
     const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(device.arrivals[1] - device.arrivals[0]);
-    EXPECT_GE(gap.count(), 190);
+    EXPECT_GE(gap.count(), 150);  // 200 ms, less what a loaded machine may take to read the first
     EXPECT_LT(gap.count(), 2000);
     EXPECT_EQ(calls(), "out open 0\nout 007F3C90\nout 00003C80\nout close\n");
 }
