@@ -6,6 +6,7 @@
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
+#include "../core/output_file.h"
 #include "../core/packet_codec.h"
 #include "../net/send_universe.h"
 #include "../net/socket_layer.h"
@@ -89,7 +90,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
     if (!captured) return kNothingReceived;
 
     const std::string json = captureJson(state.universe, info.sequence, buffer + info.dataOffset, info.slotCount);
-    std::ofstream file(optionValue(args, "--output", "dmx-capture.json"), std::ios::binary | std::ios::trunc);
+    std::ofstream file = openOutputFile(optionValue(args, "--output", "dmx-capture.json"));
     file.write(json.data(), static_cast<std::streamsize>(json.size()));
     file.close();
     return file.fail() ? kOutputNotWritten : kSuccess;

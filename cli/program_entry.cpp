@@ -2,11 +2,9 @@
 
 #include <string_view>
 
-#include "../core/dmx_universe_state.h"
 #include "../midi/midi_cli.h"
 #include "../net/socket_layer.h"
 #include "../ui/icon_export.h"
-#include "../ui/main_window.h"
 #include "dmx_cli.h"
 
 namespace {
@@ -17,11 +15,8 @@ bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).s
 
 }  // namespace
 
-int runProgram(int argc, char** argv) {
-    // On Linux argv is already the split, UTF-8 argument vector.
-    ArgumentVector args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
-    if (isIconExport(args)) return exportIcon(args[2]);
+int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
+    if (isIconExport(args)) return exportIcon(args[2]);  // no socket library on this path
 
     startSocketLibrary();
     DmxUniverseState state;
@@ -30,7 +25,7 @@ int runProgram(int argc, char** argv) {
     if (args.size() > 1) {
         exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
     } else {
-        exitCode = runMainWindow(argc, argv, state);
+        exitCode = openWindow(state);
     }
     stopSocketLibrary();
     return exitCode;

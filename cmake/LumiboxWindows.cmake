@@ -35,7 +35,9 @@ endif()
 add_test(NAME windows_programs_import_system_dlls_only
   COMMAND ${PROJECT_SOURCE_DIR}/tools/pe-imports.sh system ${CMAKE_OBJDUMP}
           $<TARGET_FILE:net_engine_socket_tests> $<TARGET_FILE:midi_winmm_tests>
-          $<TARGET_FILE:lumibox_fake_winmm> $<TARGET_FILE:win32_gdiplus_tests> $<TARGET_FILE:cli_unit_tests>)
+          $<TARGET_FILE:lumibox_fake_winmm> $<TARGET_FILE:win32_gdiplus_tests> $<TARGET_FILE:cli_unit_tests>
+          $<TARGET_FILE:win32_window_tests>
+          $<$<TARGET_EXISTS:lumibox>:$<TARGET_FILE:lumibox>>)
 set_tests_properties(windows_programs_import_system_dlls_only PROPERTIES LABELS windows)
 
 # Called by lumibox_add_test for every Windows test: it needs the prefix, and one test at a

@@ -9,6 +9,7 @@
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/json_text.h"
+#include "../core/output_file.h"
 #include "midi_message.h"
 #include "midi_service.h"
 
@@ -24,7 +25,7 @@ void writePortEntries(std::ofstream& file, const MidiPortNames& names) {
 }
 
 int runList(const ArgumentVector& args) {
-    std::ofstream file(optionValue(args, "--output", "midi-ports.json"), std::ios::binary | std::ios::trunc);
+    std::ofstream file = openOutputFile(optionValue(args, "--output", "midi-ports.json"));
     MidiPortNames names;
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
     file << "{\"inputs\":[";
@@ -58,7 +59,7 @@ void captureMessage(void* context, uint32_t word, uint32_t) {
 
 void writeReadyFile(const std::string& path) {
     if (path.empty()) return;
-    std::ofstream ready(path, std::ios::binary | std::ios::trunc);
+    std::ofstream ready = openOutputFile(path);
     ready << "ready";  // a failure here does not end the capture
 }
 
@@ -82,7 +83,7 @@ int runListen(const ArgumentVector& args) {
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ofstream file(optionValue(args, "--output", "midi-capture.json"), std::ios::binary | std::ios::trunc);
+    std::ofstream file = openOutputFile(optionValue(args, "--output", "midi-capture.json"));
     file << "{\"messages\":[";
     for (size_t i = 0; i < capture.messages.size(); ++i) {
         if (i > 0) file << ',';

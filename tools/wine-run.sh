@@ -2,6 +2,9 @@
 # Run a Windows program under Debian's wine, inside a private network namespace.
 #   wine-run.sh <prefix-dir> --init             make a fresh wine prefix there (10-20 s)
 #   wine-run.sh <prefix-dir> <program.exe> [arguments...]
+#   wine-run.sh <prefix-dir> --host <program> [arguments...]
+#       a Linux program (a test that starts Windows programs itself with $WINE) in the
+#       namespace, with the wine server kept running until it ends
 # The wine server is started inside the program's namespace, so every socket the program
 # opens lives there. A server still running for the prefix (left by a program that was
 # killed, in another namespace) is never joined: it is ended first, with a note.
@@ -13,6 +16,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 [ $# -ge 2 ] || { echo "usage: $0 <prefix-dir> --init | <program.exe> [arguments...]" >&2; exit 2; }
 prefix=$1
 shift
+# Wine takes only an absolute prefix path.
+case "$prefix" in /*) ;; *) prefix=$PWD/$prefix ;; esac
 
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winealsa.drv=d${LUMIBOX_WINE_DLL_OVERRIDES:+;$LUMIBOX_WINE_DLL_OVERRIDES}"
@@ -38,15 +43,25 @@ if [ "$1" = --init ]; then
 fi
 
 [ -f "$prefix/system.reg" ] || { echo "no wine prefix at $prefix (run: $0 $prefix --init)" >&2; exit 1; }
+# Windows file names beyond ASCII cross wine's command line and file system as UTF-8.
+export LC_ALL=C.UTF-8
 exec "$here/in-private-netns.sh" sh -c '
     if [ -n "${LUMIBOX_NETNS_SETUP:-}" ]; then sh -c "$LUMIBOX_NETNS_SETUP"; fi
-    if ! "$WINESERVER" -p0 2>/dev/null; then
+    persistence=-p0
+    if [ "$1" = --host ]; then persistence=-p; fi
+    if ! "$WINESERVER" $persistence 2>/dev/null; then
         echo "note: ending a wine server left running for $WINEPREFIX" >&2
         "$WINESERVER" -k 2>/dev/null || true
         "$WINESERVER" -w 2>/dev/null || true
-        "$WINESERVER" -p0 || { echo "cannot start a wine server for $WINEPREFIX" >&2; exit 1; }
+        "$WINESERVER" $persistence || { echo "cannot start a wine server for $WINEPREFIX" >&2; exit 1; }
     fi
     status=0
-    "$WINE" "$@" || status=$?
+    if [ "$1" = --host ]; then
+        shift
+        "$@" || status=$?
+        "$WINESERVER" -k 2>/dev/null || true
+    else
+        "$WINE" "$@" || status=$?
+    fi
     "$WINESERVER" -w
     exit $status' wine-run "$@"

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "../core/exit_codes.h"
+#include "../core/output_file.h"
 #include "app_icon.h"
 
 namespace {
@@ -15,7 +16,7 @@ void putLittleEndian(std::vector<uint8_t>& bytes, std::size_t offset, uint32_t v
 }
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file = openOutputFile(path);
     if (!file) return false;
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();

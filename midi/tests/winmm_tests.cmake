@@ -1,12 +1,12 @@
 # The winmm service under wine, which has no MIDI devices: the tests load our looped-back
 # winmm.dll instead of wine's (winmm=n,b), found beside the test program in its own folder
 # so that no other program of the build picks it up.
-set(LUMIBOX_WINMM_LOOP_DIR ${CMAKE_CURRENT_BINARY_DIR}/winmm-loop)
+set(LUMIBOX_WINMM_LOOP_DIR ${CMAKE_CURRENT_BINARY_DIR}/winmm-loop CACHE INTERNAL "Programs here load the loop winmm.dll")
 
 add_library(lumibox_fake_winmm SHARED fake_winmm_win32.cpp fake_winmm.def)
 set_target_properties(lumibox_fake_winmm PROPERTIES
   OUTPUT_NAME winmm PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${LUMIBOX_WINMM_LOOP_DIR})
-target_link_libraries(lumibox_fake_winmm PRIVATE Threads::Threads)
+target_link_libraries(lumibox_fake_winmm PRIVATE Threads::Threads ws2_32)
 
 lumibox_add_test(midi_winmm_tests
   SOURCES midi_winmm_test.cpp

@@ -8,6 +8,7 @@
 #include "../../core/utf16_text_win32.h"
 #include "../window_layout.h"
 #include "win32_painting.h"
+#include "win32_midi_wake.h"
 #include "win32_views.h"
 #include "win32_window.h"
 

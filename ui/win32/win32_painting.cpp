@@ -8,7 +8,7 @@
 #include <string>
 
 #include "../../core/utf16_text_win32.h"
-#include "gdiplus_icon_painter.h"
+#include "app_icon_painter.h"
 #include "win32_window.h"
 
 namespace {

@@ -140,5 +140,3 @@ MidiView makeMidiView(Win32MainWindow& window) {
     };
     return view;
 }
-
-void postMidiWakeMessage(void* window) { PostMessageW(static_cast<HWND>(window), kMidiInputMessage, 0, 0); }

@@ -23,8 +23,3 @@ void setControlText(Win32MainWindow& window, int id, const std::string& text);
 // The engines rewrite a whole column per packet: a shown level table stops drawing at
 // the first changed cell of a message's work and is drawn once when the work is done.
 void releaseLevelTableDrawing(Win32MainWindow& window);
-
-// The MIDI engine's wake-up hook: posts the MIDI input message to the main window (the
-// context). Runs on the MIDI service's thread; it only posts, never waits or allocates.
-void postMidiWakeMessage(void* window);
-inline constexpr UINT kMidiInputMessage = WM_APP + 7;

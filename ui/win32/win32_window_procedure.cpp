@@ -4,6 +4,7 @@
 
 #include "../window_layout.h"
 #include "win32_painting.h"
+#include "win32_midi_wake.h"
 #include "win32_views.h"
 #include "win32_window.h"
 

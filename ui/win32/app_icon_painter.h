@@ -8,4 +8,5 @@
 // graphics object's current origin (the scale is prepended to its transform, so a
 // caller's translation places the icon). Leaves the transform scaled and smoothing on
 // anti-alias; callers that keep drawing save and restore the graphics state around it.
+// A failing GDI+ call leaves its status on its object and drawing goes on.
 void drawAppIcon(Gdiplus::Graphics& graphics, int size);
