@@ -35,3 +35,13 @@ lumibox_exe_test(exe_dmx_cli_tests)
 lumibox_exe_test(exe_icon_tests)
 lumibox_exe_test(exe_midi_cli_tests
   LUMIBOX_WINDOWS_LOOP_BINARY=${LUMIBOX_WINMM_LOOP_DIR}/lumibox.exe LUMIBOX_WINE_DLL_OVERRIDES=winmm=n,b)
+
+# The window of lumibox.exe, on an X display of the test's own.
+set(_lumibox_window_driver ${LUMIBOX_HOST_BUILD_DIR}/cli/app/exe_window_tests)
+add_test(NAME exe_window_tests
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/with-xvfb.sh
+          ${PROJECT_SOURCE_DIR}/tools/wine-run.sh ${LUMIBOX_WINE_PREFIX} --host ${_lumibox_window_driver})
+set_tests_properties(exe_window_tests PROPERTIES
+  LABELS "e2e;display" TIMEOUT 300 REQUIRED_FILES ${_lumibox_window_driver}
+  ENVIRONMENT "LUMIBOX_WINDOWS_BINARY=$<TARGET_FILE:lumibox>")
+lumibox_windows_test(exe_window_tests)
