@@ -129,6 +129,15 @@ void buildMainWindow(Win32MainWindow& window, HWND handle) {
     fillEngineViews(window.engines);
     releaseLevelTableDrawing(window);
 
+    // Without the program's icon resource the window shows the icon drawn now.
+    if (GetClassLongPtrW(handle, GCLP_HICON) == 0) {
+        const int sizes[] = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXSMICON)};
+        const WPARAM kinds[] = {ICON_BIG, ICON_SMALL};
+        for (int i = 0; i < 2; ++i) {
+            window.drawnIcons[i] = makeWindowIcon(sizes[i]);
+            if (window.drawnIcons[i]) SendMessageW(handle, WM_SETICON, kinds[i], reinterpret_cast<LPARAM>(window.drawnIcons[i]));
+        }
+    }
     showPage(window, ControlPage::Dmx);
     if (window.timerWanted) SetTimer(handle, kTickTimerId, kTickPeriodMs, nullptr);
     requestDarkTitleBar(handle);

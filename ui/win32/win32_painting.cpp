@@ -145,6 +145,17 @@ HBRUSH controlColours(HDC dc, HBRUSH background) {
 
 void subclassListHeader(HWND header) { SetWindowSubclass(header, paintListHeader, kListHeaderSubclassId, 0); }
 
+HICON makeWindowIcon(int size) {
+    Gdiplus::Bitmap bitmap(size, size, PixelFormat32bppARGB);
+    if (bitmap.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    {
+        Gdiplus::Graphics graphics(&bitmap);
+        drawAppIcon(graphics, size);
+    }
+    HICON icon = nullptr;
+    return bitmap.GetHICON(&icon) == Gdiplus::Ok ? icon : nullptr;
+}
+
 void requestDarkTitleBar(HWND window) {
     const BOOL dark = TRUE;
     DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &dark, sizeof dark);  // failure changes nothing

@@ -29,5 +29,9 @@ HBRUSH controlColours(HDC dc, HBRUSH background);
 // The level table's header draws flat titles on one band from then on.
 void subclassListHeader(HWND header);
 
+// The icon drawn at size x size, for a program without its icon resource; nullptr when
+// GDI+ cannot make it. The caller destroys it.
+HICON makeWindowIcon(int size);
+
 // Asks the desktop window manager for a dark title bar; systems without it keep theirs.
 void requestDarkTitleBar(HWND window);

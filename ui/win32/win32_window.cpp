@@ -24,6 +24,9 @@ Win32MainWindow::~Win32MainWindow() {
     }
     if (uiFont) DeleteObject(uiFont);
     if (backgroundBrush) DeleteObject(backgroundBrush);
+    for (HICON icon : drawnIcons) {
+        if (icon) DestroyIcon(icon);
+    }
 }
 
 void registerMainWindowClass(HINSTANCE instance) {

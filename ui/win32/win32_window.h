@@ -40,6 +40,7 @@ struct Win32MainWindow {
     bool levelTableHeld = false;  // its drawing is held while the engines rewrite cells
     HFONT uiFont = nullptr;
     HBRUSH backgroundBrush = nullptr;
+    HICON drawnIcons[2] = {};  // big and small, when the program has no icon resource
     bool timerWanted = true;
 };
 

@@ -34,6 +34,10 @@ TEST(WindowDefaults, ClassTitleAndSizes) {
     EXPECT_EQ(outer.right - outer.left, 1000);
     EXPECT_EQ(outer.bottom - outer.top, 870);
 
+    // The test program has no icon resource: the window carries the icon drawn at start.
+    EXPECT_NE(SendMessageW(t.handle, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(t.handle, WM_GETICON, ICON_SMALL, 0), 0);
+
     MINMAXINFO limits{};
     SendMessageW(t.handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, 1000);
@@ -182,6 +186,23 @@ TEST(WindowDefaults, LevelTableHas512NumberedRowsOfZeros) {
         EXPECT_EQ(levelCell(t, row, 1), "0");
         EXPECT_EQ(levelCell(t, row, 2), "0");
     }
+}
+
+// The window's own 10 ms timer, on the real clock: the first ticks replace the initial
+// status texts without any help.
+TEST(WindowDefaults, TimerTicksOnItsOwn) {
+    DmxUniverseState state;
+    auto window = createMainWindow(GetModuleHandleW(nullptr), state);
+    ASSERT_NE(window, nullptr);
+    const HWND status = GetDlgItem(window->window, kDmxStatusText);
+    wchar_t text[256] = {};
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    do {
+        pumpMessages();
+        Sleep(5);
+        GetWindowTextW(status, text, 256);
+    } while (std::wstring(text).starts_with(L"Ready.") && GetTickCount64() < deadline);
+    EXPECT_TRUE(std::wstring(text).starts_with(L"RX 0 | TX 0 | Rejected 0 | No signal yet"));
 }
 
 TEST(WindowDefaults, FirstTickReplacesBothInitialStatusTexts) {
