@@ -4,7 +4,6 @@
 #include "../../core/utf16_text_win32.h"
 #include "../window_layout.h"
 #include "win32_views.h"
-#include "win32_window_procedure.h"
 
 namespace {
 

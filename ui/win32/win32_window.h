@@ -54,6 +54,9 @@ void registerMainWindowClass(HINSTANCE instance);
 std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUniverseState& state,
                                                   Win32WindowOptions options = {});
 
+// The window procedure of the class (win32_window_procedure.cpp).
+LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+
 // The record of a main window, nullptr for any other window.
 Win32MainWindow* mainWindowOf(HWND window);
 

@@ -1,10 +1,8 @@
 // The main window's one window procedure: each message goes to the shared routing, to
 // the layout or to the painting; every other message to DefWindowProcW.
-#include "win32_window_procedure.h"
-
 #include "../window_layout.h"
-#include "win32_painting.h"
 #include "win32_midi_wake.h"
+#include "win32_painting.h"
 #include "win32_views.h"
 #include "win32_window.h"
 
