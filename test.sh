@@ -1,7 +1,8 @@
 #!/bin/sh
 # Install what is missing, check the include rules, build, and run every test: the main
 # build, then the unit tests again under AddressSanitizer/UBSan, the MIDI hand-over under
-# ThreadSanitizer and every fuzz target for a few seconds (fuzz.sh).
+# ThreadSanitizer, every fuzz target for a few seconds (fuzz.sh), then the Windows build
+# and its tests under wine.
 set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -27,4 +28,7 @@ if ctest --test-dir build-tsan -N -L tsan | grep -q 'Total Tests: [1-9]'; then
 fi
 # The fuzz targets, a few seconds each, so that they keep building and keep passing.
 "$root/fuzz.sh" 5
+
+./build-windows.sh
+ctest --test-dir build-windows --output-on-failure
 echo "All tests passed."

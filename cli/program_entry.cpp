@@ -2,12 +2,10 @@
 
 #include <string_view>
 
-#include "../core/dmx_universe_state.h"
 #include "../midi/midi_cli.h"
 #include "../midi/midi_options.h"
 #include "../net/socket_layer.h"
 #include "../ui/icon_export.h"
-#include "../ui/main_window.h"
 #include "broken_pipe.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
@@ -20,12 +18,9 @@ bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).s
 
 }  // namespace
 
-int runProgram(int argc, char** argv) {
-    // On Linux argv is already the split, UTF-8 argument vector.
-    ArgumentVector args;
-    for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
-    if (isIconExport(args)) return exportIcon(args[2]);
+    if (isIconExport(args)) return exportIcon(args[2]);  // no socket library on this path
     if (isInformationMode(args)) return runInformationMode(args);
 
     startSocketLibrary();
@@ -35,7 +30,7 @@ int runProgram(int argc, char** argv) {
     if (args.size() > 1) {
         exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
     } else {
-        exitCode = runMainWindow(argc, argv, state);
+        exitCode = openWindow(state);
     }
     stopSocketLibrary();
     return exitCode;

@@ -1,13 +1,19 @@
-# lumibox_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [NETNS] [FIXTURES ...] [ENVIRONMENT ...])
+# lumibox_add_test(<name> SOURCES ... LIBS ... [LABELS ...] [NETNS] [DISPLAY] [FIXTURES ...] [ENVIRONMENT ...])
 # One CTest entry per GoogleTest binary. NETNS runs it inside a private network
-# namespace with only loopback up, so nothing it sends can leave the machine.
+# namespace with only loopback up, so nothing it sends can leave the machine (under wine
+# every test gets one: tools/wine-run.sh makes it). DISPLAY gives a Windows test an X
+# display of its own (tools/with-xvfb.sh) for the windows it opens under wine.
 function(lumibox_add_test name)
-  cmake_parse_arguments(T "NETNS" "TIMEOUT" "SOURCES;LIBS;LABELS;FIXTURES;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(T "NETNS;DISPLAY" "TIMEOUT" "SOURCES;LIBS;LABELS;FIXTURES;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  if(T_NETNS)
+  if(T_NETNS AND NOT WIN32)
     add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tools/in-private-netns.sh $<TARGET_FILE:${name}>)
     list(APPEND T_LABELS netns)
+  elseif(T_DISPLAY AND CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name}
+             COMMAND ${PROJECT_SOURCE_DIR}/tools/with-xvfb.sh ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+    list(APPEND T_LABELS display)
   else()
     add_test(NAME ${name} COMMAND ${name})
   endif()
@@ -20,6 +26,9 @@ function(lumibox_add_test name)
   endif()
   if(T_ENVIRONMENT)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+  if(WIN32)
+    lumibox_windows_test(${name})
   endif()
 endfunction()
 find_package(Threads REQUIRED)

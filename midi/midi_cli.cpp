@@ -11,6 +11,7 @@
 #include "../core/exit_codes.h"
 #include "../core/json_text.h"
 #include "../core/whole_file.h"
+#include "../core/output_file.h"
 #include "midi_message.h"
 #include "midi_options.h"
 #include "midi_service.h"
@@ -65,7 +66,7 @@ void captureMessage(void* context, uint32_t word, uint32_t) {
 
 void writeReadyFile(const std::string& path) {
     if (path.empty()) return;
-    std::ofstream ready(path, std::ios::binary | std::ios::trunc);
+    std::ofstream ready = openOutputFile(path);
     ready << "ready";  // a failure here does not end the capture
 }
 

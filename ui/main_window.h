@@ -1,6 +1,6 @@
 #pragma once
-// The window path of program entry. Each front end defines it: ui/qt/qt_main_window.cpp
-// on Linux, the Win32 front end on Windows.
+// The window path of the Linux entry (cli/main.cpp), defined by the Qt front end in
+// ui/qt/qt_main_window.cpp. The Windows entry calls ui/win32/win32_main_window.h instead.
 #include "../core/dmx_universe_state.h"
 
 // Opens the desktop window and runs its event loop until it is closed; returns the exit

@@ -2,6 +2,7 @@
 // The window's look, for every front end: the palette (as 0xRRGGBB), the one font and
 // the header band above the pages.
 #include <cstdint>
+#include <functional>
 
 inline constexpr uint32_t kBackgroundColour = 0x0A111E;      // client and control background
 inline constexpr uint32_t kControlTextColour = 0xE4EEF9;     // labels, fields, lists
@@ -44,3 +45,6 @@ inline constexpr int kHeaderTitleIndent = 8;  // column titles start this far in
 inline constexpr int kUiFontPixelHeight = 16;
 inline constexpr const char* kUiFontFamilies[] = {"Segoe UI", "DejaVu Sans Condensed"};
 inline constexpr const char* kUiFontLastResort = "DejaVu Sans";
+
+// The family the rule picks, given the toolkit's answer to "is this family installed?".
+const char* chooseUiFontFamily(const std::function<bool(const char* family)>& installed);

@@ -2,55 +2,23 @@
 // of both protocols that we did not write. Runs inside a private network namespace.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/tests/run_binary.h"
+#include "tshark_capture.h"
 
 namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
 
-std::vector<std::vector<std::string>> splitRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream parts(line);
-        std::string field;
-        while (std::getline(parts, field, ';')) fields.push_back(field);
-        if (line.ends_with(';')) fields.emplace_back();
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
-// Captures `count` packets on lo while `sendAll` runs, then dissects the given fields.
+// Captures `count` packets on lo while the sends run, then dissects the given fields.
 std::vector<std::vector<std::string>> captureAndDissect(int count, const std::vector<std::vector<std::string>>& sends,
                                                         const std::string& fields, int expectedExit = 0) {
-    const std::string dir = makeTempDirectory();
-    const std::string pcap = dir + "/wire.pcap";
-    const std::string log = dir + "/tshark.log";
-    RunningBinary capture = startBinary(
-        "/bin/sh", {"-c", "exec tshark -i lo -f 'udp port 5568 or udp port 6454' -a duration:15 -c " + std::to_string(count) + " -w " + pcap +
-                              " 2>" + log});
-    for (int i = 0; i < 300 && readWholeFile(log).find("Capturing on") == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    // dumpcap announces the interface a moment before its filter is attached.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    TsharkCapture capture = startTsharkCapture("lo", count);
     for (const auto& args : sends) EXPECT_EQ(runBinary(kBinary, args), expectedExit);
-    EXPECT_EQ(waitForExit(capture, 20000), 0) << readWholeFile(log);
-
-    const std::string out = dir + "/fields.txt";
-    const int rc = runBinary("/bin/sh", {"-c", "tshark -r " + pcap +
-                                                  " --enable-heuristic acn -o acn.dmx_enable:TRUE -T fields -E separator=';' " +
-                                                  fields + " >" + out + " 2>/dev/null"});
-    EXPECT_EQ(rc, 0);
-    return splitRows(readWholeFile(out));
+    EXPECT_TRUE(finishTsharkCapture(capture)) << readWholeFile(capture.log);
+    return dissectFields(capture, fields);
 }
 
 }  // namespace

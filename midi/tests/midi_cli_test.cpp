@@ -13,6 +13,7 @@
 
 #include "core/tests/run_binary.h"
 #include "jack_peer.h"
+#include "midi_cli_cases.h"
 #include "midi_test_ports.h"
 
 namespace {
@@ -23,8 +24,6 @@ const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-files
 // Ports with a quote, a backslash, a tab, a line break, an accent and a byte that is not UTF-8.
 const std::string kOddName = "odd \"q\" \\ \t\n\xC3\xA9 \xFF";
 const std::string kOddNameJson = "odd \\\"q\\\" \\\\ \\u0009\\u000a\xC3\xA9 \xEF\xBF\xBD";
-
-uint32_t word(uint8_t b0, uint8_t b1 = 0, uint8_t b2 = 0) { return b0 | b1 << 8 | b2 << 16; }
 
 std::vector<uint32_t> wordsOf(const std::vector<JackPeerEvent>& events) {
     std::vector<uint32_t> words;
@@ -178,28 +177,15 @@ TEST_F(MidiCli, SendWithDefaultsPlaysNote60AndReleasesItAbout200MsLater) {
     ASSERT_EQ(runBinary(kBinary, {"--midi-send", "--port", sendPort()}), 0);
     ASSERT_TRUE(waitForPeerEvents(peer, 2, kArrivalTimeoutMs));
     const std::vector<JackPeerEvent> events = peerEvents(peer);
-    EXPECT_EQ(wordsOf(events), (std::vector<uint32_t>{word(0x90, 60, 127), word(0x80, 60, 0)}));
+    EXPECT_EQ(wordsOf(events), (std::vector<uint32_t>{midiWord(0x90, 60, 127), midiWord(0x80, 60, 0)}));
     const double gapMs = static_cast<double>(events[1].arrivedNs - events[0].arrivedNs) / 1e6;
     EXPECT_GE(gapMs, 180.0);  // 200 ms, less up to one 10.7 ms period of the test server
     EXPECT_LT(gapMs, 2000.0);
 }
 
 TEST_F(MidiCli, SendOtherTypes) {
-    struct Case {
-        std::vector<std::string> options;
-        std::vector<uint32_t> received;
-    };
-    const std::vector<Case> cases = {
-        // Program Change: only 0x5C0, and no pause even with a long pulse.
-        {{"--type", "PC", "--number", "5", "--pulse", "60000"}, {0x5C0}},
-        {{"--type", "CC", "--channel", "16", "--number", "7", "--value", "100", "--pulse", "50"},
-         {word(0xBF, 7, 100), word(0xBF, 7, 0)}},
-        {{"--type", "NoteOff", "--channel", "2", "--number", "61", "--value", "64"}, {word(0x81, 61, 64)}},
-        {{"--type", "Note", "--pulse", "0", "--value", "1"}, {word(0x90, 60, 1)}},
-        {{"--channel", "3", "--channel", "9", "--pulse", "0"}, {word(0x92, 60, 127)}},  // first value wins
-    };
     size_t seen = 0;
-    for (const Case& c : cases) {
+    for (const MidiSendCase& c : kMidiSendCases) {
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
         ASSERT_EQ(runBinary(kBinary, args, 10000), 0) << c.options[1];
@@ -217,19 +203,9 @@ TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
         bool opensPort;
         bool refusingService = false;  // JACK's queue reports no room: every message is refused
     };
-    const std::vector<Case> cases = {
-        {{"--type", "note"}, 2, true},  // type names are case-sensitive, checked after opening
-        {{"--type", "Program"}, 2, true},
-        {{"--value", "128"}, 2, false},
-        {{"--number", "-1"}, 2, false},
-        {{"--channel", "0"}, 2, false},
-        {{"--channel", "17"}, 2, false},
-        {{"--channel", "-2147483648"}, 2, false},
-        {{"--pulse", "60001"}, 2, false},
-        {{"--pulse", "x"}, 2, false},
-        {{"--value", "99999999999"}, 2, false},
-        {{"--type", "CC", "--pulse", "30"}, 5, true, true},
-    };
+    std::vector<Case> cases;
+    for (const MidiSendRefusal& r : kMidiSendRefusals) cases.push_back({r.options, 2, r.opensPort});
+    cases.push_back({{"--type", "CC", "--pulse", "30"}, 5, true, true});
     for (const Case& c : cases) {
         const int before = peer.connections.load();
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
@@ -293,7 +269,7 @@ TEST_F(MidiCli, ListenKeepsTheFirst512Messages) {
     EXPECT_EQ(entries, 512u);
     EXPECT_EQ(json.rfind("{\"messages\":[176,", 0), 0u);
     // Message 511: controller 127, value 3.
-    const std::string last = "," + std::to_string(word(0xB0, 127, 3)) + "]}";
+    const std::string last = "," + std::to_string(midiWord(0xB0, 127, 3)) + "]}";
     EXPECT_EQ(json.substr(json.size() - last.size()), last);
 }
 

@@ -35,6 +35,11 @@ TEST_F(FieldValidation, UniverseAndLocalAddress) {
         {0, "100", "", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
         {0, "100", "0.0.0.0 ", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
         {0, "100", "256.1.1.1", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
+        {0, "100", " 127.0.0.1", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
+        {0, "100", "1.2.3.4.5", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
+        {0, "100", "0x7f.0.0.1", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},
+        {0, "100", "\xEF\xBC\x91.2.3.4", false, 100, DmxProtocol::Sacn, "Invalid local IPv4"},  // full-width 1
+        {0, "100", "255.255.255.255", true, 100, DmxProtocol::Sacn, ""},
         {0, "0", "bad", false, 0, DmxProtocol::Sacn, kInvalidUniverse},  // universe is checked first
     };
     for (const Case& c : cases) {

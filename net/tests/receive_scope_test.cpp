@@ -34,6 +34,13 @@ bool isMemberOn(const std::string& device, const char* group) {
     return false;
 }
 
+bool hasLocalAddress(const char* address) {
+    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
+        if (item.address == ip(address)) return true;
+    }
+    return false;
+}
+
 struct ReceiveScopeTest : EngineFixture {
     static bool haveVeth;
 
@@ -41,7 +48,8 @@ struct ReceiveScopeTest : EngineFixture {
         haveVeth = std::system("ip link add lbxa type veth peer name lbxb && "
                                "ip addr add 10.9.0.1/24 broadcast 10.9.0.255 dev lbxa && "
                                "ip addr add 10.9.1.1/24 broadcast 10.9.1.255 dev lbxb && "
-                               "ip link set lbxa up && ip link set lbxb up") == 0;
+                               "ip link set lbxa up && ip link set lbxb up") == 0 ||
+                   hasLocalAddress("10.9.0.1");  // made by the runner, where the test cannot run ip
     }
     static void TearDownTestSuite() { std::system("ip link del lbxa 2>/dev/null"); }
 

@@ -5,17 +5,13 @@
 
 #include "../window_controls.h"
 
-LevelTableModel::LevelTableModel() : cells_(kLevelRowCount) {
-    for (int row = 0; row < kLevelRowCount; ++row) cells_[row][kDmxChannelColumn] = std::to_string(row + 1);
-}
-
 int LevelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kLevelRowCount; }
 
 int LevelTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
 QVariant LevelTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return QString::fromStdString(cells_[index.row()][index.column()]);
+    return QString::fromStdString(cells_.rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())]);
 }
 
 QVariant LevelTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -26,10 +22,7 @@ QVariant LevelTableModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 void LevelTableModel::setCellText(int row, int column, const std::string& text) {
-    if (row < 0 || row >= kLevelRowCount || column < 0 || column >= kColumnCount) return;
-    std::string& cell = cells_[row][column];
-    if (cell == text) return;
-    cell = text;
+    if (!setLevelCell(cells_, row, column, text)) return;
     DirtyRows& rows = dirty_[column];
     rows.first = rows.first < 0 ? row : std::min(rows.first, row);
     rows.last = std::max(rows.last, row);

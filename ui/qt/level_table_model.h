@@ -6,15 +6,15 @@
 #include <QAbstractTableModel>
 #include <array>
 #include <string>
-#include <vector>
+
+#include "../level_cells.h"
 
 class QTableView;
 
 class LevelTableModel : public QAbstractTableModel {
 public:
-    static constexpr int kColumnCount = 3;
+    static constexpr int kColumnCount = kLevelColumnCount;
 
-    LevelTableModel();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,7 +36,7 @@ private:
         int first = -1;
         int last = -1;
     };
-    std::vector<std::array<std::string, kColumnCount>> cells_;
+    LevelCells cells_;
     std::array<DirtyRows, kColumnCount> dirty_{};
     long long reportedCells_ = 0;
 };

@@ -21,10 +21,8 @@ QString css(uint32_t rgb) { return colour(rgb).name(); }
 
 QString uiFontFamily() {
     const QStringList installed = QFontDatabase::families();
-    for (const char* family : kUiFontFamilies) {
-        if (installed.contains(QString::fromLatin1(family))) return QString::fromLatin1(family);
-    }
-    return QString::fromLatin1(kUiFontLastResort);
+    return QString::fromLatin1(
+        chooseUiFontFamily([&](const char* family) { return installed.contains(QString::fromLatin1(family)); }));
 }
 
 QFont makeUiFont() {

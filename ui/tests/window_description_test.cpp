@@ -1,9 +1,16 @@
 // The window's description without any toolkit: which command each control's
-// notification runs, and the resize rule. Both front ends read these.
+// notification runs, the resize rule, the level table's texts and the font rule. Both
+// front ends read these.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ui/level_cells.h"
 #include "ui/window_layout.h"
 #include "ui/window_procedure.h"
+#include "ui/window_style.h"
 
 namespace {
 
@@ -64,6 +71,53 @@ TEST(WindowResize, RuleForClientSizes) {
         EXPECT_EQ(layout.levelColumnWidth, c.levelColumn) << c.width;
     }
     EXPECT_EQ(layoutForClientSize(100, 800).levelColumnWidth, 0);  // never negative
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LevelCells, NumberedRowsAndOnlyRealChangesReported) {
+    LevelCells cells;
+    ASSERT_EQ(cells.rows.size(), 512u);
+    EXPECT_EQ(cells.rows[0][0], "1");
+    EXPECT_EQ(cells.rows[511][0], "512");
+    EXPECT_EQ(cells.rows[0][1], "");
+    struct Case {
+        int row, column;
+        const char* text;
+        bool changed;
+    };
+    const Case cases[] = {
+        {0, 1, "0", true},    {0, 1, "0", false},   {0, 1, "255", true}, {511, 2, "7", true},
+        {0, 0, "1", false},   {-1, 1, "0", false},  {512, 1, "0", false}, {0, 3, "0", false},
+        {0, -1, "0", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(setLevelCell(cells, c.row, c.column, c.text), c.changed) << c.row << "," << c.column << " " << c.text;
+    }
+    EXPECT_EQ(cells.rows[0][1], "255");
+    EXPECT_EQ(cells.rows[511][2], "7");
+}
+
+TEST(FontRule, FirstInstalledFamilyWins) {
+    struct Case {
+        std::vector<std::string> installed;
+        std::string chosen;
+    };
+    const Case cases[] = {
+        {{"Segoe UI", "DejaVu Sans Condensed"}, "Segoe UI"},
+        {{"DejaVu Sans Condensed", "Segoe UI"}, "Segoe UI"},
+        {{"DejaVu Sans Condensed", "DejaVu Sans"}, "DejaVu Sans Condensed"},
+        {{"DejaVu Sans"}, "DejaVu Sans"},
+        {{}, "DejaVu Sans"},
+    };
+    for (const Case& c : cases) {
+        const char* chosen = chooseUiFontFamily([&](const char* family) {
+            return std::find(c.installed.begin(), c.installed.end(), family) != c.installed.end();
+        });
+        EXPECT_EQ(chosen, c.chosen);
+    }
 }
 
 }  // namespace

@@ -14,24 +14,13 @@
 
 #include "core/tests/run_binary.h"
 #include "ui/qt/app_icon_painter.h"
+#include "ui/tests/icon_file_checks.h"
 
 namespace {
 
 const std::string kBinary = LUMIBOX_BINARY;
 
 const std::string kFullFileSystemTool = LUMIBOX_SOURCE_DIR "/tools/on-full-filesystem.sh";
-
-uint32_t littleEndian32(const std::string& bytes, std::size_t offset) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
-    return value;
-}
-
-uint32_t bigEndian32(const std::string& bytes, std::size_t offset) {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
-    return value;
-}
 
 int exportIconWithBinary(const std::string& path) { return runBinary(kBinary, {"--export-icon", path}); }
 
@@ -50,31 +39,14 @@ protected:
 TEST_F(IconExportCli, WritesPngAndIconFileWithTheHeader) {
     const std::string ico = dir + "/out.ico";
     ASSERT_EQ(exportIconWithBinary(ico), 0);
-    const std::string png = readWholeFile(ico + ".png");
-    const std::string icon = readWholeFile(ico);
-    ASSERT_GT(png.size(), 1000u);
-    ASSERT_EQ(icon.size(), png.size() + 22);
-
-    const std::string fixedStart("\x00\x00\x01\x00\x01\x00\x00\x00\x00\x00\x01\x00\x20\x00", 14);
-    EXPECT_EQ(icon.substr(0, 14), fixedStart);
-    EXPECT_EQ(littleEndian32(icon, 14), png.size());
-    EXPECT_EQ(icon.substr(18, 4), std::string("\x16\x00\x00\x00", 4));
-    EXPECT_TRUE(icon.compare(22, std::string::npos, png) == 0);
+    expectIconFileWrapsPng(readWholeFile(ico), readWholeFile(ico + ".png"));
 }
 
 TEST_F(IconExportCli, PngIs256SquareRgbaWithTheRenderedPixels) {
     const std::string ico = dir + "/app.ico";
     ASSERT_EQ(exportIconWithBinary(ico), 0);
     const std::string png = readWholeFile(ico + ".png");
-    ASSERT_GT(png.size(), 33u);
-
-    // Signature, then IHDR: width, height, 8 bits per sample, colour type 6 (RGB with alpha).
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(png.substr(12, 4), "IHDR");
-    EXPECT_EQ(bigEndian32(png, 16), 256u);
-    EXPECT_EQ(bigEndian32(png, 20), 256u);
-    EXPECT_EQ(static_cast<uint8_t>(png[24]), 8);
-    EXPECT_EQ(static_cast<uint8_t>(png[25]), 6);
+    expectRgbaPng256(png);
 
     QImage decoded;
     ASSERT_TRUE(decoded.loadFromData(QByteArray(png.data(), static_cast<qsizetype>(png.size())), "PNG"));

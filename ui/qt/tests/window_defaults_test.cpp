@@ -11,6 +11,7 @@
 #include <QtTest/QTest>
 
 #include "ui/qt/level_table_model.h"
+#include "ui/tests/window_expectations.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
@@ -40,9 +41,9 @@ TEST(WindowDefaults, TitleIconAndApplicationName) {
 TEST(WindowDefaults, EveryIdFindsOneControlAtItsPlace) {
     TestWindow t;
     // The ids of the window, independent of the table in the code.
-    std::vector<int> ids;
-    for (int id = 101; id <= 116; ++id) ids.push_back(id);
-    for (int id = 201; id <= 217; ++id) ids.push_back(id);
+    std::vector<int> ids(std::begin(kDmxPageIds), std::end(kDmxPageIds));
+    ids.insert(ids.end(), {kDmxPageButton, kMidiPageButton});
+    ids.insert(ids.end(), std::begin(kMidiPageIds), std::end(kMidiPageIds));
     for (int id : ids) {
         const auto found = t.window->host->findChildren<QWidget*>(QStringLiteral("id%1").arg(id));
         ASSERT_EQ(found.size(), 1) << id;
@@ -54,40 +55,34 @@ TEST(WindowDefaults, EveryIdFindsOneControlAtItsPlace) {
         EXPECT_EQ(geometry.width(), control->width) << id;
     }
     // A few places checked against the numbers themselves.
-    EXPECT_EQ(control<QWidget>(*t.window, 105)->geometry(), QRect(730, 137, 220, 30));
-    EXPECT_EQ(control<QWidget>(*t.window, 201)->geometry(), QRect(730, 44, 130, 32));
-    EXPECT_EQ(control<QWidget>(*t.window, 202)->geometry(), QRect(875, 44, 75, 32));
-    EXPECT_EQ(control<QWidget>(*t.window, 211)->geometry(), QRect(640, 326, 160, 32));
+    for (const ExpectedPlace& place : kPlacesAtStart) {
+        EXPECT_EQ(control<QWidget>(*t.window, place.id)->geometry(), QRect(place.x, place.y, place.width, place.height))
+            << place.id;
+    }
 }
 
 TEST(WindowDefaults, FieldsSelectorsAndTexts) {
     TestWindow t;
     const MainWindow& w = *t.window;
-    const std::pair<int, const char*> expected[] = {
-        {101, "sACN"},        {102, "100"},           {103, "0.0.0.0"},   {104, "127.0.0.1"},
-        {109, "1"},           {112, "1"},             {110, "255"},       {113, "200"},
-        {105, "Start RX"},    {106, "Continuous TX"}, {107, "Send value"}, {108, "Pulse → 0"},
-        {111, "All to 0"},    {116, "Reset network"}, {201, "sACN / Art-Net"}, {202, "MIDI"},
-        {115, "Ready. RX and TX are off."},
-        {206, "Note On"},     {207, "1"},             {208, "60"},        {209, "127"},
-        {210, "200"},         {205, "Start MIDI RX"}, {211, "Send MIDI"}, {212, "Note Off"},
-        {213, "All Notes Off (channel)"}, {214, "Close MIDI ports"}, {215, "Refresh ports"},
-        {217, "MIDI RX and TX are off."},
-    };
-    for (const auto& [id, text] : expected) EXPECT_EQ(textOf(w, id), text) << id;
+    for (const ExpectedText& expected : kTextsAtStart) EXPECT_EQ(textOf(w, expected.id), expected.text) << expected.id;
     // The MIDI page's hint, a label without an id: on Linux it names no platform.
     QStringList labels;
     for (const QLabel* label : w.host->findChildren<QLabel*>()) labels << label->text();
     EXPECT_TRUE(labels.contains(QStringLiteral("MIDI ports: USB / DIN or virtual network MIDI ports")))
         << labels.join(QStringLiteral(" / ")).toStdString();
 
-    auto* protocol = control<QComboBox>(w, 101);
-    ASSERT_EQ(protocol->count(), 2);
-    EXPECT_EQ(protocol->itemText(1).toStdString(), "Art-Net");
+    struct Selector {
+        int id;
+        std::span<const char* const> entries;
+    };
+    for (const Selector& selector : {Selector{101, kProtocolEntries}, Selector{206, kMidiTypeEntries}}) {
+        auto* box = control<QComboBox>(w, selector.id);
+        ASSERT_EQ(box->count(), static_cast<int>(selector.entries.size()));
+        for (int index = 0; index < box->count(); ++index) {
+            EXPECT_EQ(box->itemText(index).toStdString(), selector.entries[static_cast<std::size_t>(index)]);
+        }
+    }
     auto* type = control<QComboBox>(w, 206);
-    ASSERT_EQ(type->count(), 3);
-    EXPECT_EQ(type->itemText(1).toStdString(), "Control Change");
-    EXPECT_EQ(type->itemText(2).toStdString(), "Program Change");
     EXPECT_EQ(w.engines.midi.view.selectedItemValue(206), 0);
     type->setCurrentIndex(2);
     EXPECT_EQ(w.engines.midi.view.selectedItemValue(206), 2);
@@ -96,7 +91,7 @@ TEST(WindowDefaults, FieldsSelectorsAndTexts) {
     for (int id : {203, 204}) {
         auto* ports = control<QComboBox>(w, id);
         ASSERT_GE(ports->count(), 1);
-        EXPECT_EQ(ports->itemText(0).toStdString(), "Select MIDI port …");
+        EXPECT_EQ(ports->itemText(0).toStdString(), kMidiPortPlaceholder);
         EXPECT_EQ(ports->currentIndex(), 0);
         EXPECT_EQ(w.engines.midi.view.selectedItemValue(id), -1);
     }
@@ -108,9 +103,9 @@ TEST(WindowDefaults, LevelTableHas512NumberedRowsOfZeros) {
     const QAbstractItemModel* model = table->model();
     ASSERT_EQ(model->rowCount(), 512);
     ASSERT_EQ(model->columnCount(), 3);
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString().toStdString(), "Channel");
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString().toStdString(), "Received (RX)");
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString().toStdString(), "Output (TX)");
+    for (int column = 0; column < 3; ++column) {
+        EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString().toStdString(), kLevelColumnTitles[column]);
+    }
     for (int row : {0, 1, 255, 511}) {
         EXPECT_EQ(model->data(model->index(row, 0)).toString().toStdString(), std::to_string(row + 1));
         EXPECT_EQ(model->data(model->index(row, 1)).toString().toStdString(), "0");
@@ -122,20 +117,20 @@ TEST(WindowDefaults, LevelTableHas512NumberedRowsOfZeros) {
 TEST(WindowDefaults, FirstTickReplacesBothInitialStatusTexts) {
     TestWindow t;
     t.tick();
-    EXPECT_EQ(textOf(*t.window, kDmxStatusText), "RX 0 | TX 0 | Rejected 0 | No signal yet\n");
-    EXPECT_EQ(textOf(*t.window, kMidiStatusText), "MIDI RX 0 | TX 0 | Rejected 0\n");
+    EXPECT_EQ(textOf(*t.window, kDmxStatusText), kDmxStatusAfterFirstTick);
+    EXPECT_EQ(textOf(*t.window, kMidiStatusText), kMidiStatusAfterFirstTick);
 }
 
 TEST(WindowDefaults, DigitFieldsTakeOnlyDigitsOtherFieldsTakeAnyText) {
     TestWindow t;
     t.window->host->show();
-    for (int id : {102, 109, 110, 112, 113, 207, 208, 209, 210}) {
+    for (int id : kDigitOnlyFieldIds) {
         auto* field = control<QLineEdit>(*t.window, id);
         field->clear();
         QTest::keyClicks(field, "-5a 7.");
         EXPECT_EQ(field->text().toStdString(), "57") << id;
     }
-    for (int id : {103, 104}) {
+    for (int id : kFreeTextFieldIds) {
         auto* field = control<QLineEdit>(*t.window, id);
         field->clear();
         QTest::keyClicks(field, "multicast -1");
@@ -156,8 +151,8 @@ TEST(WindowPages, ButtonsSwitchPagesAndKeepEveryFieldsState) {
     TestWindow t;
     MainWindow& w = *t.window;
     w.host->show();
-    const int dmxIds[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116};
-    const int midiIds[] = {203, 204, 205, 206, 207, 208, 209, 210, 211, 212, 213, 214, 215, 216, 217};
+    const auto& dmxIds = kDmxPageIds;
+    const auto& midiIds = kMidiPageIds;
     for (int id : dmxIds) EXPECT_TRUE(shown(w, id)) << id;
     for (int id : midiIds) EXPECT_FALSE(shown(w, id)) << id;
 
@@ -189,7 +184,7 @@ TEST(WindowPages, HiddenPageStatusKeepsBeingRefreshed) {
     control<QLineEdit>(w, 110)->clear();  // Value empty: the range message
     handleWindowCommand(w, 107, 0);
     t.tick();
-    EXPECT_EQ(messageLine(w, kDmxStatusText), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
+    EXPECT_EQ(messageLine(w, kDmxStatusText), kRangeMessage);
 }
 
 }  // namespace

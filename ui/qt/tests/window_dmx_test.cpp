@@ -14,6 +14,7 @@
 #include "net/socket_layer.h"
 #include "ui/qt/level_table_model.h"
 #include "ui/qt/termination_signals.h"
+#include "ui/tests/window_expectations.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
@@ -129,7 +130,7 @@ TEST_F(WindowDmx, DoubleClickOnStartRxTogglesOnceAndResetUnlocks) {
     setField(w, 110, "");  // a refused send leaves a message for Reset network to clear
     click(w, 107);
     t.tick(21);
-    EXPECT_EQ(messageLine(w, kDmxStatusText), "Use channels 1–512, value 0–255 and pulse 30–60000 ms.");
+    EXPECT_EQ(messageLine(w, kDmxStatusText), kRangeMessage);
 
     click(w, 116);
     EXPECT_EQ(textOf(w, 105), "Start RX");

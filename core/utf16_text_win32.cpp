@@ -1,0 +1,25 @@
+#include "utf16_text_win32.h"
+
+#include <windows.h>
+
+#include <climits>
+
+std::wstring utf8ToUtf16(std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), needed);
+    return wide;
+}
+
+std::string utf16ToUtf8(std::wstring_view text) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string narrow(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
+    return narrow;
+}

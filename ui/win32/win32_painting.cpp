@@ -1,0 +1,162 @@
+#include "win32_painting.h"
+
+#include <commctrl.h>
+#include <dwmapi.h>
+#include <objidl.h>  // before gdiplus.h, which uses IStream without including it
+#include <gdiplus.h>
+
+#include <string>
+
+#include "../../core/utf16_text_win32.h"
+#include "app_icon_painter.h"
+#include "win32_window.h"
+
+namespace {
+
+// Older SDK headers do not name the attribute.
+constexpr DWORD kUseImmersiveDarkMode = 20;
+
+constexpr UINT_PTR kListHeaderSubclassId = 1;
+constexpr int kHeaderTitleBufferLength = 100;
+constexpr int kButtonTextBufferLength = 128;
+
+int CALLBACK noteFamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;  // one match is enough
+}
+
+bool isFontInstalled(const char* family) {
+    const std::wstring name = utf8ToUtf16(family);
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(query.lfFaceName, name.c_str(), LF_FACESIZE);
+    bool found = false;
+    const HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &query, noteFamilyFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+void drawText(HDC dc, int x, int y, uint32_t colour, const char* text) {
+    const std::wstring wide = utf8ToUtf16(text);
+    SetTextColor(dc, colourRef(colour));
+    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+}
+
+HFONT fontOfTopWindow(HWND control) {
+    const Win32MainWindow* window = mainWindowOf(GetAncestor(control, GA_ROOT));
+    return window ? window->uiFont : nullptr;
+}
+
+// The header of the level table: its own band colour and titles, 8 pixels in, no
+// dividers, sort marks or pressed look. Mouse handling stays the header's own.
+LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message != WM_PAINT) return DefSubclassProc(header, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(header, &paint);
+    RECT client;
+    GetClientRect(header, &client);
+    const HBRUSH band = CreateSolidBrush(colourRef(kTableHeaderBackgroundColour));
+    FillRect(dc, &client, band);
+    DeleteObject(band);
+    const HGDIOBJ previousFont = SelectObject(dc, fontOfTopWindow(header));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colourRef(kTableHeaderTextColour));
+    for (int index = 0; index < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++index) {
+        RECT item{};
+        SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        wchar_t title[kHeaderTitleBufferLength] = {};
+        HDITEMW query{};
+        query.mask = HDI_TEXT;
+        query.pszText = title;
+        query.cchTextMax = kHeaderTitleBufferLength;
+        SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
+        item.left += kHeaderTitleIndent;
+        DrawTextW(dc, title, -1, &item, DT_VCENTER | DT_SINGLELINE);
+    }
+    SelectObject(dc, previousFont);
+    EndPaint(header, &paint);
+    return 0;
+}
+
+}  // namespace
+
+HFONT makeUiFont() {
+    const std::wstring family = utf8ToUtf16(chooseUiFontFamily(isFontInstalled));
+    return CreateFontW(-kUiFontPixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str());
+}
+
+void fillBackground(HWND window, HDC dc, HBRUSH background) {
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(dc, &client, background);
+}
+
+void paintHeaderBand(HWND window, HFONT font) {
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(window, &paint);
+    {
+        // A failing GDI+ call is kept as the object's last status; the texts are drawn anyway.
+        Gdiplus::Graphics graphics(dc);
+        const Gdiplus::GraphicsState saved = graphics.Save();
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(kHeaderIconX), static_cast<Gdiplus::REAL>(kHeaderIconY));
+        drawAppIcon(graphics, kHeaderIconSize);
+        graphics.Restore(saved);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    const HGDIOBJ previousFont = SelectObject(dc, font);
+    drawText(dc, kTitleX, kTitleY, kTitleTextColour, kTitleText);
+    drawText(dc, kSubtitleX, kSubtitleY, kSubtitleTextColour, kSubtitleText);
+    SelectObject(dc, previousFont);
+    EndPaint(window, &paint);
+}
+
+// Focus and disabled states look like the normal one; the text is read from the button
+// each time, so a changed caption shows at the next repaint.
+void paintButton(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    RECT area = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const HBRUSH face = CreateSolidBrush(colourRef(pressed ? kButtonPressedColour : kButtonFaceColour));
+    FillRect(dc, &area, face);
+    DeleteObject(face);
+
+    const HPEN outline = CreatePen(PS_SOLID, 1, colourRef(kButtonOutlineColour));
+    const HGDIOBJ previousPen = SelectObject(dc, outline);
+    const HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, area.left, area.top, area.right, area.bottom);
+    SelectObject(dc, previousBrush);
+    SelectObject(dc, previousPen);
+    DeleteObject(outline);
+
+    wchar_t text[kButtonTextBufferLength] = {};
+    GetWindowTextW(item.hwndItem, text, kButtonTextBufferLength);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colourRef(kButtonTextColour));
+    DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+HBRUSH controlColours(HDC dc, HBRUSH background) {
+    SetTextColor(dc, colourRef(kControlTextColour));
+    SetBkColor(dc, colourRef(kBackgroundColour));
+    return background;
+}
+
+void subclassListHeader(HWND header) { SetWindowSubclass(header, paintListHeader, kListHeaderSubclassId, 0); }
+
+HICON makeWindowIcon(int size) {
+    Gdiplus::Bitmap bitmap(size, size, PixelFormat32bppARGB);
+    if (bitmap.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    {
+        Gdiplus::Graphics graphics(&bitmap);
+        drawAppIcon(graphics, size);
+    }
+    HICON icon = nullptr;
+    return bitmap.GetHICON(&icon) == Gdiplus::Ok ? icon : nullptr;
+}
+
+void requestDarkTitleBar(HWND window) {
+    const BOOL dark = TRUE;
+    DwmSetWindowAttribute(window, kUseImmersiveDarkMode, &dark, sizeof dark);  // failure changes nothing
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The dark look of ui/window_style.h in GDI: the font, the background, the header band
+// with the icon (GDI+), the owner-drawn buttons, the colours handed to standard controls,
+// the level table's header and the dark title bar.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "../window_style.h"
+
+// 0xRRGGBB as a GDI colour.
+constexpr COLORREF colourRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The one font: the first installed family of the font rule, 16 pixels high, weight 400.
+HFONT makeUiFont();
+
+// WM_ERASEBKGND: the whole client area in the background colour.
+void fillBackground(HWND window, HDC dc, HBRUSH background);
+
+// WM_PAINT: the icon at (20, 15) in 76 px, the title and the subtitle.
+void paintHeaderBand(HWND window, HFONT font);
+
+// WM_DRAWITEM of a button: flat face (pressed or not), outline and centred text.
+void paintButton(const DRAWITEMSTRUCT& item);
+
+// WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORSTATIC: light text on the background.
+HBRUSH controlColours(HDC dc, HBRUSH background);
+
+// The level table's header draws flat titles on one band from then on.
+void subclassListHeader(HWND header);
+
+// The icon drawn at size x size, for a program without its icon resource; nullptr when
+// GDI+ cannot make it. The caller destroys it.
+HICON makeWindowIcon(int size);
+
+// Asks the desktop window manager for a dark title bar; systems without it keep theirs.
+void requestDarkTitleBar(HWND window);

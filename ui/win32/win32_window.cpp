@@ -1,0 +1,63 @@
+#include "win32_window.h"
+
+#include "../../core/clock.h"
+#include "../../core/utf16_text_win32.h"
+#include "../window_layout.h"
+#include "win32_views.h"
+
+namespace {
+
+constexpr int kProgramIconResource = 1;
+
+const std::wstring& className() {
+    static const std::wstring name = utf8ToUtf16(kWindowClassName);
+    return name;
+}
+
+}  // namespace
+
+Win32MainWindow::~Win32MainWindow() {
+    if (window) {
+        closeMainWindow(*this);
+        if (window) DestroyWindow(window);
+    }
+    if (uiFont) DeleteObject(uiFont);
+    if (backgroundBrush) DeleteObject(backgroundBrush);
+    for (HICON icon : drawnIcons) {
+        if (icon) DestroyIcon(icon);
+    }
+}
+
+void registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = mainWindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kProgramIconResource));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = className().c_str();  // no background brush: the window erases its own
+    RegisterClassW(&windowClass);
+}
+
+std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUniverseState& state, Win32WindowOptions options) {
+    auto window = std::make_unique<Win32MainWindow>(state);
+    window->engines.clock = options.clock ? options.clock : std::function<uint64_t()>(tickCountMs);
+    window->timerWanted = options.startTimer;
+    const HWND handle = CreateWindowExW(0, className().c_str(), utf8ToUtf16(kWindowTitle).c_str(), WS_OVERLAPPEDWINDOW,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, kInitialOuterWidth, kInitialOuterHeight, nullptr,
+                                        nullptr, instance, window.get());
+    if (!handle) return nullptr;
+    return window;
+}
+
+Win32MainWindow* mainWindowOf(HWND window) {
+    if (!window) return nullptr;
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, 64) == 0 || className() != name) return nullptr;
+    return reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void closeMainWindow(Win32MainWindow& window) {
+    stopWindowEngines(window.engines);
+    releaseLevelTableDrawing(window);
+    if (window.window) DestroyWindow(window.window);
+}
