@@ -72,9 +72,20 @@ uint32_t listMidiOutputPorts(MidiPortNames& names) {
     });
 }
 
-uint32_t openMidiInput(uint32_t index, MidiInputHandler handler, void* context, MidiInputPort** port) {
+// The device at index is still the one that was listed there: winmm renumbers its devices
+// when one is plugged in or out. An empty name (unreadable when listed) is not checked.
+static bool isListedPort(uint32_t (*list)(MidiPortNames&), uint32_t index, const std::string& listedName) {
+    if (listedName.empty()) return true;
+    MidiPortNames names;
+    if (list(names) != 0 || index >= names.size()) return false;
+    return names[index] && *names[index] == listedName;
+}
+
+uint32_t openMidiInput(uint32_t index, const std::string& listedName, MidiInputHandler handler, void* context,
+                       MidiInputPort** port) {
     *port = nullptr;
     if (handler == nullptr) return kMidiErrorInvalid;
+    if (!isListedPort(listMidiInputPorts, index, listedName)) return kMidiErrorBadPort;
     auto* opened = new (std::nothrow) MidiInputPort{nullptr, handler, context};
     if (opened == nullptr) return kMidiErrorNoMemory;
     const MMRESULT result = midiInOpen(&opened->handle, index, reinterpret_cast<DWORD_PTR>(onMidiInput),
@@ -104,8 +115,9 @@ void closeMidiInput(MidiInputPort* port) {
     delete port;
 }
 
-uint32_t openMidiOutput(uint32_t index, MidiOutputPort** port) {
+uint32_t openMidiOutput(uint32_t index, const std::string& listedName, MidiOutputPort** port) {
     *port = nullptr;
+    if (!isListedPort(listMidiOutputPorts, index, listedName)) return kMidiErrorBadPort;
     auto* opened = new (std::nothrow) MidiOutputPort;
     if (opened == nullptr) return kMidiErrorNoMemory;
     const MMRESULT result = midiOutOpen(&opened->handle, index, 0, 0, CALLBACK_NULL);

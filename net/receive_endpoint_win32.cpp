@@ -1,43 +1,49 @@
 // The receive endpoint on Windows: bound to the Local IPv4 address itself and joined to
 // the group on that address. Windows hands such a socket the broadcast of its interface
-// and the groups it joined there, so nothing it receives needs sorting out afterwards.
-// The transmit endpoint is never read: a unicast datagram Windows hands to it instead of
-// to the receive endpoint (both share the port) is lost.
+// and the groups it joined there, so nothing it receives needs sorting out afterwards and
+// no companion socket is needed. The transmit endpoint is never read: a unicast datagram
+// Windows hands to it instead of to the receive endpoint (both share the port) is lost.
+#include "dmx_endpoint.h"
 #include "receive_endpoint.h"
 
-#include <string>
+namespace {
+
+void prepareReceiveEndpoint(SocketHandle, Ipv4Address) {}
+
+}  // namespace
+
+void prepareTransmitEndpoint(SocketHandle, Ipv4Address) {}
 
 SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, Ipv4Address local) {
-    const SocketHandle socket = openUdpSocket();
+    const SocketHandle socket = openEndpointSocket(engine, local, protocolPort(state.protocol), prepareReceiveEndpoint);
     if (socket == kInvalidSocket) return kInvalidSocket;
-    setReuseAddress(socket, true);
-    setBroadcast(socket, true);
-    if (!bindSocket(socket, local, protocolPort(state.protocol))) {
-        const int code = lastSocketError();
-        closeSocket(socket);
-        engine.networkMessage = "UDP bind failed: " + std::to_string(code);
-        return kInvalidSocket;
-    }
-    setNonBlocking(socket, true);
-    engine.receiveScope = ReceiveScope{};  // whatever reaches the socket is its own
+    engine.receiveOnEveryInterface = local == Ipv4Address{};
     return socket;
 }
 
-bool joinReceiveGroup(SocketHandle socket, Ipv4Address group, Ipv4Address local) {
-    return joinMulticastGroup(socket, group, local);  // 0.0.0.0: the interface Windows picks
+bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t) {
+    return joinMulticastGroup(engine.receiveEndpoint, group, local);  // 0.0.0.0: the interface Windows picks
 }
 
-bool isInReceiveScope(const ReceiveScope&, const DatagramDestination&) { return true; }
-
-long receiveScopedDatagram(const DmxNetworkEngine& engine, uint8_t* buffer, std::size_t capacity,
-                           Ipv4Address& sender, bool& inScope) {
-    inScope = true;
-    return receiveDatagramFrom(engine.receiveEndpoint, buffer, capacity, sender);
+void closeReceiveEndpoint(DmxNetworkEngine& engine) {
+    closeSocket(engine.receiveEndpoint);
+    engine.receiveEndpoint = kInvalidSocket;
+    for (SocketHandle& companion : engine.receiveCompanions) {
+        closeSocket(companion);
+        companion = kInvalidSocket;
+    }
 }
 
-long receiveTransmitEndpointDatagram(const DmxNetworkEngine&, uint8_t*, std::size_t, Ipv4Address&, bool& inScope) {
-    inScope = false;
-    return -1;
+std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& sources) {
+    sources[0] = {engine.receiveEndpoint, false};
+    return 1;
 }
 
-void discardWaitingDatagrams(SocketHandle) {}
+long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       bool& take) {
+    take = true;
+    return receiveDatagramFrom(source.socket, buffer, capacity, sender);
+}
+
+// A socket bound to the address already receives its interface's broadcasts.
+std::vector<SocketHandle> openBroadcastListeners(Ipv4Address, uint16_t) { return {}; }

@@ -205,3 +205,14 @@ int socketErrorCode(SocketError error) {
     }
     return 0;
 }
+
+int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs) {
+    WSAPOLLFD waiting[8];
+    if (count == 0 || count > sizeof waiting / sizeof waiting[0]) return -1;
+    for (std::size_t i = 0; i < count; ++i) waiting[i] = WSAPOLLFD{static_cast<SOCKET>(sockets[i]), POLLRDNORM, 0};
+    if (WSAPoll(waiting, static_cast<ULONG>(count), timeoutMs) <= 0) return -1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((waiting[i].revents & POLLRDNORM) != 0) return static_cast<int>(i);
+    }
+    return -1;
+}

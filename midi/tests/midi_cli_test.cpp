@@ -237,7 +237,7 @@ TEST_F(MidiCli, SendReachesTheListedPortWhenASlotBeforeItWasFreed) {
     EXPECT_EQ(listedIndex(json, "outputs", peerInputName(peer, 0)), 0) << json;
     EXPECT_EQ(runBinary(kBinary, {"--midi-send", "--port", std::to_string(index), "--pulse", "0"}), 0);
     EXPECT_TRUE(waitForPeerEvents(late, 1, kArrivalTimeoutMs));
-    EXPECT_EQ(wordsOf(peerEvents(late)), std::vector<uint32_t>{word(0x90, 60, 127)});
+    EXPECT_EQ(wordsOf(peerEvents(late)), std::vector<uint32_t>{midiWord(0x90, 60, 127)});
     closeJackPeer(late);
 }
 

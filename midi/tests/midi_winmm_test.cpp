@@ -46,9 +46,9 @@ struct Loop : ::testing::Test {
     MidiOutputPort* output = nullptr;
 
     void SetUp() override {
-        ASSERT_EQ(openMidiInput(0, Received::handle, &received, &input), 0u);
+        ASSERT_EQ(openMidiInput(0, "", Received::handle, &received, &input), 0u);
         ASSERT_EQ(startMidiInput(input), 0u);
-        ASSERT_EQ(openMidiOutput(0, &output), 0u);
+        ASSERT_EQ(openMidiOutput(0, "", &output), 0u);
     }
     void TearDown() override {
         closeMidiOutput(output);
@@ -74,10 +74,13 @@ TEST(WinmmService, RefusesWhatItCannotOpen) {
     MidiOutputPort* output = nullptr;
     struct Case { const char* what; uint32_t result; uint32_t expected; };
     const Case cases[] = {
-        {"input index past the list", openMidiInput(1, Received::handle, &received, &input), kMidiErrorBadPort},
-        {"input without a handler", openMidiInput(0, nullptr, &received, &input), kMidiErrorInvalid},
-        {"output index past the list", openMidiOutput(1, &output), kMidiErrorBadPort},
-        {"output index far past the list", openMidiOutput(0xFFFF, &output), kMidiErrorBadPort},
+        {"input index past the list", openMidiInput(1, "", Received::handle, &received, &input), kMidiErrorBadPort},
+        {"input without a handler", openMidiInput(0, "", nullptr, &received, &input), kMidiErrorInvalid},
+        {"output index past the list", openMidiOutput(1, "", &output), kMidiErrorBadPort},
+        // Another device now at the listed index: refused rather than reaching it.
+        {"input listed under another name", openMidiInput(0, "gone", Received::handle, &received, &input), kMidiErrorBadPort},
+        {"output listed under another name", openMidiOutput(0, "gone", &output), kMidiErrorBadPort},
+        {"output index far past the list", openMidiOutput(0xFFFF, "", &output), kMidiErrorBadPort},
         {"start without a port", startMidiInput(nullptr), kMidiErrorInvalid},
         {"send without a port", sendMidiShortMessage(nullptr, kNoteOn), kMidiErrorInvalid},
     };
@@ -124,7 +127,7 @@ TEST_F(Loop, CloseReleasesTheDeviceForTheNextClient) {
     send(packMidiMessage(kMidiNoteOn, 4, 2, 2));  // no input open: dropped by the device
 
     Received next;
-    ASSERT_EQ(openMidiInput(0, Received::handle, &next, &input), 0u) << "the device is free again";
+    ASSERT_EQ(openMidiInput(0, "", Received::handle, &next, &input), 0u) << "the device is free again";
     ASSERT_EQ(startMidiInput(input), 0u);
     send(kNoteOn);
     ASSERT_TRUE(next.waitFor(1));

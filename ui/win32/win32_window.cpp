@@ -42,7 +42,7 @@ std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUnivers
     auto window = std::make_unique<Win32MainWindow>(state);
     window->engines.clock = options.clock ? options.clock : std::function<uint64_t()>(tickCountMs);
     window->timerWanted = options.startTimer;
-    const HWND handle = CreateWindowExW(0, className().c_str(), utf8ToUtf16(kWindowTitle).c_str(), WS_OVERLAPPEDWINDOW,
+    const HWND handle = CreateWindowExW(0, className().c_str(), utf8ToUtf16(kProductTitle).c_str(), WS_OVERLAPPEDWINDOW,
                                         CW_USEDEFAULT, CW_USEDEFAULT, kInitialOuterWidth, kInitialOuterHeight, nullptr,
                                         nullptr, instance, window.get());
     if (!handle) return nullptr;
