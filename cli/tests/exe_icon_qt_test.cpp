@@ -106,11 +106,11 @@ TEST_F(ExeIconExport, FailuresGiveExitCode2AndExportingAgainReplacesBothFiles) {
     EXPECT_FALSE(exists(missing));
     EXPECT_FALSE(exists(missing + ".png"));
 
-    // The icon path is a directory: the PNG is written, the icon file cannot be.
+    // The icon path is a directory: a failed export writes neither file.
     const std::string taken = dir + "/taken";
     ASSERT_TRUE(std::filesystem::create_directory(taken));
     EXPECT_EQ(exportWithExe(taken), 2);
-    EXPECT_TRUE(exists(taken + ".png"));
+    EXPECT_FALSE(exists(taken + ".png"));
 
     const std::string ico = dir + "/again.ico";
     const std::string junk(100000, 'x');
