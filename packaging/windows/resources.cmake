@@ -3,10 +3,16 @@
 # cross-built exe cannot run while it is being built, so a native (Linux) lumibox
 # exports it: LUMIBOX_HOST_LUMIBOX, from the environment variable of that name
 # (./package.sh sets it) or else found in build-release/ or build/.
-set(LUMIBOX_HOST_LUMIBOX "$ENV{LUMIBOX_HOST_LUMIBOX}"
-    CACHE FILEPATH "A native lumibox that exports the icon for the Windows resources")
-set(_host_lumibox "${LUMIBOX_HOST_LUMIBOX}")
-if(NOT _host_lumibox)
+set(LUMIBOX_HOST_LUMIBOX "" CACHE FILEPATH "A native lumibox that exports the icon for the Windows resources")
+# The environment wins on every configure, so a later ./package.sh is not held to an
+# earlier empty choice.
+if(NOT "$ENV{LUMIBOX_HOST_LUMIBOX}" STREQUAL "")
+  set(LUMIBOX_HOST_LUMIBOX "$ENV{LUMIBOX_HOST_LUMIBOX}" CACHE FILEPATH "" FORCE)
+endif()
+if(LUMIBOX_HOST_LUMIBOX)
+  set(_host_lumibox "${LUMIBOX_HOST_LUMIBOX}")
+else()
+  unset(_host_lumibox)  # an empty value would count as found and skip the search
   find_program(_host_lumibox lumibox PATHS ${PROJECT_SOURCE_DIR}/build-release ${PROJECT_SOURCE_DIR}/build
                NO_DEFAULT_PATH NO_CACHE)
 endif()
