@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr uint8_t kAcnIdentifier[12] = {'A', 'S', 'C', '-', 'E', '1', '.', '1', '7', 0, 0, 0};
-constexpr uint8_t kArtNetId[8] = {'A', 'r', 't', '-', 'N', 'e', 't', 0};
 constexpr char kSourceName[] = "Velmora Lumibox";
 constexpr uint8_t kSacnPriority = 100;
 
@@ -24,7 +22,7 @@ constexpr std::array<uint8_t, kSacnDataOffset> sacnHeaderTemplate() {
     constexpr uint32_t length = kSacnPacketLength;
     h[0] = 0x00;
     h[1] = 0x10;
-    for (std::size_t i = 0; i < sizeof kAcnIdentifier; ++i) h[4 + i] = kAcnIdentifier[i];
+    for (std::size_t i = 0; i < sizeof kAcnPacketIdentifier; ++i) h[4 + i] = kAcnPacketIdentifier[i];
     h[16] = static_cast<uint8_t>((0x7000 | (length - 16)) >> 8);
     h[17] = static_cast<uint8_t>(length - 16);
     h[21] = 4;
@@ -45,7 +43,7 @@ constexpr std::array<uint8_t, kSacnDataOffset> sacnHeaderTemplate() {
 
 constexpr std::array<uint8_t, kArtNetDataOffset> artNetHeaderTemplate() {
     std::array<uint8_t, kArtNetDataOffset> h{};
-    for (std::size_t i = 0; i < sizeof kArtNetId; ++i) h[i] = kArtNetId[i];
+    for (std::size_t i = 0; i < sizeof kArtNetPacketId; ++i) h[i] = kArtNetPacketId[i];
     h[9] = 0x50;
     h[11] = 0x0E;
     h[16] = static_cast<uint8_t>(kDmxSlotCount >> 8);
@@ -86,7 +84,7 @@ DmxPacket buildArtNet(const DmxUniverseState& state) {
 
 bool parseArtNet(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
     if (length < kArtNetDataOffset) return false;
-    if (std::memcmp(d, kArtNetId, sizeof kArtNetId) != 0) return false;
+    if (std::memcmp(d, kArtNetPacketId, sizeof kArtNetPacketId) != 0) return false;
     if (d[8] != 0x00 || d[9] != 0x50) return false;
     if (bigEndian16(&d[10]) < 14) return false;
     if (d[15] & 0x80) return false;
@@ -104,7 +102,7 @@ bool parseArtNet(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
 bool parseSacn(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
     if (length < kSacnDataOffset) return false;
     if (d[0] != 0x00 || d[1] != 0x10) return false;
-    if (std::memcmp(&d[4], kAcnIdentifier, sizeof kAcnIdentifier) != 0) return false;
+    if (std::memcmp(&d[4], kAcnPacketIdentifier, sizeof kAcnPacketIdentifier) != 0) return false;
     if (bigEndian32(&d[18]) != 4) return false;
     if (bigEndian32(&d[40]) != 2) return false;
     if (d[117] != 0x02 || d[118] != 0xA1) return false;

@@ -7,6 +7,10 @@
 
 #include "dmx_universe_state.h"
 
+// The identifiers every sACN (ACN root layer) and Art-Net packet begins with.
+inline constexpr uint8_t kAcnPacketIdentifier[12] = {'A', 'S', 'C', '-', 'E', '1', '.', '1', '7', 0, 0, 0};
+inline constexpr uint8_t kArtNetPacketId[8] = {'A', 'r', 't', '-', 'N', 'e', 't', 0};
+
 constexpr std::size_t kSacnPacketLength = 638;
 constexpr std::size_t kArtNetPacketLength = 530;
 constexpr std::size_t kSacnDataOffset = 126;

@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr uint8_t kAcnIdentifier[12] = {'A', 'S', 'C', '-', 'E', '1', '.', '1', '7', 0, 0, 0};
-constexpr uint8_t kArtNetId[8] = {'A', 'r', 't', '-', 'N', 'e', 't', 0};
-
 constexpr uint32_t kRootVectorData = 4;
 constexpr uint32_t kRootVectorExtended = 8;
 constexpr uint32_t kFramingVectorData = 2;
@@ -17,7 +14,7 @@ constexpr uint32_t kDiscoveryVectorUniverseList = 1;
 constexpr std::size_t kCidOffset = 22;
 constexpr std::size_t kFramingVectorOffset = 40;
 constexpr std::size_t kSourceNameOffset = 44;
-constexpr std::size_t kStartCodeOffset = 125;
+constexpr std::size_t kStartCodeOffset = kSacnDataOffset - 1;
 constexpr std::size_t kSyncLength = 49;
 constexpr std::size_t kDiscoveryListOffset = 120;
 constexpr std::size_t kDiscoveryMaxUniverses = 512;
@@ -94,7 +91,7 @@ void readDiscovery(const uint8_t* d, std::size_t length, SacnFrame& frame) {
 SacnFrame readSacnFrame(const uint8_t* d, std::size_t length) {
     SacnFrame frame;
     if (d == nullptr || length < 22) return frame;
-    if (d[0] != 0x00 || d[1] != 0x10 || std::memcmp(&d[4], kAcnIdentifier, sizeof kAcnIdentifier) != 0) return frame;
+    if (d[0] != 0x00 || d[1] != 0x10 || std::memcmp(&d[4], kAcnPacketIdentifier, sizeof kAcnPacketIdentifier) != 0) return frame;
     const uint32_t rootVector = bigEndian32(&d[18]);
     if (length >= kCidOffset + kSacnCidLength) frame.cid = &d[kCidOffset];
     if (length < kFramingVectorOffset + 4) {
@@ -135,7 +132,7 @@ void readPollReply(const uint8_t* d, std::size_t length, ArtPollReplyInfo& reply
 
 ArtNetFrame readArtNetFrame(const uint8_t* d, std::size_t length) {
     ArtNetFrame frame;
-    if (d == nullptr || length < 10 || std::memcmp(d, kArtNetId, sizeof kArtNetId) != 0) return frame;
+    if (d == nullptr || length < 10 || std::memcmp(d, kArtNetPacketId, sizeof kArtNetPacketId) != 0) return frame;
     frame.opCode = static_cast<uint16_t>(d[8] | (d[9] << 8));
     if (frame.opCode == kOpDmx) {
         frame.kind = parseDmxPacket(d, length, DmxProtocol::ArtNet, frame.data) ? ArtNetKind::Dmx : ArtNetKind::InvalidDmx;
@@ -155,7 +152,7 @@ int artNetReplyPortAddress(const ArtPollReplyInfo& reply, int port, bool input) 
 
 std::array<uint8_t, kArtPollLength> buildArtPoll() {
     std::array<uint8_t, kArtPollLength> poll{};
-    std::memcpy(poll.data(), kArtNetId, sizeof kArtNetId);
+    std::memcpy(poll.data(), kArtNetPacketId, sizeof kArtNetPacketId);
     poll[8] = static_cast<uint8_t>(kOpPoll & 0xFF);
     poll[9] = static_cast<uint8_t>(kOpPoll >> 8);
     poll[11] = 14;  // protocol version, big-endian

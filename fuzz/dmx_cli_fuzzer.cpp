@@ -17,6 +17,7 @@
 #include "fake_network.h"
 #include "fuzz_packets.h"
 #include "fuzz_target.h"
+#include "reference_rules.h"
 
 namespace {
 
@@ -39,22 +40,6 @@ const std::string& capturePath() {
         return folder + "/capture.json";
     }();
     return path;
-}
-
-std::optional<int32_t> referenceDecimal(const std::string& text) {
-    const std::string cText(text.c_str());
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(cText.c_str(), &end, 10);
-    if (end == cText.c_str() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-    return static_cast<int32_t>(value);
-}
-
-std::string option(const ArgumentVector& args, const std::string& name, const std::string& fallback) {
-    for (std::size_t i = 2; i + 1 < args.size(); ++i) {
-        if (args[i] == name) return args[i + 1];
-    }
-    return fallback;
 }
 
 std::string readFile(const std::string& name) {
@@ -81,10 +66,10 @@ std::string expectedCapture(int32_t universe, const std::string& packet, const D
 // --send: every datagram and the exit code.
 int checkSender(const ArgumentVector& args, DmxProtocol protocol, int32_t universe, const std::deque<long>& sendScript) {
     Ipv4Address target;
-    if (!parseIpv4(option(args, "--target", "127.0.0.1"), target)) return 2;
-    const auto channel = referenceDecimal(option(args, "--channel", "1"));
-    const auto value = referenceDecimal(option(args, "--value", "255"));
-    const auto pulse = referenceDecimal(option(args, "--pulse", "200"));
+    if (!parseIpv4(referenceOption(args, "--target", "127.0.0.1"), target)) return 2;
+    const auto channel = referenceDecimal(referenceOption(args, "--channel", "1"));
+    const auto value = referenceDecimal(referenceOption(args, "--value", "255"));
+    const auto pulse = referenceDecimal(referenceOption(args, "--pulse", "200"));
     if (!channel || !value || !pulse) return 2;
     if (*channel < 1 || *channel > 512 || *pulse < 30 || *pulse > 60000 || *value < 0 || *value > 255) return 2;
 
@@ -199,8 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(network.sockets.empty());
 
     int expected = 2;
-    const DmxProtocol protocol = option(args, "--protocol", "sACN") == "sACN" ? DmxProtocol::Sacn : DmxProtocol::ArtNet;
-    const auto universe = referenceDecimal(option(args, "--universe", "100"));
+    const DmxProtocol protocol = referenceOption(args, "--protocol", "sACN") == "sACN" ? DmxProtocol::Sacn : DmxProtocol::ArtNet;
+    const auto universe = referenceDecimal(referenceOption(args, "--universe", "100"));
     const bool universeValid = universe && *universe >= (protocol == DmxProtocol::Sacn ? 1 : 0) &&
                                *universe <= (protocol == DmxProtocol::Sacn ? 63999 : 32767);
     Ipv4Address local;
@@ -211,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FUZZ_CHECK(network.nextHandle == 100);  // no socket for the self-test
     } else if (network.failOpen) {
         expected = 3;
-    } else if (!parseIpv4(option(args, "--local", "127.0.0.3"), local) || network.failBind) {
+    } else if (!parseIpv4(referenceOption(args, "--local", "127.0.0.3"), local) || network.failBind) {
         expected = 4;
     } else if (args[1] == "--send") {
         expected = checkSender(args, protocol, *universe, sendScript);

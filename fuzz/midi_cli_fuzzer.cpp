@@ -15,6 +15,7 @@
 #include "midi/tests/fake_midi_service.h"
 #include "fake_network.h"
 #include "fuzz_target.h"
+#include "reference_rules.h"
 #include "core/json_text.h"
 #include "midi/midi_cli.h"
 #include "midi/midi_message.h"
@@ -46,22 +47,6 @@ const PrivateFiles& privateFiles() {
         return PrivateFiles{folder + "/out.json", folder + "/ready"};
     }();
     return files;
-}
-
-std::optional<int32_t> referenceDecimal(const std::string& text) {
-    const std::string cText(text.c_str());
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(cText.c_str(), &end, 10);
-    if (end == cText.c_str() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-    return static_cast<int32_t>(value);
-}
-
-std::string option(const ArgumentVector& args, const std::string& name, const std::string& fallback) {
-    for (std::size_t i = 2; i + 1 < args.size(); ++i) {
-        if (args[i] == name) return args[i + 1];
-    }
-    return fallback;
 }
 
 std::optional<std::string> readFile(const std::string& name) {
@@ -103,13 +88,13 @@ int expectedList(const FakeMidiService& service) {
 }
 
 int expectedListen(const ArgumentVector& args, const FakeMidiService& service) {
-    const auto port = referenceDecimal(option(args, "--port", "-1"));
-    const auto listenMs = referenceDecimal(option(args, "--listen-ms", "3000"));
+    const auto port = referenceDecimal(referenceOption(args, "--port", "-1"));
+    const auto listenMs = referenceDecimal(referenceOption(args, "--listen-ms", "3000"));
     if (!port || !listenMs || *listenMs < 100 || *listenMs > 60000) return 2;
     const std::size_t ports = service.reachable ? service.inputs.size() : 0;
     if (*port < 0 || static_cast<std::size_t>(*port) >= ports) return 2;
     if (service.openInputResult != 0) return 4;
-    const bool wantsReady = !option(args, "--ready-file", "").empty();
+    const bool wantsReady = !referenceOption(args, "--ready-file", "").empty();
     FUZZ_CHECK(readFile(privateFiles().ready) == (wantsReady ? std::optional<std::string>("ready") : std::nullopt));
     std::string json = "{\"messages\":[";
     std::size_t captured = 0;
@@ -122,11 +107,11 @@ int expectedListen(const ArgumentVector& args, const FakeMidiService& service) {
 }
 
 int expectedSend(const ArgumentVector& args, const FakeMidiService& service) {
-    const auto port = referenceDecimal(option(args, "--port", "-1"));
-    const auto channel = referenceDecimal(option(args, "--channel", "1"));
-    const auto number = referenceDecimal(option(args, "--number", "60"));
-    const auto value = referenceDecimal(option(args, "--value", "127"));
-    const auto pulse = referenceDecimal(option(args, "--pulse", "200"));
+    const auto port = referenceDecimal(referenceOption(args, "--port", "-1"));
+    const auto channel = referenceDecimal(referenceOption(args, "--channel", "1"));
+    const auto number = referenceDecimal(referenceOption(args, "--number", "60"));
+    const auto value = referenceDecimal(referenceOption(args, "--value", "127"));
+    const auto pulse = referenceDecimal(referenceOption(args, "--pulse", "200"));
     if (!port || !channel || !number || !value || !pulse) return 2;
     if (*channel < 1 || *channel > 16 || *number < 0 || *number > 127 || *value < 0 || *value > 127 || *pulse < 0 ||
         *pulse > 60000)
@@ -134,7 +119,7 @@ int expectedSend(const ArgumentVector& args, const FakeMidiService& service) {
     const std::size_t ports = service.reachable ? service.outputs.size() : 0;
     if (*port < 0 || static_cast<std::size_t>(*port) >= ports) return 2;
     if (service.openOutputResult != 0) return 4;
-    const std::string type = option(args, "--type", "Note");
+    const std::string type = referenceOption(args, "--type", "Note");
     uint32_t status = 0;
     if (type == "Note") status = 0x90;
     if (type == "NoteOff") status = 0x80;

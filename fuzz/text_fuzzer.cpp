@@ -11,29 +11,12 @@
 #include "core/option_lookup.h"
 #include "core/decimal_text.h"
 #include "fuzz_target.h"
+#include "reference_rules.h"
 #include "net/socket_layer.h"
 
 namespace {
 
-// strtol in base 10 on the text up to its first NUL; empty without digits or outside 32 bits.
-std::optional<int32_t> referenceDecimal(const std::string& text) {
-    const std::string cText(text.c_str());
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(cText.c_str(), &end, 10);
-    if (end == cText.c_str() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-    return static_cast<int32_t>(value);
-}
-
 void checkDecimal(const std::string& text) { FUZZ_CHECK(decimalToInt32(text) == referenceDecimal(text)); }
-
-// The value after the first element equal to name among those that have an element after
-// them, counting from element 2 (after the program and the mode word).
-std::string referenceOption(const ArgumentVector& args, const std::string& name, const std::string& fallback) {
-    if (args.size() < 4) return fallback;
-    const auto found = std::find(args.begin() + 2, args.end() - 1, name);
-    return found == args.end() - 1 ? fallback : *(found + 1);
-}
 
 void checkOptions(FuzzReader& in) {
     ArgumentVector args;
