@@ -193,6 +193,10 @@ TEST(DmxCli, SendHonoursOptionsAndOptionOrderingRules) {
     const auto second = receiveAll(receiver, 20);
     ASSERT_EQ(second.size(), 3u);
     EXPECT_EQ(levelOf(second[1], DmxProtocol::ArtNet, 1), 255);
+
+    // A pulse of exactly two frame periods: the value at 0 and 33 ms; at 66 ms it has passed.
+    ASSERT_EQ(runBinary(kBinary, {"--send", "--protocol", "Art-Net", "--pulse", "66", "--local", "127.0.0.9"}), 0);
+    EXPECT_EQ(receiveAll(receiver, 20).size(), 4u);
 }
 
 TEST(DmxCli, ListenerCapturesTheSendersFirstPacketInBothProtocols) {
