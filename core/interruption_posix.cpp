@@ -1,13 +1,12 @@
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "interruption.h"
+#include "interruption_posix.h"
 
 // The handler may run on any thread (MIDI services run threads of their own), so it only
 // sets flags, writes a byte to a pipe that sleepers wait on, and, when nobody takes the
@@ -70,17 +69,7 @@ void endIfInterrupted() {
     raise(signalNumber);
 }
 
-bool sleepUnlessInterrupted(uint32_t milliseconds) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!interruptionRequested()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return true;
-        pollfd wake{wakePipe[0], POLLIN, 0};
-        poll(&wake, wakePipe[0] >= 0 ? 1 : 0, static_cast<int>(left));  // EINTR: look again
-    }
-    return false;
-}
+int interruptionWakeDescriptor() { return wakePipe[0]; }
 
 bool removeOnInterruption(const std::filesystem::path& file) {
     const std::string& name = file.native();

@@ -1,10 +1,11 @@
-// net/socket_layer.h and core/clock.h over FakeNetwork (see fake_network.h).
+// net/socket_layer.h, core/clock.h and the interruptible sleep over FakeNetwork (see fake_network.h).
 #include <arpa/inet.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "core/clock.h"
+#include "core/interruption.h"
 #include "fake_network.h"
 
 FakeNetwork& fakeNetwork() {
@@ -58,6 +59,12 @@ uint64_t tickCountMs() { return fakeNetwork().now; }
 void sleepMs(uint32_t milliseconds) {
     if (fakeNetwork().onSleep) fakeNetwork().onSleep(milliseconds);
     fakeNetwork().now += milliseconds;
+}
+
+// Nothing interrupts a scripted run.
+bool sleepUnlessInterrupted(uint32_t milliseconds) {
+    sleepMs(milliseconds);
+    return true;
 }
 
 void startSocketLibrary() {}
