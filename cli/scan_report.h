@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../net/scan_engine.h"
+#include "../net/scan_sockets.h"
 #include "../net/socket_layer.h"
 
 struct ScanReportSettings {
@@ -15,6 +16,7 @@ struct ScanReportSettings {
     bool pollRequested = false;
     Ipv4Address pollTarget;
     bool pollSent = false;
+    ScanPortUnicast unicast[2];  // sACN, Art-Net
 };
 
 std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings);
