@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/interruption.h"
 #include "fake_network.h"
+#include "net/socket_linux.h"
 
 FakeNetwork& fakeNetwork() {
     static FakeNetwork network;
@@ -206,6 +207,16 @@ int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count
 bool prepareBatchReceive(SocketHandle) { return false; }  // no arrival stamps, as on Windows
 
 bool bindSocketToInterface(SocketHandle socket, unsigned) { return find(socket) != nullptr || fail(EBADF); }
+
+// The scan's shared socket of a port: here a socket bound to every address of it.
+SocketHandle openSharedPortSocket(uint16_t port) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket != kInvalidSocket && !bindSocket(socket, Ipv4Address{}, port)) {
+        closeSocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
+}
 
 // The first socket whose next datagram arrives within the time-out; the time passes.
 int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs) {
