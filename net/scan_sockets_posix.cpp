@@ -83,19 +83,14 @@ bool addUnicastSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
     setReuseAddress(socket, true);  // from now on others may share the port
     unicast.heard = true;
     keep(set, socket, port, role);
+    if (port == DmxProtocol::ArtNet) set.pollSocket = socket;
     return true;
 }
 
 // The socket ArtPoll leaves from: the Art-Net port's unicast socket where there is one,
 // else one of its own on an ephemeral port, which also keeps the replies sent back to it.
 void choosePollSocket(ScanSockets& set) {
-    for (const ScanSocket& socket : set.sockets) {
-        if (socket.port == DmxProtocol::ArtNet && socket.role != ScanSocketRole::LimitedBroadcast &&
-            set.unicast[portSlot(DmxProtocol::ArtNet)].heard) {
-            set.pollSocket = socket.handle;
-            return;
-        }
-    }
+    if (set.pollSocket != kInvalidSocket) return;
     const SocketHandle socket = openUdpSocket();
     if (socket == kInvalidSocket) return;
     if (!bindSocket(socket, set.local, 0)) {
