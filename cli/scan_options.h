@@ -30,8 +30,8 @@ inline constexpr ExitCodeMeaning kExits[] = {
     {kSuccess, "the report was written"},
     {kInvalidArguments, "invalid arguments: --listen-ms or --universes does not read or is out of range"},
     {kSocketNotCreated, "a UDP socket could not be created"},
-    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound (other than because another "
-                  "program holds it)"},
+    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound for another reason than another "
+                  "program holding it (on Windows: other programs hold both ports)"},
     {kOutputNotWritten, "the report could not be written"},
     {kNothingReceived, "nothing at all was heard; no file is written"}};
 
