@@ -138,19 +138,17 @@ int runSend(const ArgumentVector& args) {
 
     MidiOutputPort* output = nullptr;
     if (openMidiOutput(static_cast<uint32_t>(*port), listedName, &output) != 0) return kPortNotOpened;
-    // From the first message on, an interruption cuts the pulse short but still releases.
-    takeInterruptions(true);
     const std::string type = optionValue(args, midi_options::kType);
     const std::optional<uint32_t> status = statusForType(type);
     if (!status) {
         closeMidiOutput(output);
-        takeInterruptions(false);
-        endIfInterrupted();
         return kInvalidArguments;
     }
     const auto ch = static_cast<uint32_t>(*channel);
     const auto nr = static_cast<uint32_t>(*number);
     const uint32_t data2 = *status == kMidiProgramChange ? 0 : static_cast<uint32_t>(*value);
+    // From the first message on, an interruption cuts the pulse short but still releases.
+    takeInterruptions(true);
     const uint32_t result = sendMidiShortMessage(output, packMidiMessage(*status, ch, nr, data2));
     if (*pulse != 0 && (*status == kMidiNoteOn || *status == kMidiControlChange)) {
         sleepUnlessInterrupted(static_cast<uint32_t>(*pulse));
