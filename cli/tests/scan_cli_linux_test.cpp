@@ -373,6 +373,10 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
 // as the window opens it), or another scan, which does hear it.
 TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
     enum class First { Window, Scan };
+    const auto packetsOf = [](const json& doc, uint8_t cid) {
+        const json* source = findSource(doc, cidOf(cid), 1);
+        return source ? (*source)["packets"].get<int>() : 0;
+    };
     for (const First first : {First::Window, First::Scan}) {
         const std::string dir = makeTempDirectory();
         DmxNetworkEngine window;
@@ -390,10 +394,7 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         ASSERT_TRUE(waitFor([&] { return portSockets(kSacnPort) > before; }));
 
         PeerSocket source("10.77.0.2");
-        SacnData unicast, multicast;
-        unicast.cid = cidOf(8);
-        unicast.slots = 24;
-        multicast.cid = cidOf(9);
+        SacnData unicast{.slots = 24, .cid = cidOf(8)}, multicast{.cid = cidOf(9)};
         for (int i = 0; i < 20; ++i) {
             unicast.sequence = multicast.sequence = static_cast<uint8_t>(i + 1);
             source.send(sacnData(unicast), "10.77.0.1", kSacnPort);
@@ -402,9 +403,8 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         }
         ASSERT_EQ(waitForExit(scan, 10000), 0);
         const json doc = json::parse(readWholeFile(dir + "/scan.json"));
-        ASSERT_NE(findSource(doc, cidOf(9), 1), nullptr);
-        EXPECT_EQ((*findSource(doc, cidOf(9), 1))["packets"], 20);
-        EXPECT_EQ(findSource(doc, cidOf(8), 1), nullptr) << "unicast taken from the one listening before";
+        EXPECT_EQ(packetsOf(doc, 9), 20);
+        EXPECT_EQ(packetsOf(doc, 8), 0) << "unicast taken from the one listening before";
         EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
         EXPECT_EQ(doc["ports"][1]["unicast"], first == First::Window) << "the first scan holds both ports";
         if (first == First::Window) {
@@ -418,10 +418,8 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         }
         ASSERT_EQ(waitForExit(firstScan, 10000), 0);
         const json firstDoc = json::parse(readWholeFile(dir + "/first.json"));
-        ASSERT_NE(findSource(firstDoc, cidOf(8), 1), nullptr);
-        EXPECT_EQ((*findSource(firstDoc, cidOf(8), 1))["packets"], 20);
-        ASSERT_NE(findSource(firstDoc, cidOf(9), 1), nullptr);
-        EXPECT_EQ((*findSource(firstDoc, cidOf(9), 1))["packets"], 20);
+        EXPECT_EQ(packetsOf(firstDoc, 8), 20);
+        EXPECT_EQ(packetsOf(firstDoc, 9), 20);
         EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"unicast":true,"unicastNotHeard":null})"));
     }
 }
