@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "../net/scan_engine.h"
-#include "../net/scan_sockets.h"
-#include "../net/socket_layer.h"
+#include "../core/ipv4_address.h"
+#include "../net/scan/scan_engine.h"
+#include "../net/scan/scan_sockets.h"
 
 struct ScanReportSettings {
     Ipv4Address local;

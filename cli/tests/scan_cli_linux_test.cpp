@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "core/tests/scan_packets.h"
-#include "net/receive_endpoint.h"
-#include "net/socket_layer.h"
+#include "net/dmx/receive_endpoint.h"
+#include "net/socket/socket_layer.h"
 #include "core/tests/run_binary.h"
 
 using namespace scan_packets;

@@ -1,0 +1,235 @@
+#include "scan_sockets.h"
+
+#include "../../core/scan_codec.h"
+#include "../socket/socket_linux.h"
+
+// Linux delivers a datagram to the sockets whose bound address matches its destination:
+// unicast to one socket only (the most specific bind, an IPv4 socket before an IPv6 one,
+// else the one bound last), broadcast and multicast to every socket bound to that address
+// or to every address, multicast only where the socket joined the group (IP_MULTICAST_ALL
+// off). A socket bound to an interface address therefore never sees a group, and a socket
+// may hold only so many memberships (igmp_max_memberships, 20).
+//
+// Unicast: per port one IPv4 socket, bound without address reuse to --local, so the bind
+// succeeds only where no other program holds the port; address reuse is switched on after
+// the bind, so that programs started later may still share the port (and, bound later,
+// take its unicast). Where the bind is refused the port's unicast is not heard.
+//
+// Everything else comes from sockets that never take unicast from anyone: IPv6 sockets
+// bound to [::] (openSharedPortSocket), or IPv4 ones bound to a broadcast or group address.
+//
+// Every interface (0.0.0.0): one shared socket per port keeps multicast and broadcast, the
+// sACN one also holding the first memberships; further shared sockets hold the rest and
+// keep multicast only.
+//
+// One interface address A: the directed broadcast of A's interface and 255.255.255.255 per
+// port for broadcast (the latter checked for arriving on A's interface), the discovery group
+// bound by its own address, and shared sockets for the universes' groups joined on A's
+// interface, keeping multicast only.
+
+namespace {
+
+constexpr Ipv4Address kAnyAddress{};
+constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+
+bool isMulticast(Ipv4Address address) { return address.bytes[0] >= 224 && address.bytes[0] <= 239; }
+
+void prepareScanSocket(SocketHandle socket, ScanSocketRole role) {
+    setBroadcast(socket, true);
+    setMulticastAll(socket, false);
+    prepareBatchReceive(socket);
+    setNonBlocking(socket, true);
+    if (role != ScanSocketRole::Everything) setReceiveDestination(socket, true);
+}
+
+ScanSocket* keep(ScanSockets& set, SocketHandle socket, DmxProtocol port, ScanSocketRole role) {
+    prepareScanSocket(socket, role);
+    set.sockets.push_back({socket, port, role, 0});
+    return &set.sockets.back();
+}
+
+// Adds an IPv4 socket bound with address reuse to a broadcast or group address; null (and
+// nothing added) when it cannot be had.
+ScanSocket* addSocket(ScanSockets& set, Ipv4Address address, DmxProtocol port, ScanSocketRole role) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return nullptr;
+    setReuseAddress(socket, true);
+    if (!bindSocket(socket, address, protocolPort(port))) {
+        closeSocket(socket);
+        return nullptr;
+    }
+    return keep(set, socket, port, role);
+}
+
+// Adds a socket of the port that hears no other program's unicast; null when it cannot be had.
+ScanSocket* addSharedSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
+    const SocketHandle socket = openSharedPortSocket(protocolPort(port));
+    return socket == kInvalidSocket ? nullptr : keep(set, socket, port, role);
+}
+
+// The port's unicast socket, bound to local only where no other program holds the port.
+// False for a failure that ends the scan: no socket at all, or a bind refused for another
+// reason than the port being in use (an address this host does not have).
+bool addUnicastSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
+    ScanPortUnicast& unicast = set.unicast[portSlot(port)];
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return false;
+    if (!bindSocket(socket, set.local, protocolPort(port))) {
+        unicast.bindError = lastSocketError();
+        unicast.heldElsewhere = unicast.bindError == socketErrorCode(SocketError::AddressInUse);
+        closeSocket(socket);
+        return unicast.heldElsewhere;
+    }
+    setReuseAddress(socket, true);  // from now on others may share the port
+    unicast.heard = true;
+    keep(set, socket, port, role);
+    if (port == DmxProtocol::ArtNet) set.pollSocket = socket;
+    return true;
+}
+
+// The socket ArtPoll leaves from: the Art-Net port's unicast socket where there is one,
+// else one of its own on an ephemeral port, which also keeps the replies sent back to it.
+void choosePollSocket(ScanSockets& set) {
+    if (set.pollSocket != kInvalidSocket) return;
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return;
+    if (!bindSocket(socket, set.local, 0)) {
+        closeSocket(socket);
+        return;
+    }
+    set.pollSocket = keep(set, socket, DmxProtocol::ArtNet, ScanSocketRole::Everything)->handle;
+}
+
+struct Membership {
+    Ipv4Address group;
+    unsigned interfaceIndex = 0;  // with every interface
+    Ipv4Address interfaceAddress;  // with one address
+};
+
+bool join(SocketHandle socket, const Membership& m, bool everyInterface) {
+    return everyInterface ? joinMulticastGroupOnInterface(socket, m.group, m.interfaceIndex)
+                          : joinMulticastGroup(socket, m.group, m.interfaceAddress);
+}
+
+// Joins on the last group socket, or on a new one when that one is full. A join that fails
+// on a socket of its own fails for a reason other than the limit.
+bool joinSomewhere(ScanSockets& set, std::size_t& current, const Membership& m, bool everyInterface, ScanSocketRole role) {
+    if (current < set.sockets.size() && join(set.sockets[current].handle, m, everyInterface)) {
+        ++set.sockets[current].memberships;
+        return true;
+    }
+    if (current < set.sockets.size() && set.sockets[current].memberships == 0) return false;
+    if (addSharedSocket(set, DmxProtocol::Sacn, role) == nullptr) return false;
+    current = set.sockets.size() - 1;
+    if (!join(set.sockets[current].handle, m, everyInterface)) return false;
+    ++set.sockets[current].memberships;
+    return true;
+}
+
+std::vector<unsigned> interfaceIndexes(const std::vector<LocalInterfaceAddress>& interfaces) {
+    std::vector<unsigned> indexes;
+    for (const LocalInterfaceAddress& item : interfaces) {
+        bool seen = false;
+        for (unsigned index : indexes) seen = seen || index == item.interfaceIndex;
+        if (!seen) indexes.push_back(item.interfaceIndex);
+    }
+    return indexes;
+}
+
+// Joins every interface (everyInterface) or local's; true when at least one join held.
+bool joinUniverse(ScanSockets& set, std::size_t& current, uint16_t universe, const std::vector<unsigned>& indexes,
+                  ScanSocketRole role) {
+    const bool everyInterface = set.local == kAnyAddress;
+    bool joined = false;
+    if (everyInterface) {
+        for (unsigned index : indexes) joined = joinSomewhere(set, current, {sacnGroupAddress(universe), index, {}}, true, role) || joined;
+    } else {
+        joined = joinSomewhere(set, current, {sacnGroupAddress(universe), 0, set.local}, false, role);
+    }
+    return joined;
+}
+
+ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes, const std::vector<unsigned>& indexes) {
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (!addUnicastSocket(set, port, ScanSocketRole::UnicastOnly)) return ScanOpenResult::BindFailed;
+    }
+    std::size_t current = set.sockets.size();  // the main sACN socket takes the first memberships
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) == nullptr) return ScanOpenResult::BindFailed;
+    }
+    set.pollTarget = kLimitedBroadcast;
+    choosePollSocket(set);
+    joinUniverse(set, current, kSacnDiscoveryUniverse, indexes, ScanSocketRole::GroupsOnly);
+    for (uint16_t universe : universes) {
+        if (joinUniverse(set, current, universe, indexes, ScanSocketRole::GroupsOnly)) {
+            ++set.joinedUniverses;
+        } else {
+            set.unjoinedUniverses.push_back(universe);
+        }
+    }
+    return ScanOpenResult::Opened;
+}
+
+ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& universes,
+                                const std::vector<LocalInterfaceAddress>& interfaces) {
+    Ipv4Address directedBroadcast;
+    for (const LocalInterfaceAddress& item : interfaces) {
+        // Any 127.x address is loopback's, though only 127.0.0.1 is listed.
+        const bool loopback = set.local.bytes[0] == 127 && item.address.bytes[0] == 127;
+        if (item.address != set.local && !(loopback && set.scopeInterface == 0)) continue;
+        set.scopeInterface = item.interfaceIndex;
+        directedBroadcast = item.broadcast;
+    }
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (!addUnicastSocket(set, port, ScanSocketRole::Everything)) return ScanOpenResult::BindFailed;
+    }
+    const bool hasDirected = directedBroadcast != kAnyAddress && directedBroadcast != kLimitedBroadcast;
+    set.pollTarget = hasDirected ? directedBroadcast : kLimitedBroadcast;
+    choosePollSocket(set);
+    // Broadcast and discovery sockets are extras: a platform that refuses them still scans.
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything);
+        addSocket(set, kLimitedBroadcast, port, ScanSocketRole::LimitedBroadcast);
+    }
+    if (ScanSocket* discovery = addSocket(set, sacnGroupAddress(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
+                                          ScanSocketRole::Everything)) {
+        if (joinMulticastGroup(discovery->handle, sacnGroupAddress(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
+    }
+    std::size_t current = set.sockets.size();  // groups start on a socket of their own
+    for (uint16_t universe : universes) {
+        if (joinUniverse(set, current, universe, {}, ScanSocketRole::GroupsOnly)) {
+            ++set.joinedUniverses;
+        } else {
+            set.unjoinedUniverses.push_back(universe);
+        }
+    }
+    return ScanOpenResult::Opened;
+}
+
+}  // namespace
+
+ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
+    closeScanSockets(set);
+    set = ScanSockets();
+    set.local = local;
+    const std::vector<LocalInterfaceAddress> interfaces = listInterfaceAddresses();
+    for (const LocalInterfaceAddress& item : interfaces) set.hostAddresses.push_back(item.address);
+    const ScanOpenResult result = local == kAnyAddress ? openEveryInterface(set, universes, interfaceIndexes(interfaces))
+                                                       : openOneInterface(set, universes, interfaces);
+    if (result != ScanOpenResult::Opened) closeScanSockets(set);
+    return result;
+}
+
+bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination) {
+    // The host's own address for a datagram equals its destination exactly when it was
+    // unicast to this host.
+    const bool unicastToHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
+    switch (role) {
+        case ScanSocketRole::Everything: return true;
+        case ScanSocketRole::GroupsOnly: return isMulticast(destination.address);
+        case ScanSocketRole::GroupsAndBroadcast: return destination.address != kAnyAddress && !unicastToHost;
+        case ScanSocketRole::UnicastOnly: return unicastToHost;
+        case ScanSocketRole::LimitedBroadcast: return scopeInterface != 0 && destination.interfaceIndex == scopeInterface;
+    }
+    return false;
+}

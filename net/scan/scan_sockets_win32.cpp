@@ -1,0 +1,73 @@
+#include "scan_sockets.h"
+
+#include "../../core/scan_codec.h"
+
+// Windows hands a socket bound to one unicast address (or to 0.0.0.0) the unicast to it,
+// the broadcast of its interface and the groups it joined itself, and tells nothing of a
+// datagram's destination. So each port has one socket, bound to --local, that keeps all it
+// gets, and the groups are joined on the sACN one. A second socket of the port would get
+// every broadcast again and could not tell them apart, so universes whose join that one
+// socket refuses are reported as not joined instead.
+//
+// Of sockets sharing a port with address reuse, Windows hands unicast to any one, so a
+// shared bind could take another program's unicast. Each socket is therefore bound without
+// reuse: where another program holds the port, the scan does not listen on it at all.
+
+namespace {
+
+constexpr Ipv4Address kAnyAddress{};
+constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+
+}  // namespace
+
+ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
+    closeScanSockets(set);
+    set = ScanSockets();
+    set.local = local;
+    set.pollTarget = kLimitedBroadcast;
+    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
+        set.hostAddresses.push_back(item.address);
+        if (item.address != local) continue;
+        set.scopeInterface = item.interfaceIndex;
+        if (item.broadcast != kAnyAddress) set.pollTarget = item.broadcast;
+    }
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        const SocketHandle socket = openUdpSocket();
+        if (socket == kInvalidSocket) {
+            closeScanSockets(set);
+            return ScanOpenResult::SocketNotCreated;
+        }
+        setBroadcast(socket, true);
+        prepareBatchReceive(socket);
+        setNonBlocking(socket, true);
+        ScanPortUnicast& unicast = set.unicast[portSlot(port)];
+        if (!bindSocket(socket, local, protocolPort(port))) {
+            unicast.bindError = lastSocketError();
+            unicast.heldElsewhere = unicast.bindError == socketErrorCode(SocketError::AddressInUse);
+            closeSocket(socket);
+            if (unicast.heldElsewhere) continue;
+            closeScanSockets(set);
+            return ScanOpenResult::BindFailed;
+        }
+        unicast.heard = true;
+        set.sockets.push_back({socket, port, ScanSocketRole::Everything, 0});
+    }
+    if (set.sockets.empty()) return ScanOpenResult::BindFailed;
+    for (const ScanSocket& socket : set.sockets) {
+        if (socket.port == DmxProtocol::ArtNet) set.pollSocket = socket.handle;
+    }
+    ScanSocket& sacn = set.sockets[0];
+    const bool hasSacn = sacn.port == DmxProtocol::Sacn;
+    if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    for (uint16_t universe : universes) {
+        if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), local)) {
+            ++sacn.memberships;
+            ++set.joinedUniverses;
+        } else {
+            set.unjoinedUniverses.push_back(universe);
+        }
+    }
+    return ScanOpenResult::Opened;
+}
+
+bool acceptsScanDatagram(ScanSocketRole, unsigned, const DatagramDestination&) { return true; }
