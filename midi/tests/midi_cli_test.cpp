@@ -327,11 +327,9 @@ TEST_F(MidiCli, InterruptionsReleaseWhatIsHeldAndEndByTheSignal) {
     std::size_t seen = 0;
     for (const Case& c : cases) {
         RunningBinary running = startBinary(kBinary, c.args);
-        if (c.received.empty()) {
-            EXPECT_TRUE(eventually([&] { return readWholeFile(path("ready")) == "ready"; })) << c.args[0];
-        } else {
-            EXPECT_TRUE(waitForPeerEvents(peer, seen + 1, kArrivalTimeoutMs)) << c.args[0];
-        }
+        const bool started = c.received.empty() ? eventually([&] { return readWholeFile(path("ready")) == "ready"; })
+                                                : waitForPeerEvents(peer, seen + 1, kArrivalTimeoutMs);
+        EXPECT_TRUE(started) << c.args[0];
         signalBinary(running, c.signal);
         EXPECT_EQ(waitForExit(running, 10000), 128 + c.signal) << c.args[0];
         if (c.received.empty()) {
