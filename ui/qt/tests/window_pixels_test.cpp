@@ -44,7 +44,7 @@ protected:
         ASSERT_GE(image.width(), 980);
         ASSERT_GE(image.height(), 830);
     }
-    TestWindow t;
+    QtWindowDriver t;
     QImage image;
 };
 
@@ -71,7 +71,7 @@ TEST_F(WindowPixels, BackgroundAndHeaderBand) {
 }
 
 TEST_F(WindowPixels, FlatButtonsAndPressedFace) {
-    auto* button = control<QPushButton>(*t.window, 105);
+    auto* button = t.control<QPushButton>(105);
     button->setDown(true);
     const QImage pressed = grabWindow(*t.window);
     EXPECT_EQ(at(pressed, kPressedStartRxFace.x, kPressedStartRxFace.y), rgb(kPressedStartRxFace.colour) & 0xFFFFFF);
