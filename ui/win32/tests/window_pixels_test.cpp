@@ -62,7 +62,7 @@ void expectCount(const ClientPicture& picture, const ExpectedColourCount& area) 
 class WindowPixels : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        shared = new TestWindow;
+        shared = new Win32WindowDriver;
         shared->show();
     }
     static void TearDownTestSuite() {
@@ -74,12 +74,12 @@ protected:
         ASSERT_GE(picture.width, 980);
         ASSERT_GE(picture.height, 800);
     }
-    static TestWindow* shared;
-    TestWindow& t = *shared;
+    static Win32WindowDriver* shared;
+    Win32WindowDriver& t = *shared;
     ClientPicture picture;
 };
 
-TestWindow* WindowPixels::shared = nullptr;
+Win32WindowDriver* WindowPixels::shared = nullptr;
 
 TEST_F(WindowPixels, BackgroundHeaderButtonsAndTable) {
     for (const ExpectedPixel& pixel : kPixelsAtStart) expectPixel(picture, pixel);
@@ -88,28 +88,28 @@ TEST_F(WindowPixels, BackgroundHeaderButtonsAndTable) {
 }
 
 TEST_F(WindowPixels, PressedButtonFaceAndBack) {
-    SendMessageW(control(t, 105), BM_SETSTATE, TRUE, 0);
+    SendMessageW(t.control(105), BM_SETSTATE, TRUE, 0);
     const ClientPicture pressed = grabClient(t);
     expectPixel(pressed, kPressedStartRxFace);
     expectPixel(pressed, {"outline while pressed", 730, 137, 0x30809A, true});
-    SendMessageW(control(t, 105), BM_SETSTATE, FALSE, 0);
+    SendMessageW(t.control(105), BM_SETSTATE, FALSE, 0);
     expectPixel(grabClient(t), {"face released", 735, 142, 0x182334, true});
 }
 
 TEST_F(WindowPixels, DisabledFieldAndButtonKeepTheirColours) {
     t.window->engines.dmxView.enableControl(103, false);
-    EnableWindow(control(t, 105), FALSE);
+    EnableWindow(t.control(105), FALSE);
     const ClientPicture disabled = grabClient(t);
     expectPixel(disabled, kDisabledLocalIpv4Background);
     expectCount(disabled, kDisabledLocalIpv4Text);
     expectPixel(disabled, {"disabled button face", 735, 142, 0x182334, true});
     expectCount(disabled, {"disabled button text", 800, 140, 80, 24, 0xD2F0F9, 24, 10, -1});
     t.window->engines.dmxView.enableControl(103, true);
-    EnableWindow(control(t, 105), TRUE);
+    EnableWindow(t.control(105), TRUE);
 }
 
 TEST_F(WindowPixels, PageSwitchRepaintsTheHeaderBand) {
-    click(t, kMidiPageButton);
+    t.click(kMidiPageButton);
     const ClientPicture midi = grabClient(t);
     for (const ExpectedPixel& pixel : kPixelsAtStart) {
         if (pixel.y < kHeaderBandHeight) expectPixel(midi, pixel);
@@ -119,7 +119,7 @@ TEST_F(WindowPixels, PageSwitchRepaintsTheHeaderBand) {
     }
     // The MIDI page's list where the level table was: no table header band any more.
     expectPixel(midi, {"no table header on the MIDI page", 600, 346, 0x172335, false});
-    click(t, kDmxPageButton);
+    t.click(kDmxPageButton);
     expectPixel(grabClient(t), {"table header again", 600, 346, 0x172335, true});
 }
 
@@ -130,16 +130,16 @@ TEST_F(WindowPixels, LevelChangesRedrawTheShownTableAndLeaveAHiddenOneHidden) {
     const int zeroPixels = countColour(picture, firstOutputCell);
     t.window->engines.dmxView.setCellText(0, 2, "255");
     SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
-    EXPECT_TRUE(IsWindowVisible(control(t, kDmxLevelTable)));
+    EXPECT_TRUE(IsWindowVisible(t.control(kDmxLevelTable)));
     EXPECT_GT(countColour(grabClient(t), firstOutputCell), zeroPixels + 10);
 
-    click(t, kMidiPageButton);
+    t.click(kMidiPageButton);
     t.window->engines.dmxView.setCellText(0, 2, "7");
     SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
-    EXPECT_FALSE(IsWindowVisible(control(t, kDmxLevelTable)));
-    EXPECT_TRUE(IsWindowVisible(control(t, kMidiMessageList)));
-    click(t, kDmxPageButton);
-    EXPECT_EQ(levelCell(t, 0, 2), "7");
+    EXPECT_FALSE(IsWindowVisible(t.control(kDmxLevelTable)));
+    EXPECT_TRUE(IsWindowVisible(t.control(kMidiMessageList)));
+    t.click(kDmxPageButton);
+    EXPECT_EQ(t.cell(0, 2), "7");
     t.window->engines.dmxView.setCellText(0, 2, "0");
     SendMessageW(t.handle, WM_TIMER, kTickTimerId, 0);
     EXPECT_EQ(countColour(grabClient(t), firstOutputCell), zeroPixels);
