@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "ui/tests/window_picture.h"
 #include "ui/window_procedure.h"
 
 // A rectangle in the main window's client coordinates, or a size (x and y 0).
@@ -52,6 +53,7 @@ public:
     // The client size a window manager reports, below the minimum size too.
     virtual void resizeClient(int width, int height) = 0;
     virtual void close() = 0;  // the close button
+    virtual void press(int id, bool down) = 0;  // a button held down by the mouse, or let go
 
     // What a user reads.
     virtual std::string title() = 0;
@@ -71,6 +73,8 @@ public:
     virtual int levelColumnWidth(int column) = 0;
     virtual std::string cell(int row, int column) = 0;
     virtual std::vector<std::string> messageRows() = 0;
+    // The client area as painted; the window is on the screen for it.
+    virtual WindowPicture picture() = 0;
     // Gone from the screen, and the program told to end normally.
     virtual bool closed() = 0;
 

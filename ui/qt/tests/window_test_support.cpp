@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -84,6 +85,17 @@ void QtWindowDriver::resizeClient(int width, int height) {
 }
 
 void QtWindowDriver::close() { window->host->close(); }
+
+void QtWindowDriver::press(int id, bool down) { control<QPushButton>(id)->setDown(down); }
+
+WindowPicture QtWindowDriver::picture() {
+    const QImage image = window->host->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    WindowPicture picture{image.width(), image.height(), {}};
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) picture.pixels.push_back(image.pixel(x, y) & 0xFFFFFF);
+    }
+    return picture;
+}
 
 std::string QtWindowDriver::title() { return window->host->windowTitle().toStdString(); }
 

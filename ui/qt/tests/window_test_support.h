@@ -37,6 +37,7 @@ public:
     void resizeOuter(int width, int height) override;
     void resizeClient(int width, int height) override;
     void close() override;
+    void press(int id, bool down) override;
     std::string title() override;
     bool hasIcon() override;
     WindowRect outerSize() override;
@@ -54,6 +55,7 @@ public:
     int levelColumnWidth(int column) override;
     std::string cell(int row, int column) override;
     std::vector<std::string> messageRows() override;
+    WindowPicture picture() override;
     bool closed() override;
 
 protected:

@@ -94,6 +94,8 @@ void Win32WindowDriver::resizeClient(int width, int height) {
 
 void Win32WindowDriver::close() { SendMessageW(handle, WM_CLOSE, 0, 0); }
 
+void Win32WindowDriver::press(int id, bool down) { SendMessageW(control(id), BM_SETSTATE, down ? TRUE : FALSE, 0); }
+
 std::string Win32WindowDriver::title() {
     wchar_t text[256] = {};
     GetWindowTextW(handle, text, 256);
@@ -241,12 +243,14 @@ void pumpMessages() {
     }
 }
 
-ClientPicture grabClient(const Win32WindowDriver& t) {
-    RedrawWindow(t.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+// Read back from the window's device context.
+WindowPicture Win32WindowDriver::picture() {
+    if (!IsWindowVisible(handle)) show();
+    RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pumpMessages();
     RECT client{};
-    GetClientRect(t.handle, &client);
-    ClientPicture picture;
+    GetClientRect(handle, &client);
+    WindowPicture picture;
     picture.width = client.right;
     picture.height = client.bottom;
     BITMAPINFO format{};
@@ -257,7 +261,7 @@ ClientPicture grabClient(const Win32WindowDriver& t) {
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HDC windowDc = GetDC(t.handle);
+    const HDC windowDc = GetDC(handle);
     const HDC memoryDc = CreateCompatibleDC(windowDc);
     const HBITMAP bitmap = CreateDIBSection(windowDc, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ previous = SelectObject(memoryDc, bitmap);
@@ -269,6 +273,6 @@ ClientPicture grabClient(const Win32WindowDriver& t) {
     SelectObject(memoryDc, previous);
     DeleteObject(bitmap);
     DeleteDC(memoryDc);
-    ReleaseDC(t.handle, windowDc);
+    ReleaseDC(handle, windowDc);
     return picture;
 }

@@ -35,6 +35,7 @@ public:
     void resizeOuter(int width, int height) override;
     void resizeClient(int width, int height) override;
     void close() override;
+    void press(int id, bool down) override;
     std::string title() override;
     bool hasIcon() override;
     WindowRect outerSize() override;
@@ -52,6 +53,7 @@ public:
     int levelColumnWidth(int column) override;
     std::string cell(int row, int column) override;
     std::vector<std::string> messageRows() override;
+    WindowPicture picture() override;  // shows the window first
     bool closed() override;
 
 protected:
@@ -60,13 +62,3 @@ protected:
 
 // Handles every message waiting for this thread.
 void pumpMessages();
-
-// The client area as painted, 0xRRGGBB per pixel, read back from the window's device
-// context. The window must be shown.
-struct ClientPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-ClientPicture grabClient(const Win32WindowDriver& t);
