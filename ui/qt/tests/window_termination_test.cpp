@@ -6,7 +6,7 @@
 #include <QtTest/QTest>
 #include <csignal>
 
-#include "net/tests/socket_helpers.h"
+#include "net/socket/tests/socket_helpers.h"
 #include "ui/qt/termination_signals.h"
 #include "window_test_support.h"
 
