@@ -39,6 +39,7 @@ function platformOf(header) {
   if (header ~ /^Q[A-Za-z]*(\/|$)/ || header ~ /^Qt/) return "qt"
   if (header ~ /^jack\//) return "jack"
   if (header ~ /^(RtMidi\.h|alsa\/)/) return "alsa"
+  if (header ~ /^pcap(\/|\.h$)/) return "posix"  # libpcap, on the POSIX side only
   if (header ~ /^(sys\/|arpa\/|netinet\/|net\/if\.h|ifaddrs\.h|unistd\.h|fcntl\.h|signal\.h|poll\.h|pthread\.h|dlfcn\.h|spawn\.h|netdb\.h)/) return "posix"
   if (tolower(header) ~ /^(windows\.h|winsock2\.h|ws2tcpip\.h|mmsystem\.h|mmeapi\.h|gdiplus\.h|objidl\.h|commctrl\.h|dwmapi\.h|shellapi\.h|windowsx\.h|winuser\.h)$/) return "win32"
   return ""

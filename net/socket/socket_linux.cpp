@@ -158,6 +158,7 @@ int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
         ReceivedDatagram& datagram = datagrams[i];
         datagram.length = messages[i].msg_len;
         std::memcpy(datagram.sender.bytes, &senders[i].sin_addr.s_addr, 4);
+        datagram.senderPort = ntohs(senders[i].sin_port);
         readControl(messages[i].msg_hdr, clocks, datagram);
     }
     return received;
