@@ -16,7 +16,7 @@ int64_t wallMinusMonotonicUs() {
     return static_cast<int64_t>(wall) - static_cast<int64_t>(monotonicMicroseconds());
 }
 
-int recordInto(const ArgumentVector& args, const ScanSockets& sockets, int32_t listenMs) {
+int recordInto(const ArgumentVector& args, const ScanSockets& sockets, int32_t listenMs, const std::atomic<bool>& stop) {
     RecordingFile file;
     const uint64_t start = monotonicMicroseconds();
     if (!openRecordingFile(file, optionValue(args, capture_options::kOutput), start)) {
@@ -24,9 +24,7 @@ int recordInto(const ArgumentVector& args, const ScanSockets& sockets, int32_t l
         return kOutputNotWritten;
     }
     const uint64_t deadline = listenMs == 0 ? 0 : start + static_cast<uint64_t>(listenMs) * 1000;
-    const std::atomic<bool>& stop = catchStopSignals();
     recordDatagrams(sockets, file, deadline, stop, wallMinusMonotonicUs());
-    restoreStopSignals();
     const uint64_t recorded = file.datagrams;
     if (!closeRecordingFile(file)) return kOutputNotWritten;
     return recorded == 0 ? kNothingReceived : kSuccess;
@@ -41,13 +39,18 @@ int runRecord(const ArgumentVector& args) {
     Ipv4Address local;
     if (!parseIpv4(optionValue(args, capture_options::kLocal), local)) return kBindFailed;
 
+    // From here a stop request ends the recording in order, even one that comes while the
+    // many group sockets are still being opened.
+    const std::atomic<bool>& stop = catchStopSignals();
     ScanSockets sockets;
     const ScanOpenResult opened = openScanSockets(sockets, local, *universes);
-    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
-    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
-    // Every datagram's destination goes into the file, not only where a socket's role needs it.
-    for (const ScanSocket& socket : sockets.sockets) setReceiveDestination(socket.handle, true);
-    const int result = recordInto(args, sockets, *listenMs);
-    closeScanSockets(sockets);
+    int result = opened == ScanOpenResult::SocketNotCreated ? kSocketNotCreated : kBindFailed;
+    if (opened == ScanOpenResult::Opened) {
+        // Every datagram's destination goes into the file, not only where a socket's role needs it.
+        for (const ScanSocket& socket : sockets.sockets) setReceiveDestination(socket.handle, true);
+        result = recordInto(args, sockets, *listenMs, stop);
+        closeScanSockets(sockets);
+    }
+    restoreStopSignals();
     return result;
 }

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "cli/capture_options.h"
+#include "cli/capture_modes.h"
 #include "cli/command_line_help.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
@@ -51,7 +51,7 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
     const std::string synopsis = help.substr(0, help.find("\n\n", help.find("\n\n") + 2));
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
-                              std::span<const CommandLineMode>(capture_options::kModes),
+                              builtCaptureModes(),  // none where the modes are not built
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
             const std::string heading = std::string(mode.word) + (mode.argument.empty() ? "" : ' ' + std::string(mode.argument));
@@ -92,8 +92,11 @@ TEST(CommandLineHelp, NamesEveryModeWordAndFitsATerminal) {
     const std::string help = commandLineHelpText();
     EXPECT_TRUE(help.starts_with("Usage: lumibox [MODE [OPTION VALUE]...]\nVelmora Lumibox 0.2.1: "));
     for (const char* word : {"--help", "--version", "--export-icon PATH", "--self-test", "--send", "--listen",
-                             "--scan", "--record", "--replay FILE", "--midi-list", "--midi-listen", "--midi-send"}) {
+                             "--scan", "--midi-list", "--midi-listen", "--midi-send"}) {
         EXPECT_NE(help.find("\n" + std::string(word) + "\n"), std::string::npos) << word;
+    }
+    for (const CommandLineMode& mode : builtCaptureModes()) {
+        EXPECT_NE(help.find("\n" + std::string(mode.word)), std::string::npos) << mode.word;
     }
     std::istringstream lines(help);
     for (std::string line; std::getline(lines, line);) {
