@@ -38,10 +38,9 @@ std::vector<std::string> fuzzSeeds() {
     // The same packets over Ethernet, in a classic pcap file.
     std::vector<uint8_t> classic = {0xD4, 0xC3, 0xB2, 0xA1, 2, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 0, 0, 0};
     for (DmxProtocol protocol : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        std::vector<uint8_t> frame(12, 0xAA);
-        frame.insert(frame.end(), {0x08, 0x00});
-        const std::vector<uint8_t> ip = dmxPacket(protocol);
-        frame.insert(frame.end(), ip.begin(), ip.end());
+        std::vector<uint8_t> frame = dmxPacket(protocol);
+        const uint8_t ethernet[14] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xBB, 0xBB, 0xBB, 0xBB, 0xBB, 0xBB, 0x08, 0x00};
+        frame.insert(frame.begin(), std::begin(ethernet), std::end(ethernet));
         const auto length = static_cast<uint32_t>(frame.size());
         for (uint32_t word : {1700000000u, 5000u, length, length}) {
             for (int i = 0; i < 4; ++i) classic.push_back(static_cast<uint8_t>(word >> (8 * i)));
