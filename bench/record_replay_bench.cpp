@@ -97,7 +97,10 @@ std::vector<uint64_t> receiveArrivals(SocketHandle socket, std::size_t count) {
     std::vector<uint64_t> arrivals;
     std::vector<uint8_t> storage(64 * 2048);
     ReceivedDatagram batch[64];
-    for (int i = 0; i < 64; ++i) batch[i] = {storage.data() + i * 2048, 2048};
+    for (std::size_t i = 0; i < 64; ++i) {
+        batch[i].buffer = storage.data() + i * 2048;
+        batch[i].capacity = 2048;
+    }
     uint64_t lastUs = monotonicMicroseconds();
     while (arrivals.size() < count && monotonicMicroseconds() - lastUs < 3000000) {
         waitForDatagram(&socket, 1, 100);
