@@ -6,6 +6,7 @@
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
+#include "../core/ipv4_address.h"
 #include "../core/packet_codec.h"
 #include "../net/dmx/receive_endpoint.h"
 #include "../core/whole_file.h"

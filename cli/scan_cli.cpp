@@ -7,6 +7,7 @@
 #include "../core/scan_codec.h"
 #include "../net/scan/scan_receive.h"
 #include "../core/exit_codes.h"
+#include "../core/ipv4_address.h"
 #include "../core/whole_file.h"
 #include "scan_options.h"
 #include "scan_report.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "../net/scan/scan_engine.h"
-#include "../net/socket/socket_layer.h"
+#include "../core/ipv4_address.h"
 
 struct ScanReportSettings {
     Ipv4Address local;

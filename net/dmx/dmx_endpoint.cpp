@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "../../core/packet_codec.h"
 #include "dmx_control_ids.h"
 #include "receive_endpoint.h"
 #include "transmit_engine.h"
@@ -26,15 +27,6 @@ void discardWaitingDatagrams(SocketHandle socket) {
 }
 
 }  // namespace
-
-Ipv4Address sacnGroupAddress(int32_t universe) {
-    Ipv4Address group;
-    group.bytes[0] = 239;
-    group.bytes[1] = 255;
-    group.bytes[2] = static_cast<uint8_t>((universe >> 8) & 0xFF);
-    group.bytes[3] = static_cast<uint8_t>(universe & 0xFF);
-    return group;
-}
 
 bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
     state.protocol = view.selectorIndex(kDmxProtocolSelector) == 0 ? DmxProtocol::Sacn : DmxProtocol::ArtNet;

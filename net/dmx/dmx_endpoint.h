@@ -8,9 +8,6 @@
 #include "dmx_view.h"
 #include "../socket/socket_layer.h"
 
-// The sACN group of a universe: 239.255.hi.lo.
-Ipv4Address sacnGroupAddress(int32_t universe);
-
 // Reads Protocol (101) and Universe (102) into the state (stored even when rejected),
 // checks the universe range and the Local IPv4 field (103). On failure the network
 // message says why and the result is false; success leaves the message alone.

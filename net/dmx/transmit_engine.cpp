@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "../../core/packet_codec.h"
 #include "dmx_control_ids.h"
 #include "dmx_endpoint.h"
 #include "level_text.h"

@@ -46,6 +46,3 @@ void closeScanSockets(ScanSockets& set);
 
 // Whether a socket of this role keeps a datagram with this destination.
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination);
-
-// The sACN multicast group of a universe, 239.255.hi.lo.
-Ipv4Address sacnGroupOf(uint16_t universe);

@@ -96,9 +96,9 @@ bool joinUniverse(ScanSockets& set, std::size_t& current, uint16_t universe, con
     const bool everyInterface = set.local == kAnyAddress;
     bool joined = false;
     if (everyInterface) {
-        for (unsigned index : indexes) joined = joinSomewhere(set, current, {sacnGroupOf(universe), index, {}}, true, role) || joined;
+        for (unsigned index : indexes) joined = joinSomewhere(set, current, {sacnGroupAddress(universe), index, {}}, true, role) || joined;
     } else {
-        joined = joinSomewhere(set, current, {sacnGroupOf(universe), 0, set.local}, false, role);
+        joined = joinSomewhere(set, current, {sacnGroupAddress(universe), 0, set.local}, false, role);
     }
     return joined;
 }
@@ -146,9 +146,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
         if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything, bindFailed);
         addSocket(set, kLimitedBroadcast, port, ScanSocketRole::LimitedBroadcast, bindFailed);
     }
-    if (ScanSocket* discovery = addSocket(set, sacnGroupOf(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
+    if (ScanSocket* discovery = addSocket(set, sacnGroupAddress(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
                                           ScanSocketRole::Everything, bindFailed)) {
-        if (joinMulticastGroup(discovery->handle, sacnGroupOf(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
+        if (joinMulticastGroup(discovery->handle, sacnGroupAddress(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
     }
     std::size_t current = set.sockets.size();  // groups start on a socket of their own
     for (uint16_t universe : universes) {
@@ -162,10 +162,6 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
 }
 
 }  // namespace
-
-Ipv4Address sacnGroupOf(uint16_t universe) {
-    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-}
 
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
     closeScanSockets(set);

@@ -16,10 +16,6 @@ constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
 
 }  // namespace
 
-Ipv4Address sacnGroupOf(uint16_t universe) {
-    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-}
-
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
     closeScanSockets(set);
     set = ScanSockets();
@@ -50,9 +46,9 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     }
     set.pollSocket = set.sockets[1].handle;
     ScanSocket& sacn = set.sockets[0];
-    if (joinMulticastGroup(sacn.handle, sacnGroupOf(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    if (joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
     for (uint16_t universe : universes) {
-        if (joinMulticastGroup(sacn.handle, sacnGroupOf(universe), local)) {
+        if (joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), local)) {
             ++sacn.memberships;
             ++set.joinedUniverses;
         } else {
