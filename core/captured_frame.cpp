@@ -71,8 +71,8 @@ FrameContent findUdpDatagram(LinkLayer link, std::span<const uint8_t> frame, Udp
     const std::span<const uint8_t> udp = ip.subspan(headerLength, totalLength - headerLength);
     const std::size_t udpLength = read16(udp, 4);
     if (udpLength < 8 || udpLength > udp.size()) return FrameContent::Damaged;
-    std::copy_n(ip.begin() + 12, 4, datagram.source.begin());
-    std::copy_n(ip.begin() + 16, 4, datagram.destination.begin());
+    std::copy_n(ip.begin() + 12, 4, datagram.source.bytes);
+    std::copy_n(ip.begin() + 16, 4, datagram.destination.bytes);
     datagram.sourcePort = read16(udp, 0);
     datagram.destinationPort = read16(udp, 2);
     datagram.payload = udp.subspan(8, udpLength - 8);
@@ -88,8 +88,8 @@ void appendIpv4UdpPacket(std::vector<uint8_t>& out, const UdpDatagramView& datag
     put16(ip + 2, kIpv4UdpHeaderLength + payloadLength);
     ip[8] = 64;
     ip[9] = kProtocolUdp;
-    std::copy(datagram.source.begin(), datagram.source.end(), ip + 12);
-    std::copy(datagram.destination.begin(), datagram.destination.end(), ip + 16);
+    std::copy_n(datagram.source.bytes, 4, ip + 12);
+    std::copy_n(datagram.destination.bytes, 4, ip + 16);
     put16(ip + 10, ipv4HeaderChecksum(ip));
     uint8_t* udp = ip + 20;
     put16(udp, datagram.sourcePort);

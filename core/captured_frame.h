@@ -2,17 +2,16 @@
 // IPv4/UDP datagrams inside captured frames: built whole for a recording (raw IPv4), and
 // found again under each link layer capture tools write. Pure functions over bytes;
 // the payload of a found datagram points into the frame.
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-using Ipv4Bytes = std::array<uint8_t, 4>;  // a.b.c.d is {a, b, c, d}
+#include "ipv4_address.h"
 
 struct UdpDatagramView {
-    Ipv4Bytes source{};
-    Ipv4Bytes destination{};
+    Ipv4Address source;
+    Ipv4Address destination;
     uint16_t sourcePort = 0;
     uint16_t destinationPort = 0;
     std::span<const uint8_t> payload;

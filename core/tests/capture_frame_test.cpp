@@ -56,8 +56,8 @@ TEST(CapturedFrame, FindsTheDatagramUnderEachLinkLayerAndNamesWhatItIsNot) {
         UdpDatagramView found;
         EXPECT_EQ(findUdpDatagram(c.link, frame, found), c.expected) << c.name;
         if (c.expected != FrameContent::Udp) continue;
-        EXPECT_EQ(found.source, (Ipv4Bytes{10, 1, 2, 3})) << c.name;
-        EXPECT_EQ(found.destination, (Ipv4Bytes{10, 1, 2, 255})) << c.name;
+        EXPECT_EQ(found.source, (Ipv4Address{{10, 1, 2, 3}})) << c.name;
+        EXPECT_EQ(found.destination, (Ipv4Address{{10, 1, 2, 255}})) << c.name;
         EXPECT_EQ(found.sourcePort, 40000) << c.name;
         EXPECT_EQ(found.destinationPort, 6454) << c.name;
         EXPECT_EQ(Bytes(found.payload.begin(), found.payload.end()), kPayload) << c.name;

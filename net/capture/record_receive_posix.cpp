@@ -19,8 +19,6 @@ constexpr int kLongestWaitMs = 100;               // how late a stop request may
 // that one read takes several; a full batch skips it. The 4 MiB queues hold far more.
 constexpr auto kPauseBetweenRounds = std::chrono::microseconds(1000);
 
-Ipv4Bytes bytesOf(Ipv4Address address) { return {address.bytes[0], address.bytes[1], address.bytes[2], address.bytes[3]}; }
-
 struct Arrival {
     uint64_t arrivalUs;
     std::size_t offset;
@@ -51,9 +49,9 @@ int readSocket(const ScanSockets& set, const ScanSocket& socket, RoundBuffers& r
             const ReceivedDatagram& d = round.batch[i];
             if (!acceptsScanDatagram(socket.role, set.scopeInterface, d.destination)) continue;
             Arrival arrival{d.arrivalUs, round.bytes.size(), d.length, {}};
-            arrival.addresses.source = bytesOf(d.sender);
+            arrival.addresses.source = d.sender;
             arrival.addresses.sourcePort = d.senderPort;
-            arrival.addresses.destination = bytesOf(d.destination.address);
+            arrival.addresses.destination = d.destination.address;
             arrival.addresses.destinationPort = protocolPort(socket.port);
             round.bytes.insert(round.bytes.end(), d.buffer, d.buffer + d.length);
             round.arrivals.push_back(arrival);

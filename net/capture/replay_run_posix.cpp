@@ -18,8 +18,6 @@ void sleepUntil(uint64_t deadlineUs, const std::atomic<bool>& stop) {
     }
 }
 
-Ipv4Address addressOf(const Ipv4Bytes& bytes) { return Ipv4Address{{bytes[0], bytes[1], bytes[2], bytes[3]}}; }
-
 }  // namespace
 
 CaptureReadResult checkReplayFile(const std::string& path, ReplayPlan& plan, std::string& problem) {
@@ -65,7 +63,7 @@ ReplayOutcome runReplay(const ReplaySettings& settings, const ReplayPlan& plan, 
                 if (stop) return false;
                 const uint64_t now = monotonicMicroseconds();
                 if (now > deadline) progress.lateUs = std::max(progress.lateUs, now - deadline);
-                const Ipv4Address to = settings.target ? *settings.target : addressOf(datagram.destination);
+                const Ipv4Address to = settings.target ? *settings.target : datagram.destination;
                 const long n = sendDatagram(socket, datagram.payload.data(), datagram.payload.size(), to, datagram.destinationPort);
                 ++(n == static_cast<long>(datagram.payload.size()) ? progress.sent : progress.notWhole);
                 return true;
