@@ -296,3 +296,37 @@ TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
     for (const std::string& path : {dir, dir + "/missing"})
         EXPECT_EQ(runBinary(kBinary, {"--replay", path, "--target", "127.0.0.1"}), 2) << path;
 }
+
+// What --record leaves is a whole file whatever ends it: nothing heard, the time up, or a
+// file size limit that cuts a write (the blocks that did not fit whole are taken back).
+TEST(RecordFile, EndsAfterItsLastWholeBlock) {
+    struct Case {
+        const char* name;
+        int datagrams;
+        long fileSizeLimit;
+        int exit;
+        std::size_t packetsInFile;
+    } cases[] = {
+        {"nothing heard", 0, -1, 7, 0},
+        {"five datagrams", 5, -1, 0, 5},
+        {"a write cut by the size limit", 5, 2000, 6, 0},
+    };
+    const std::string dir = makeTempDirectory();
+    const DmxPacket packet = buildDmxPacket(DmxUniverseState());
+    for (const Case& c : cases) {
+        const std::string file = dir + "/" + std::to_string(c.datagrams) + "-" + std::to_string(c.fileSizeLimit) + ".pcapng";
+        ChildOptions options;
+        options.fileSizeLimit = c.fileSizeLimit;
+        RunningBinary record = startBinary(kBinary, {"--record", "--local", "127.0.0.1", "--listen-ms", "1500", "--output", file}, options);
+        const EndsWithTheTest guard{record};
+        const SocketHandle source = openUdpSocket();
+        ASSERT_TRUE(waitFor([] { return readWholeFile("/proc/net/udp").find("0100007F:15C0") != std::string::npos; }));
+        for (int i = 0; i < c.datagrams; ++i)
+            sendDatagram(source, packet.data(), packet.size(), Ipv4Address{{127, 0, 0, 1}}, kSacnPort);
+        closeSocket(source);
+        EXPECT_EQ(waitForExit(record, 10000), c.exit) << c.name;
+        const BinaryRun read = runBinaryCapturing("/usr/bin/tshark", {"-r", file});
+        EXPECT_EQ(read.exitCode, 0) << c.name << ": " << read.standardError;
+        EXPECT_EQ(std::count(read.standardOutput.begin(), read.standardOutput.end(), '\n'), c.packetsInFile) << c.name;
+    }
+}
