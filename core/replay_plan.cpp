@@ -24,9 +24,12 @@ bool isDmxDatagram(const UdpDatagramView& d) {
     return startsWith(d.payload, 0, kArtNetPacketId, sizeof kArtNetPacketId);
 }
 
-bool isAbsurd(const ReplayPlan& plan, const CaptureRecordView& record, int64_t stampNs) {
-    if (record.seconds < 0 || record.seconds >= kLatestSecond || record.nanoseconds < 0 || record.nanoseconds >= kSecondNs)
-        return true;
+// Checked before the stamp is reckoned in nanoseconds, which a later second would overflow.
+bool isOutsideTheEra(const CaptureRecordView& record) {
+    return record.seconds < 0 || record.seconds >= kLatestSecond || record.nanoseconds < 0 || record.nanoseconds >= kSecondNs;
+}
+
+bool isAbsurdStep(const ReplayPlan& plan, int64_t stampNs) {
     return plan.checkedAny && (stampNs < plan.previousNs - kLongestBackStepNs || stampNs > plan.previousNs + kLongestGapNs);
 }
 
@@ -35,8 +38,9 @@ bool isAbsurd(const ReplayPlan& plan, const CaptureRecordView& record, int64_t s
 int64_t recordStampNs(const CaptureRecordView& record) { return record.seconds * kSecondNs + record.nanoseconds; }
 
 RecordUse takeCaptureRecord(ReplayPlan& plan, const CaptureRecordView& record, UdpDatagramView& datagram) {
+    if (isOutsideTheEra(record)) return RecordUse::AbsurdTime;
     const int64_t stampNs = recordStampNs(record);
-    if (isAbsurd(plan, record, stampNs)) return RecordUse::AbsurdTime;
+    if (isAbsurdStep(plan, stampNs)) return RecordUse::AbsurdTime;
     ReplayCounts& counts = plan.counts;
     ++counts.records;
     plan.checkedAny = true;

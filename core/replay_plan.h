@@ -46,7 +46,7 @@ enum class RecordUse : uint8_t { Send, Skip, AbsurdTime };
 // capture has it, and it would stall the replay.
 RecordUse takeCaptureRecord(ReplayPlan& plan, const CaptureRecordView& record, UdpDatagramView& datagram);
 
-// The record's time stamp in nanoseconds, as takeCaptureRecord keeps it.
+// The time stamp in nanoseconds of a record takeCaptureRecord did not find absurd.
 int64_t recordStampNs(const CaptureRecordView& record);
 
 // --speed: a decimal number such as 2 or 0.5, in thousandths, from 0.01 (10) to 100 (100000).
