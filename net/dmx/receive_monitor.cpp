@@ -100,10 +100,10 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     }
 }
 
-void refreshReceivedColumn(DmxNetworkEngine& engine, const DmxView& view) {
+void refreshReceivedColumn(DmxReceiveRecord& received, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
-        view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
+        view.setCellText(row, kDmxReceivedColumn, levelText(received.receivedLevels[static_cast<std::size_t>(row)]));
     }
-    engine.shownReceivedLevels = engine.receivedLevels;
-    engine.receivedColumnShown = true;
+    received.shownReceivedLevels = received.receivedLevels;
+    received.receivedColumnShown = true;
 }

@@ -61,7 +61,7 @@ void stopTransmit(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
         closeSocket(engine.transmitEndpoint);
         engine.transmitEndpoint = kInvalidSocket;
     }
-    view.setControlText(kDmxContinuousTxButton, "Continuous TX");
+    view.setControlText(kDmxContinuousTxButton, kDmxContinuousTxCaption);
     updateNetworkFieldLock(engine, view);
 }
 

@@ -175,12 +175,6 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     return result;
 }
 
-void closeScanSockets(ScanSockets& set) {
-    for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);
-    set.sockets.clear();
-    set.pollSocket = kInvalidSocket;
-}
-
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination) {
     switch (role) {
         case ScanSocketRole::Everything: return true;

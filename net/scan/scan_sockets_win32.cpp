@@ -58,10 +58,4 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     return ScanOpenResult::Opened;
 }
 
-void closeScanSockets(ScanSockets& set) {
-    for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);
-    set.sockets.clear();
-    set.pollSocket = kInvalidSocket;
-}
-
 bool acceptsScanDatagram(ScanSocketRole, unsigned, const DatagramDestination&) { return true; }
