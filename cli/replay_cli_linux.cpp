@@ -2,6 +2,7 @@
 #include <string>
 
 #include "../core/exit_codes.h"
+#include "../core/json_writer.h"
 #include "../net/capture/replay_run.h"
 #include "capture_options.h"
 #include "replay_cli.h"
@@ -10,13 +11,24 @@
 namespace {
 
 std::string summaryJson(const ReplayCounts& counts, const ReplayProgress& progress) {
-    auto key = [](const char* name, uint64_t value) { return "\"" + std::string(name) + "\":" + std::to_string(value); };
-    return "{" + key("records", counts.records) + ',' + key("sent", progress.sent) + ',' +
-           key("notSentWhole", progress.notWhole) + ',' + key("loops", progress.loops) + ',' +
-           key("latestUs", progress.lateUs) + ",\"skipped\":{" + key("notIpv4", counts.notIpv4) + ',' +
-           key("notUdp", counts.notUdp) + ',' + key("fragments", counts.fragments) + ',' +
-           key("cutShort", counts.cutShort) + ',' + key("damaged", counts.damaged) + ',' +
-           key("otherPorts", counts.otherPorts) + ',' + key("notDmx", counts.notDmx) + "}}\n";
+    JsonWriter json;
+    json.open('{');
+    json.number("records", counts.records);
+    json.number("sent", progress.sent);
+    json.number("notSentWhole", progress.notWhole);
+    json.number("loops", progress.loops);
+    json.number("latestUs", progress.lateUs);
+    json.objectKey("skipped", '{');
+    json.number("notIpv4", counts.notIpv4);
+    json.number("notUdp", counts.notUdp);
+    json.number("fragments", counts.fragments);
+    json.number("cutShort", counts.cutShort);
+    json.number("damaged", counts.damaged);
+    json.number("otherPorts", counts.otherPorts);
+    json.number("notDmx", counts.notDmx);
+    json.close('}');
+    json.close('}');
+    return json.out + '\n';
 }
 
 int exitCodeOf(ReplayOutcome outcome) {
