@@ -31,6 +31,6 @@ struct ReplayProgress {
 };
 
 // Sends the datagrams of a checked file. Runs once, or with settings.loop until stop is
-// set; stop also ends a single pass early.
+// set (once when the file has no datagram to send); stop also ends a single pass early.
 ReplayOutcome runReplay(const ReplaySettings& settings, const ReplayPlan& plan, const std::atomic<bool>& stop,
                         ReplayProgress& progress);

@@ -46,7 +46,9 @@ ReplayOutcome runReplay(const ReplaySettings& settings, const ReplayPlan& plan, 
     }
     uint64_t startUs = 0;  // set at the first datagram, once the file is open and read
     bool changed = false;
-    for (uint64_t loop = 0; !stop && !changed && (loop == 0 || settings.loop); ++loop) {
+    // A file with nothing to send is read once: looping over it would only spin.
+    const bool looping = settings.loop && plan.counts.dmx > 0;
+    for (uint64_t loop = 0; !stop && !changed && (loop == 0 || looping); ++loop) {
         ++progress.loops;
         ReplayPlan pass;
         std::string problem;
