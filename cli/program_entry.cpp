@@ -8,6 +8,7 @@
 #include "../net/socket/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "broken_pipe.h"
+#include "capture_modes.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
 
@@ -32,7 +33,9 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     generateCid(state);
     int exitCode = 0;
     if (args.size() > 1) {
-        exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
+        exitCode = isCaptureMode(args) ? runCaptureMode(args)
+                   : isMidiMode(args)  ? runMidiCommandLine(args)
+                                       : runDmxCommandLine(args, state);
     } else {
         exitCode = openWindow(state);
     }

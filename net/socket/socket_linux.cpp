@@ -28,6 +28,11 @@ Ipv4Address ipv4Of(const sockaddr_storage& from) {
     return address;
 }
 
+uint16_t portOf(const sockaddr_storage& from) {
+    return ntohs(from.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(from).sin6_port
+                                            : reinterpret_cast<const sockaddr_in&>(from).sin_port);
+}
+
 bool setIntOption(SocketHandle socket, int level, int name, int value) {
     return setsockopt(fd(socket), level, name, &value, sizeof value) == 0;
 }
@@ -186,6 +191,7 @@ int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
         ReceivedDatagram& datagram = datagrams[i];
         datagram.length = messages[i].msg_len;
         datagram.sender = ipv4Of(senders[i]);
+        datagram.senderPort = portOf(senders[i]);
         readControl(messages[i].msg_hdr, clocks, datagram);
     }
     return received;
