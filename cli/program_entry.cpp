@@ -9,6 +9,7 @@
 #include "broken_pipe.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
+#include "timer_resolution.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     if (isInformationMode(args)) return runInformationMode(args);
 
     startSocketLibrary();
+    // Every path from here sends or waits on a timer: the window, the modes.
+    const FineTimerResolution fineTimer;
     DmxUniverseState state;
     generateCid(state);
     int exitCode = 0;

@@ -30,7 +30,8 @@ DWORD styleOf(const ControlDefinition& control) {
     DWORD style = WS_CHILD | WS_VISIBLE;
     switch (control.kind) {
         case ControlKind::Label: break;
-        case ControlKind::Selector: style |= CBS_DROPDOWNLIST; break;
+        // Drawn by the window, so a locked selector keeps its light text.
+        case ControlKind::Selector: style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
         // Text longer than the field scrolls, as in any text field.
         case ControlKind::Field: style |= ES_AUTOHSCROLL; break;
         // Every button is drawn by the window (win32_painting.cpp).
@@ -96,6 +97,8 @@ HWND addControl(Win32MainWindow& window, const ControlDefinition& control) {
                                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window.window, GWLP_HINSTANCE)),
                                         nullptr);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
+    if (control.kind == ControlKind::Selector) useClassicDrawing(handle);
+    if (control.kind == ControlKind::Field) keepLightTextWhenDisabled(handle);
     if (control.page == ControlPage::Dmx) window.dmxPage.push_back(handle);
     if (control.page == ControlPage::Midi) window.midiPage.push_back(handle);
     if (control.id != 0) window.byId[control.id] = handle;

@@ -23,8 +23,21 @@ void paintHeaderBand(HWND window, HFONT font);
 // WM_DRAWITEM of a button: flat face (pressed or not), outline and centred text.
 void paintButton(const DRAWITEMSTRUCT& item);
 
+// WM_DRAWITEM of a selector (owner-drawn): its face and its drop-down rows, in the
+// light text whether the selector is enabled or not; the chosen row on the selection
+// colour.
+void paintSelectorItem(const DRAWITEMSTRUCT& item);
+
 // WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORSTATIC: light text on the background.
 HBRUSH controlColours(HDC dc, HBRUSH background);
+
+// A disabled text field draws its text in the light colour too (an edit control would
+// grey it whatever its parent answers), as the Qt window does.
+void keepLightTextWhenDisabled(HWND field);
+
+// Classic drawing for a control whose visual style would paint a light face over the
+// window's colours (the selectors under Common Controls 6).
+void useClassicDrawing(HWND control);
 
 // The level table's header draws flat titles on one band from then on.
 void subclassListHeader(HWND header);

@@ -19,6 +19,11 @@ void runCommand(Win32MainWindow& window, WPARAM wParam) {
     if (page != ControlPage::None) showPage(window, page);
 }
 
+void paintItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType == ODT_COMBOBOX) paintSelectorItem(item);
+    else paintButton(item);
+}
+
 void runTick(Win32MainWindow& window) {
     runWindowTick(window.engines);
     releaseLevelTableDrawing(window);
@@ -50,7 +55,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, L
         case WM_PAINT: paintHeaderBand(handle, window->uiFont); return 0;
         case WM_CLOSE: closeMainWindow(*window); return 0;
         case WM_ERASEBKGND: fillBackground(handle, reinterpret_cast<HDC>(wParam), window->backgroundBrush); return 1;
-        case WM_DRAWITEM: paintButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM: paintItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_COMMAND: runCommand(*window, wParam); return 0;
         case WM_TIMER: runTick(*window); return 0;
         case WM_CTLCOLOREDIT:

@@ -98,13 +98,17 @@ TEST_F(WindowPixels, PressedButtonFaceAndBack) {
 
 TEST_F(WindowPixels, DisabledFieldAndButtonKeepTheirColours) {
     t.window->engines.dmxView.enableControl(103, false);
+    t.window->engines.dmxView.enableControl(101, false);
     EnableWindow(control(t, 105), FALSE);
     const ClientPicture disabled = grabClient(t);
     expectPixel(disabled, kDisabledLocalIpv4Background);
     expectCount(disabled, kDisabledLocalIpv4Text);
+    expectCount(disabled, {"disabled Protocol text", 22, 139, 110, 24, 0xE4EEF9, 24, 5, -1});
+    expectPixel(disabled, {"disabled Protocol face", 120, 150, 0x0A111E, true});
     expectPixel(disabled, {"disabled button face", 735, 142, 0x182334, true});
     expectCount(disabled, {"disabled button text", 800, 140, 80, 24, 0xD2F0F9, 24, 10, -1});
     t.window->engines.dmxView.enableControl(103, true);
+    t.window->engines.dmxView.enableControl(101, true);
     EnableWindow(control(t, 105), TRUE);
 }
 
