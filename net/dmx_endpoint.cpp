@@ -1,6 +1,7 @@
 #include "dmx_endpoint.h"
 
 #include <string>
+#include <vector>
 
 #include "dmx_control_ids.h"
 #include "receive_endpoint.h"
@@ -49,6 +50,20 @@ bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, co
         return false;
     }
     return true;
+}
+
+bool joinGroupOnEveryInterface(SocketHandle socket, Ipv4Address group) {
+    bool joined = joinMulticastGroup(socket, group, Ipv4Address{});  // the interface the routes pick
+    std::vector<unsigned> done;
+    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
+        bool seen = false;
+        for (unsigned index : done) seen = seen || index == item.interfaceIndex;
+        if (seen) continue;
+        done.push_back(item.interfaceIndex);
+        // Fails harmlessly (address in use) on the interface the first join already took.
+        joined = joinMulticastGroupOnInterface(socket, group, item.interfaceIndex) || joined;
+    }
+    return joined;
 }
 
 SocketHandle openEndpointSocket(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port,

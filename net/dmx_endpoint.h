@@ -16,6 +16,10 @@ Ipv4Address sacnGroupAddress(int32_t universe);
 // message says why and the result is false; success leaves the message alone.
 bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
 
+// Joins group on every interface that is up (for Local IPv4 0.0.0.0): first where the
+// routes pick, then on each other interface once. False when no join succeeded.
+bool joinGroupOnEveryInterface(SocketHandle socket, Ipv4Address group);
+
 // A non-blocking UDP socket with address reuse and broadcast, bound to local and port;
 // prepare sets the platform's own options before the bind. kInvalidSocket when it
 // cannot be had, with "UDP bind failed: <code>" as the network message when the bind

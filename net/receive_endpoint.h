@@ -1,9 +1,9 @@
 #pragma once
 // The receive side of the UDP endpoints as each platform has to build it, because what a
 // socket bound to the Local IPv4 address receives differs: on Linux it never sees
-// multicast or broadcast, and unicast to the port may land on the transmit endpoint
-// instead (receive_endpoint_linux.cpp); on Windows one socket bound to the address and
-// joined to the group takes it all. The engine (dmx_endpoint.cpp, receive_monitor.cpp)
+// multicast or broadcast (receive_endpoint_linux.cpp), while on Windows one socket bound
+// to the address and joined to the group takes them (receive_endpoint_win32.cpp); on both,
+// unicast to the port may land on the transmit endpoint instead. The engine (dmx_endpoint.cpp, receive_monitor.cpp)
 // and --listen use only these operations.
 #include <cstddef>
 #include <cstdint>
