@@ -110,6 +110,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 
 void stopReceive(DmxNetworkEngine& engine, const DmxView& view) {
     closeReceiveEndpoint(engine);
+    engine.lastArrivalTime = 0;
     view.setControlText(kDmxStartRxButton, "Start RX");
     updateNetworkFieldLock(engine, view);
 }

@@ -30,6 +30,7 @@ struct DmxNetworkEngine {
     uint64_t rxCount = 0;
     uint64_t rejectedCount = 0;
     uint64_t lastReceiveTime = 0;  // 0: never
+    uint64_t lastArrivalTime = 0;  // first poll after Start RX, then each poll that read a datagram; 0: RX off
     std::string sourceStatus = "No signal yet";
     uint64_t lastStatusRefresh = 0;  // 0: never
 

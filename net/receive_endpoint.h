@@ -7,6 +7,7 @@
 // and --listen use only these operations.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "../core/dmx_universe_state.h"
@@ -47,6 +48,11 @@ std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& s
 // source receives but must not count.
 long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        bool& take);
+
+// The likely cause the platform names on the second line of the status text when
+// receiving has read nothing for kQuietReceiveMs (dmx_status_text.h); empty where there
+// is none worth naming.
+std::string_view quietReceiveHint();
 
 // For --listen, bound to local without address reuse: the sockets to wait on beside it
 // for the broadcasts of local's interface, where the platform does not hand them to a

@@ -73,6 +73,9 @@ std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t por
     return listeners;
 }
 
+// Nothing on Linux stands out enough to name: no firewall is set up by default.
+std::string_view quietReceiveHint() { return {}; }
+
 void prepareTransmitEndpoint(SocketHandle socket, Ipv4Address local) {
     // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
     // is on, pollReceive takes the unicast that lands here. Bound to 0.0.0.0 it gets

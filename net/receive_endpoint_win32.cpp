@@ -90,5 +90,11 @@ long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t
     return length;
 }
 
+// Windows Firewall asks on the first bind and, on networks classified Public (lighting
+// networks often are), drops inbound UDP unless a rule lets it in.
+std::string_view quietReceiveHint() {
+    return "Nothing received for 5 s: check that Windows Firewall allows inbound UDP 5568 and 6454";
+}
+
 // A socket bound to the address already receives its interface's broadcasts.
 std::vector<SocketHandle> openBroadcastListeners(Ipv4Address, uint16_t) { return {}; }

@@ -23,7 +23,7 @@ struct ProgramContext {
         request.cbSize = sizeof request;
         request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
         request.lpSource = LUMIBOX_EXE_PATH;
-        request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+        request.lpResourceName = MAKEINTRESOURCEW(1);  // the manifest Windows reads when it starts the program
         handle = CreateActCtxW(&request);
     }
     ~ProgramContext() {

@@ -70,7 +70,7 @@ void setUpLevelTable(Win32MainWindow& window, HWND table) {
         std::wstring title = utf8ToUtf16(columns[index].title);
         LVCOLUMNW column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = columns[index].initialWidth;
+        column.cx = scaleToDpi(columns[index].initialWidth, window.dpi);
         column.pszText = title.data();
         SendMessageW(table, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
     }
@@ -88,17 +88,23 @@ void setUpLevelTable(Win32MainWindow& window, HWND table) {
     SendMessageW(table, WM_SETREDRAW, TRUE, 0);
 }
 
+PixelRect tableRect(const ControlDefinition& control, int dpi) {
+    return scaleToDpi(PixelRect{control.x, control.y, control.width, control.height}, dpi);
+}
+
 // Creates one control as its table row says, in the window's font, into its page list.
 HWND addControl(Win32MainWindow& window, const ControlDefinition& control) {
     const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
+    const PixelRect rect = tableRect(control, window.dpi);
     const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
-                                        styleOf(control), control.x, control.y, control.width, control.height,
+                                        styleOf(control), rect.x, rect.y, rect.width, rect.height,
                                         window.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window.window, GWLP_HINSTANCE)),
                                         nullptr);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
     if (control.kind == ControlKind::Selector) useClassicDrawing(handle);
     if (control.kind == ControlKind::Field) keepLightTextWhenDisabled(handle);
+    window.controls.push_back(handle);
     if (control.page == ControlPage::Dmx) window.dmxPage.push_back(handle);
     if (control.page == ControlPage::Midi) window.midiPage.push_back(handle);
     if (control.id != 0) window.byId[control.id] = handle;
@@ -113,7 +119,9 @@ void place(HWND control, const PixelRect& rect) {
 
 void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.window = handle;
-    window.uiFont = makeUiFont();
+    window.dpi = static_cast<int>(GetDpiForWindow(handle));
+    if (window.dpi <= 0) window.dpi = kDefaultDpi;
+    window.uiFont = makeUiFont(window.dpi);
     window.backgroundBrush = CreateSolidBrush(colourRef(kBackgroundColour));
     // Rows from the MIDI thread wake the window with a posted message.
     setMidiInputWakeUp(window.engines.midi, postMidiWakeMessage, handle);
@@ -155,7 +163,7 @@ void showPage(Win32MainWindow& window, ControlPage page) {
 
 void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clientHeight) {
     if (!window.levelTable) return;
-    const WindowLayout layout = layoutForClientSize(clientWidth, clientHeight);
+    const WindowLayout layout = layoutForScaledClientSize(clientWidth, clientHeight, window.dpi);
     place(window.levelTable, layout.levelTable);
     if (HWND status = controlById(window, kDmxStatusText)) place(status, layout.dmxStatus);
     SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, kDmxChannelColumn, MAKELPARAM(layout.channelColumnWidth, 0));
@@ -165,6 +173,27 @@ void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clie
     if (!window.messageList) return;
     place(window.messageList, layout.midiList);
     if (HWND status = controlById(window, kMidiStatusText)) place(status, layout.midiStatus);
+}
+
+void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested) {
+    window.dpi = dpi;
+    const HFONT previousFont = window.uiFont;
+    window.uiFont = makeUiFont(dpi);
+    const auto table = controlTable();
+    for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
+        SendMessageW(window.controls[index], WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
+        place(window.controls[index], tableRect(table[index], dpi));
+    }
+    if (previousFont) DeleteObject(previousFont);
+    const auto columns = levelTableColumns();
+    SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(scaleToDpi(columns[0].initialWidth, dpi), 0));
+    SetWindowPos(window.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The moving controls follow the client size, whether or not the move changed it.
+    RECT client{};
+    GetClientRect(window.window, &client);
+    layoutControls(window, static_cast<uint16_t>(client.right), static_cast<uint16_t>(client.bottom));
+    InvalidateRect(window.window, nullptr, TRUE);
 }
 
 HWND controlById(const Win32MainWindow& window, int id) {

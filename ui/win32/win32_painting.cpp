@@ -46,10 +46,7 @@ void drawText(HDC dc, int x, int y, uint32_t colour, const char* text) {
     TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
-HFONT fontOfTopWindow(HWND control) {
-    const Win32MainWindow* window = mainWindowOf(GetAncestor(control, GA_ROOT));
-    return window ? window->uiFont : nullptr;
-}
+const Win32MainWindow* topWindowOf(HWND control) { return mainWindowOf(GetAncestor(control, GA_ROOT)); }
 
 // The header of the level table: its own band colour and titles, 8 pixels in, no
 // dividers, sort marks or pressed look. Mouse handling stays the header's own.
@@ -62,7 +59,9 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
     const HBRUSH band = CreateSolidBrush(colourRef(kTableHeaderBackgroundColour));
     FillRect(dc, &client, band);
     DeleteObject(band);
-    const HGDIOBJ previousFont = SelectObject(dc, fontOfTopWindow(header));
+    const Win32MainWindow* window = topWindowOf(header);
+    const HGDIOBJ previousFont = SelectObject(dc, window ? window->uiFont : nullptr);
+    const int indent = scaleToDpi(kHeaderTitleIndent, window ? window->dpi : kDefaultDpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colourRef(kTableHeaderTextColour));
     for (int index = 0; index < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++index) {
@@ -74,7 +73,7 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
         query.pszText = title;
         query.cchTextMax = kHeaderTitleBufferLength;
         SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
-        item.left += kHeaderTitleIndent;
+        item.left += indent;
         DrawTextW(dc, title, -1, &item, DT_VCENTER | DT_SINGLELINE);
     }
     SelectObject(dc, previousFont);
@@ -122,9 +121,9 @@ LRESULT CALLBACK paintDisabledField(HWND field, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-HFONT makeUiFont() {
+HFONT makeUiFont(int dpi) {
     const std::wstring family = utf8ToUtf16(chooseUiFontFamily(isFontInstalled));
-    return CreateFontW(-kUiFontPixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    return CreateFontW(-scaleToDpi(kUiFontPixelHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str());
 }
 
@@ -134,21 +133,22 @@ void fillBackground(HWND window, HDC dc, HBRUSH background) {
     FillRect(dc, &client, background);
 }
 
-void paintHeaderBand(HWND window, HFONT font) {
+void paintHeaderBand(HWND window, HFONT font, int dpi) {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(window, &paint);
     {
         // A failing GDI+ call is kept as the object's last status; the texts are drawn anyway.
         Gdiplus::Graphics graphics(dc);
         const Gdiplus::GraphicsState saved = graphics.Save();
-        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(kHeaderIconX), static_cast<Gdiplus::REAL>(kHeaderIconY));
-        drawAppIcon(graphics, kHeaderIconSize);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(scaleToDpi(kHeaderIconX, dpi)),
+                                    static_cast<Gdiplus::REAL>(scaleToDpi(kHeaderIconY, dpi)));
+        drawAppIcon(graphics, scaleToDpi(kHeaderIconSize, dpi));
         graphics.Restore(saved);
     }
     SetBkMode(dc, TRANSPARENT);
     const HGDIOBJ previousFont = SelectObject(dc, font);
-    drawText(dc, kTitleX, kTitleY, kTitleTextColour, kTitleText);
-    drawText(dc, kSubtitleX, kSubtitleY, kSubtitleTextColour, kSubtitleText);
+    drawText(dc, scaleToDpi(kTitleX, dpi), scaleToDpi(kTitleY, dpi), kTitleTextColour, kTitleText);
+    drawText(dc, scaleToDpi(kSubtitleX, dpi), scaleToDpi(kSubtitleY, dpi), kSubtitleTextColour, kSubtitleText);
     SelectObject(dc, previousFont);
     EndPaint(window, &paint);
 }

@@ -11,14 +11,15 @@
 // 0xRRGGBB as a GDI colour.
 constexpr COLORREF colourRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// The one font: the first installed family of the font rule, 16 pixels high, weight 400.
-HFONT makeUiFont();
+// The one font: the first installed family of the font rule, 16 pixels high at 96 DPI
+// (scaled to dpi), weight 400.
+HFONT makeUiFont(int dpi);
 
 // WM_ERASEBKGND: the whole client area in the background colour.
 void fillBackground(HWND window, HDC dc, HBRUSH background);
 
-// WM_PAINT: the icon at (20, 15) in 76 px, the title and the subtitle.
-void paintHeaderBand(HWND window, HFONT font);
+// WM_PAINT: the icon at (20, 15) in 76 px, the title and the subtitle, scaled to dpi.
+void paintHeaderBand(HWND window, HFONT font, int dpi);
 
 // WM_DRAWITEM of a button: flat face (pressed or not), outline and centred text.
 void paintButton(const DRAWITEMSTRUCT& item);
