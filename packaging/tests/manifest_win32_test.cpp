@@ -2,9 +2,9 @@
 // program: an activation context made from the exe's manifest resource, then queried.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlwapi.h>
 
-#include <cstring>
+#include <algorithm>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -66,14 +66,13 @@ TEST(ProgramManifest, NamesWindows10AndRunsAsInvoker) {
     SIZE_T needed = 0;
     ASSERT_TRUE(QueryActCtxW(0, context.handle, nullptr, CompatibilityInformationInActivationContext, buffer.data(),
                              buffer.size(), &needed));
+    // The elements' size differs between Windows versions (MaxVersionTested came later), so
+    // the identifier is looked for among them rather than at a fixed place.
     const auto* compatibility = reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(buffer.data());
-    bool windows10 = false;
-    for (DWORD i = 0; i < compatibility->ElementCount; ++i) {
-        const COMPATIBILITY_CONTEXT_ELEMENT& element = compatibility->Elements[i];
-        windows10 = windows10 || (element.Type == ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS &&
-                                  std::memcmp(&element.Id, &kWindows10, sizeof(GUID)) == 0);
-    }
-    EXPECT_TRUE(windows10);
+    EXPECT_GE(compatibility->ElementCount, 1u);
+    const auto* guid = reinterpret_cast<const unsigned char*>(&kWindows10);
+    const auto end = buffer.begin() + static_cast<long>(std::min<SIZE_T>(needed, buffer.size()));
+    EXPECT_NE(std::search(buffer.begin() + sizeof(DWORD), end, guid, guid + sizeof(GUID)), end);
 
     ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION runLevel{};
     ASSERT_TRUE(QueryActCtxW(0, context.handle, nullptr, RunlevelInformationInActivationContext, &runLevel,
@@ -81,19 +80,20 @@ TEST(ProgramManifest, NamesWindows10AndRunsAsInvoker) {
     EXPECT_EQ(runLevel.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
 }
 
+// Version 6 comes from the side-by-side store, version 5 from the system folder. (Wine's
+// DllGetVersion says 5.81 for both, so the place is what tells.)
 TEST(ProgramManifest, BringsCommonControlsSix) {
     const ProgramContext context;
     ASSERT_NE(context.handle, INVALID_HANDLE_VALUE);
     ULONG_PTR cookie = 0;
     ASSERT_TRUE(ActivateActCtx(context.handle, &cookie));
     const HMODULE controls = LoadLibraryW(L"comctl32.dll");
-    DLLVERSIONINFO version{};
-    version.cbSize = sizeof version;
-    const auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(controls, "DllGetVersion")));
-    ASSERT_NE(getVersion, nullptr);
-    EXPECT_EQ(getVersion(&version), S_OK);
-    EXPECT_EQ(version.dwMajorVersion, 6u);
+    ASSERT_NE(controls, nullptr);
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(controls, path, MAX_PATH);
+    std::wstring place(path);
+    for (wchar_t& c : place) c = static_cast<wchar_t>(towlower(c));
+    EXPECT_NE(place.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6."), std::wstring::npos) << path;
     FreeLibrary(controls);
     DeactivateActCtx(0, cookie);
 }

@@ -11,6 +11,7 @@
 
 #include "ui/window_controls.h"
 #include "ui/window_layout.h"
+#include "ui/window_style.h"
 #include "window_test_support.h"
 
 namespace {
@@ -29,7 +30,9 @@ void expectTableRectsAt(const TestWindow& t, int dpi) {
         EXPECT_EQ(got.top, wanted.y) << c.id << " at " << dpi;
         EXPECT_EQ(got.right - got.left, wanted.width) << c.id << " at " << dpi;
         // A selector's table height is that of its drop-down list; its own follows the font.
-        if (c.kind != ControlKind::Selector) EXPECT_EQ(got.bottom - got.top, wanted.height) << c.id << " at " << dpi;
+        if (c.kind != ControlKind::Selector) {
+            EXPECT_EQ(got.bottom - got.top, wanted.height) << c.id << " at " << dpi;
+        }
     }
     LOGFONTW font{};
     GetObjectW(t.window->uiFont, sizeof font, &font);
