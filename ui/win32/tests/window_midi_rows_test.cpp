@@ -38,6 +38,7 @@ std::string row(const TestWindow& t, int index) {
 
 TEST(WindowMidiRows, TheMidiThreadPostsOneWakeUpMessageToTheWindow) {
     TestWindow t;
+    pumpMessages();  // an earlier window's WM_QUIT would answer the peeks below, whatever their filter
     std::thread([&] {
         onMidiInput(t.window->engines.midi, noteOn(60), 1234);
         onMidiInput(t.window->engines.midi, noteOn(61), 1240);
