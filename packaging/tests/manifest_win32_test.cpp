@@ -10,83 +10,59 @@
 
 namespace {
 
-constexpr const wchar_t* k2005 = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
-constexpr const wchar_t* k2016 = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
-constexpr const wchar_t* k2019 = L"http://schemas.microsoft.com/SMI/2019/WindowsSettings";
+const std::wstring kSettings = L"http://schemas.microsoft.com/SMI/";
 // Windows 10 and 11.
 constexpr GUID kWindows10 = {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}};
 
-struct ProgramContext {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    ProgramContext() {
+struct ProgramManifest : ::testing::Test {
+    HANDLE context = INVALID_HANDLE_VALUE;
+    void SetUp() override {
         ACTCTXW request{};
         request.cbSize = sizeof request;
         request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
         request.lpSource = LUMIBOX_EXE_PATH;
         request.lpResourceName = MAKEINTRESOURCEW(1);  // the manifest Windows reads when it starts the program
-        handle = CreateActCtxW(&request);
+        context = CreateActCtxW(&request);
+        ASSERT_NE(context, INVALID_HANDLE_VALUE) << "no manifest resource, or it does not parse: " << GetLastError();
     }
-    ~ProgramContext() {
-        if (handle != INVALID_HANDLE_VALUE) ReleaseActCtx(handle);
+    void TearDown() override {
+        if (context != INVALID_HANDLE_VALUE) ReleaseActCtx(context);
+    }
+    std::wstring setting(const std::wstring& space, const wchar_t* name) const {
+        wchar_t buffer[128] = {};
+        SIZE_T written = 0;
+        if (!QueryActCtxSettingsW(0, context, (kSettings + space).c_str(), name, buffer, 128, &written)) return L"(none)";
+        return buffer;
     }
 };
 
-std::wstring setting(HANDLE context, const wchar_t* space, const wchar_t* name) {
-    wchar_t buffer[128] = {};
-    SIZE_T written = 0;
-    if (!QueryActCtxSettingsW(0, context, space, name, buffer, 128, &written)) return L"(none)";
-    return buffer;
-}
+TEST_F(ProgramManifest, SettingsSupportedSystemAndRunLevel) {
+    EXPECT_EQ(setting(L"2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2, PerMonitor");
+    EXPECT_EQ(setting(L"2005/WindowsSettings", L"dpiAware"), L"true/pm");
+    EXPECT_EQ(setting(L"2016/WindowsSettings", L"longPathAware"), L"true");
+    EXPECT_EQ(setting(L"2019/WindowsSettings", L"activeCodePage"), L"UTF-8");
 
-}  // namespace
-
-TEST(ProgramManifest, ParsesIntoAnActivationContextWithEverySetting) {
-    const ProgramContext context;
-    ASSERT_NE(context.handle, INVALID_HANDLE_VALUE) << "no manifest resource, or it does not parse: " << GetLastError();
-    struct Case {
-        const wchar_t* space;
-        const wchar_t* name;
-        const wchar_t* expected;
-    };
-    const Case cases[] = {
-        {k2016, L"dpiAwareness", L"PerMonitorV2, PerMonitor"},
-        {k2005, L"dpiAware", L"true/pm"},
-        {k2016, L"longPathAware", L"true"},
-        {k2019, L"activeCodePage", L"UTF-8"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(setting(context.handle, c.space, c.name), c.expected) << c.name;
-    }
-}
-
-TEST(ProgramManifest, NamesWindows10AndRunsAsInvoker) {
-    const ProgramContext context;
-    ASSERT_NE(context.handle, INVALID_HANDLE_VALUE);
-    std::vector<unsigned char> buffer(1024);
-    SIZE_T needed = 0;
-    ASSERT_TRUE(QueryActCtxW(0, context.handle, nullptr, CompatibilityInformationInActivationContext, buffer.data(),
-                             buffer.size(), &needed));
     // The elements' size differs between Windows versions (MaxVersionTested came later), so
     // the identifier is looked for among them rather than at a fixed place.
-    const auto* compatibility = reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(buffer.data());
-    EXPECT_GE(compatibility->ElementCount, 1u);
+    std::vector<unsigned char> buffer(1024);
+    SIZE_T needed = 0;
+    ASSERT_TRUE(QueryActCtxW(0, context, nullptr, CompatibilityInformationInActivationContext, buffer.data(),
+                             buffer.size(), &needed));
+    EXPECT_GE(reinterpret_cast<const ACTIVATION_CONTEXT_COMPATIBILITY_INFORMATION*>(buffer.data())->ElementCount, 1u);
     const auto* guid = reinterpret_cast<const unsigned char*>(&kWindows10);
     const auto end = buffer.begin() + static_cast<long>(std::min<SIZE_T>(needed, buffer.size()));
     EXPECT_NE(std::search(buffer.begin() + sizeof(DWORD), end, guid, guid + sizeof(GUID)), end);
 
     ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION runLevel{};
-    ASSERT_TRUE(QueryActCtxW(0, context.handle, nullptr, RunlevelInformationInActivationContext, &runLevel,
-                             sizeof runLevel, &needed));
+    ASSERT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &runLevel, sizeof runLevel, &needed));
     EXPECT_EQ(runLevel.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
 }
 
 // Version 6 comes from the side-by-side store, version 5 from the system folder. (Wine's
 // DllGetVersion says 5.81 for both, so the place is what tells.)
-TEST(ProgramManifest, BringsCommonControlsSix) {
-    const ProgramContext context;
-    ASSERT_NE(context.handle, INVALID_HANDLE_VALUE);
+TEST_F(ProgramManifest, BringsCommonControlsSix) {
     ULONG_PTR cookie = 0;
-    ASSERT_TRUE(ActivateActCtx(context.handle, &cookie));
+    ASSERT_TRUE(ActivateActCtx(context, &cookie));
     const HMODULE controls = LoadLibraryW(L"comctl32.dll");
     ASSERT_NE(controls, nullptr);
     wchar_t path[MAX_PATH] = {};
@@ -97,3 +73,5 @@ TEST(ProgramManifest, BringsCommonControlsSix) {
     FreeLibrary(controls);
     DeactivateActCtx(0, cookie);
 }
+
+}  // namespace
