@@ -17,6 +17,8 @@ absent() { ! "$@"; }
 unix_path() { winepath -u "$1" 2>/dev/null || "$WINE" winepath.exe -u "$1" 2>/dev/null; }
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora Lumibox'
 on_path() { "$WINE" reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -qi 'Velmora Lumibox'; }
+user_path() { "$WINE" reg query 'HKCU\Environment' /v Path 2>&1 | tr -d '\r'; }
+path_before=$(user_path)
 
 "$WINE" "$setup" /S /CurrentUser
 check "installer exits 0" test $? -eq 0
@@ -37,4 +39,5 @@ check "install folder removed" absent test -e "$dir"
 check "shortcut removed" absent test -e "$start_menu/Velmora Lumibox.lnk"
 check "uninstall entry removed" absent "$WINE" reg query "$user_key"
 check "PATH entry removed" absent on_path
+check "the user's PATH as before" test "$(user_path)" = "$path_before"
 [ "$failures" -eq 0 ]

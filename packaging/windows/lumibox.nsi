@@ -5,7 +5,8 @@
 ; program's icon; optionally the folder on PATH, so `lumibox` works in a console; on a
 ; machine-wide install the inbound UDP firewall rules for sACN (5568) and Art-Net (6454).
 ; The uninstaller removes all of it. Silent: /S, with /AllUsers or /CurrentUser.
-Unicode true
+; A 64-bit installer for the 64-bit program (and for systems without 32-bit support).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define PRODUCT "Lumibox"
@@ -56,14 +57,26 @@ Function un.onInit
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
-; The PATH of the chosen install mode: the user's or the machine's environment.
-!macro PathKey ROOT SUBKEY
-  StrCmp $MultiUser.InstallMode "AllUsers" 0 +3
-    StrCpy ${ROOT} HKLM
-    StrCpy ${SUBKEY} "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
-  StrCmp $MultiUser.InstallMode "AllUsers" +3 0
-    StrCpy ${ROOT} HKCU
-    StrCpy ${SUBKEY} "Environment"
+; The PATH of the chosen install mode: the machine's (all users) or the user's environment.
+!define SYSTEM_ENVIRONMENT "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+
+!macro AddToPath ROOT SUBKEY
+  ReadRegStr $0 ${ROOT} "${SUBKEY}" "Path"
+  StrCmp $0 "" 0 +3
+    StrCpy $0 "$INSTDIR"
+    Goto +2
+  StrCpy $0 "$0;$INSTDIR"
+  WriteRegExpandStr ${ROOT} "${SUBKEY}" "Path" $0
+!macroend
+
+!macro RemoveFromPath ROOT SUBKEY
+  ReadRegStr $0 ${ROOT} "${SUBKEY}" "Path"
+  ${un.WordReplace} "$0" ";$INSTDIR" "" "+" $0
+  ${un.WordReplace} "$0" "$INSTDIR" "" "+" $0
+  StrCmp $0 "" 0 +3
+    DeleteRegValue ${ROOT} "${SUBKEY}" "Path"  ; it held only this folder
+    Goto +2
+  WriteRegExpandStr ${ROOT} "${SUBKEY}" "Path" $0
 !macroend
 
 Section "Lumibox" SectionProgram
@@ -99,17 +112,12 @@ Section "Firewall rules for sACN and Art-Net" SectionFirewall
 SectionEnd
 
 Section "Command `lumibox` in consoles (PATH)" SectionPath
-  !insertmacro PathKey $1 $2
-  ReadRegStr $0 $1 $2 "Path"
-  StrCmp $0 "" 0 +3
-    StrCpy $0 "$INSTDIR"
-    Goto write
-  StrCpy $0 "$0;$INSTDIR"
-  write:
-  StrCmp $1 HKLM 0 +3
-    WriteRegExpandStr HKLM $2 "Path" $0
-    Goto +2
-    WriteRegExpandStr HKCU $2 "Path" $0
+  StrCmp $MultiUser.InstallMode "AllUsers" 0 user_path
+    !insertmacro AddToPath HKLM "${SYSTEM_ENVIRONMENT}"
+    Goto path_written
+  user_path:
+    !insertmacro AddToPath HKCU "Environment"
+  path_written:
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "OnPath" 1
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
 SectionEnd
@@ -132,14 +140,12 @@ Section "Uninstall"
 
   ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "OnPath"
   StrCmp $0 1 0 path_done
-    !insertmacro PathKey $1 $2
-    ReadRegStr $0 $1 $2 "Path"
-    ${un.WordReplace} "$0" ";$INSTDIR" "" "+" $0
-    ${un.WordReplace} "$0" "$INSTDIR" "" "+" $0
-    StrCmp $1 HKLM 0 +3
-      WriteRegExpandStr HKLM $2 "Path" $0
-      Goto +2
-      WriteRegExpandStr HKCU $2 "Path" $0
+    StrCmp $MultiUser.InstallMode "AllUsers" 0 user_path
+      !insertmacro RemoveFromPath HKLM "${SYSTEM_ENVIRONMENT}"
+      Goto path_removed
+    user_path:
+      !insertmacro RemoveFromPath HKCU "Environment"
+    path_removed:
     SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
   path_done:
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
