@@ -55,7 +55,7 @@ TEST(ExeDmxCli, ArgumentValidationExitCodes) {
 
 // lumibox.com runs lumibox.exe as a console would see it: its output on the console's
 // handles and its exit code as the companion's own. The first case of each exit code of the
-// table, one argument holding a space and quotes, and the information modes with their text.
+// table, an argument holding spaces, and the information modes with their text.
 TEST(ExeDmxCli, ConsoleCompanionRelaysOutputAndExitCodes) {
     ASSERT_FALSE(kWindowsBinary.empty()) << "LUMIBOX_WINDOWS_BINARY is not set: run through ctest";
     const std::string companion = kWindowsBinary.substr(0, kWindowsBinary.size() - 4) + ".com";
@@ -66,8 +66,10 @@ TEST(ExeDmxCli, ConsoleCompanionRelaysOutputAndExitCodes) {
         EXPECT_EQ(runWindowsProgram(companion, c.args), c.expected) << joinArguments(c.args);
     }
     EXPECT_GE(seen.size(), 4u);
-    // Split anew by the program, the argument would leave a valid universe of 1.
-    EXPECT_EQ(runWindowsProgram(companion, {"--self-test", "--universe", "1 \"2\""}), 2);
+    // A path with spaces stays one argument (split, it would make no icon export at all).
+    const std::string icon = makeTempDirectory() + "/an icon.ico";
+    EXPECT_EQ(runWindowsProgram(companion, {"--export-icon", windowsPath(icon)}), 0);
+    EXPECT_FALSE(readWholeFile(icon).empty());
     const std::vector<std::vector<std::string>> informationModes = {{"--help"}, {"--version"}, {"--help", "--listen"}};
     for (const std::vector<std::string>& args : informationModes) {
         std::vector<std::string> direct = {kWindowsBinary}, relayed = {companion};
