@@ -151,14 +151,16 @@ bool setReceiveDestination(SocketHandle socket, bool on) { return setIntOption(s
 long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        DatagramDestination& destination) {
     destination = {};
-    static LPFN_WSARECVMSG receiveMessage = nullptr;
-    if (receiveMessage == nullptr) {
+    // Looked up once, through the first socket that asks (any socket serves).
+    static const LPFN_WSARECVMSG receiveMessage = [socket] {
+        LPFN_WSARECVMSG found = nullptr;
         GUID id = WSAID_WSARECVMSG;
         DWORD size = 0;
-        if (WSAIoctl(native(socket), SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &receiveMessage,
-                     sizeof receiveMessage, &size, nullptr, nullptr) != 0)
-            return receiveDatagramFrom(socket, buffer, capacity, sender);
-    }
+        WSAIoctl(native(socket), SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &found, sizeof found, &size,
+                 nullptr, nullptr);
+        return found;
+    }();
+    if (receiveMessage == nullptr) return receiveDatagramFrom(socket, buffer, capacity, sender);
     sockaddr_in from{};
     char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
     WSABUF data{static_cast<ULONG>(bufferLength(capacity)), reinterpret_cast<char*>(buffer)};

@@ -175,13 +175,28 @@ void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clie
     if (HWND status = controlById(window, kMidiStatusText)) place(status, layout.midiStatus);
 }
 
+namespace {
+
+// An owner-drawn selector keeps the row heights it measured at creation: they follow
+// the font by the same factor.
+void rescaleSelectorRows(HWND selector, int from, int to) {
+    for (const WPARAM part : {static_cast<WPARAM>(-1), WPARAM{0}}) {
+        const LRESULT height = SendMessageW(selector, CB_GETITEMHEIGHT, part, 0);
+        if (height > 0) SendMessageW(selector, CB_SETITEMHEIGHT, part, MulDiv(static_cast<int>(height), to, from));
+    }
+}
+
+}  // namespace
+
 void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested) {
+    const int previousDpi = window.dpi;
     window.dpi = dpi;
     const HFONT previousFont = window.uiFont;
     window.uiFont = makeUiFont(dpi);
     const auto table = controlTable();
     for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
         SendMessageW(window.controls[index], WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
+        if (table[index].kind == ControlKind::Selector) rescaleSelectorRows(window.controls[index], previousDpi, dpi);
         place(window.controls[index], tableRect(table[index], dpi));
     }
     if (previousFont) DeleteObject(previousFont);
