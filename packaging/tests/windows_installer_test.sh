@@ -14,17 +14,20 @@ check() {  # check <what> <command...>
     if "$@" >/dev/null 2>&1; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
 absent() { ! "$@"; }
-unix_path() { winepath -u "$1" 2>/dev/null || "$WINE" winepath.exe -u "$1" 2>/dev/null; }
+# What a Windows program prints, through a file: wine's helper processes inherit the
+# output and would hold a pipe open, so a $(...) of the program itself never ends.
+scratch=$(mktemp)
+trap 'rm -f "$scratch"' EXIT
+windows_output() { "$WINE" "$@" >"$scratch" 2>&1 </dev/null; tr -d '\r' <"$scratch"; }
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora Lumibox'
-on_path() { "$WINE" reg query 'HKCU\Environment' /v Path 2>/dev/null | grep -qi 'Velmora Lumibox'; }
-user_path() { "$WINE" reg query 'HKCU\Environment' /v Path 2>&1 | tr -d '\r'; }
+user_path() { windows_output reg query 'HKCU\Environment' /v Path; }
+on_path() { user_path | grep -qi 'Velmora Lumibox'; }
 path_before=$(user_path)
 
-"$WINE" "$setup" /S /CurrentUser
+"$WINE" "$setup" /S /CurrentUser </dev/null >/dev/null 2>&1
 check "installer exits 0" test $? -eq 0
-local_programs=$("$WINE" cmd.exe /c echo %LOCALAPPDATA% | tr -d '\r')'\Programs\Velmora Lumibox'
-dir=$("$WINE" winepath.exe -u "$local_programs" 2>/dev/null | tr -d '\r')
-start_menu=$("$WINE" winepath.exe -u "$("$WINE" cmd.exe /c echo %APPDATA% | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" | tr -d '\r')
+dir=$(windows_output winepath.exe -u "$(windows_output cmd.exe /c echo %LOCALAPPDATA%)\\Programs\\Velmora Lumibox")
+start_menu=$(windows_output winepath.exe -u "$(windows_output cmd.exe /c echo %APPDATA%)\\Microsoft\\Windows\\Start Menu\\Programs")
 for file in lumibox.exe lumibox.com README.md LICENSE uninstall.exe; do check "installed $file" test -s "$dir/$file"; done
 check "Start-menu shortcut" test -s "$start_menu/Velmora Lumibox.lnk"
 check "uninstall entry" "$WINE" reg query "$user_key" /v DisplayVersion
@@ -32,8 +35,9 @@ check "folder on the user's PATH" on_path
 check "installed lumibox.exe --self-test" "$WINE" "$dir/lumibox.exe" --self-test
 check "installed lumibox.com --self-test" "$WINE" "$dir/lumibox.com" --self-test
 
-# The uninstaller runs from a copy of itself and returns at once: wait for its work.
-"$WINE" "$dir/uninstall.exe" /S
+# The uninstaller runs from a copy of itself and returns at once; removing the folder is
+# its last step.
+"$WINE" "$dir/uninstall.exe" /S </dev/null >/dev/null 2>&1
 for _ in $(seq 1 600); do [ -e "$dir" ] || break; sleep 0.1; done
 check "install folder removed" absent test -e "$dir"
 check "shortcut removed" absent test -e "$start_menu/Velmora Lumibox.lnk"

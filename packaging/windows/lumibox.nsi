@@ -128,7 +128,6 @@ Section "Uninstall"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\LICENSE"
   Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${COMPANY} ${PRODUCT}.lnk"
 
   ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "FirewallRules"
@@ -149,4 +148,6 @@ Section "Uninstall"
     SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=2000
   path_done:
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; Last, so that the folder's going means the uninstall is complete.
+  RMDir "$INSTDIR"
 SectionEnd
