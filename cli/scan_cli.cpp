@@ -6,8 +6,9 @@
 
 #include "../core/clock.h"
 #include "../core/scan_codec.h"
-#include "../net/scan_receive.h"
+#include "../net/scan/scan_receive.h"
 #include "../core/exit_codes.h"
+#include "../core/ipv4_address.h"
 #include "../core/whole_file.h"
 #include "scan_options.h"
 #include "scan_report.h"

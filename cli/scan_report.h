@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "../net/scan_engine.h"
-#include "../net/socket_layer.h"
+#include "../net/scan/scan_engine.h"
+#include "../core/ipv4_address.h"
 
 struct ScanReportSettings {
     Ipv4Address local;

@@ -1,0 +1,168 @@
+#pragma once
+// The scan: every datagram heard on the sACN and Art-Net ports is classified and counted
+// into flat tables, one record per stream (sACN source and universe, Art-Net sender and
+// Port-Address), per synchronisation stream, per discovery source and per answering node.
+// Tables are sized once by startScan; taking a datagram never allocates. Times are
+// microseconds, passed in by the caller.
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "../../core/dmx_universe_state.h"
+#include "../../core/scan_codec.h"
+#include "../socket/socket_layer.h"
+
+constexpr uint64_t kSacnSourceLossUs = 2500000;  // E1.31 network data loss time-out
+constexpr int kSacnOutOfOrderWindow = 20;
+
+// Identity of a record in its table, compared as three words.
+struct StreamKey {
+    uint64_t words[3] = {0, 0, 0};
+    friend bool operator==(const StreamKey&, const StreamKey&) = default;
+};
+
+// Open-addressed index from key to record position; sized once.
+struct StreamIndex {
+    std::vector<uint32_t> slots;  // 0 empty, else record position + 1
+    uint32_t mask = 0;
+};
+
+// Arrival statistics of one stream.
+struct StreamTiming {
+    uint64_t packets = 0;
+    uint64_t firstUs = 0;
+    uint64_t lastUs = 0;
+    uint64_t maxIntervalUs = 0;
+    uint64_t intervalSumUs = 0;
+    double intervalSquaresSum = 0;  // for the standard deviation of the intervals
+};
+
+struct SequenceCheck {
+    bool seen = false;
+    uint8_t last = 0;
+    uint64_t outOfOrder = 0;  // packets the protocol's receiver would discard
+    uint64_t skipped = 0;     // sequence numbers jumped over
+};
+
+struct SacnStreamRecord {
+    StreamKey key;
+    std::array<uint8_t, kSacnCidLength> cid{};
+    Ipv4Address sender;
+    uint16_t universe = 0;
+    std::array<char, kSacnSourceNameLength> sourceName{};  // latest, as sent
+    uint8_t priority = 0;
+    uint16_t syncUniverse = 0;
+    int32_t slotCount = 0;
+    bool previewSeen = false;
+    bool terminatedSeen = false;
+    bool endedTerminated = false;  // the last level packet carried stream terminated
+    uint64_t perAddressPriorityPackets = 0;
+    StreamTiming timing;  // level packets (null start code)
+    SequenceCheck sequence;
+};
+
+struct SacnSyncRecord {
+    StreamKey key;
+    std::array<uint8_t, kSacnCidLength> cid{};
+    Ipv4Address sender;
+    uint16_t syncUniverse = 0;
+    StreamTiming timing;
+    SequenceCheck sequence;
+};
+
+struct SacnDiscoveryRecord {
+    StreamKey key;
+    std::array<uint8_t, kSacnCidLength> cid{};
+    Ipv4Address sender;
+    std::array<char, kSacnSourceNameLength> sourceName{};
+    uint64_t packets = 0;
+    uint8_t lastPage = 0;
+    std::bitset<64000> universes;  // every universe any page announced
+};
+
+struct ArtNetStreamRecord {
+    StreamKey key;
+    Ipv4Address sender;
+    uint16_t portAddress = 0;
+    int32_t slotCount = 0;
+    StreamTiming timing;
+    SequenceCheck sequence;  // 0 in a packet means the sender does not sequence
+};
+
+struct ArtNetNodeRecord {
+    StreamKey key;
+    Ipv4Address sender;
+    uint64_t replies = 0;
+    std::array<uint8_t, 4> ip{};
+    uint8_t bindIndex = 0;
+    std::array<char, kArtNetShortNameLength> shortName{};
+    std::array<char, kArtNetLongNameLength> longName{};
+    std::array<char, kArtNetNodeReportLength> nodeReport{};
+    uint8_t style = 0;
+    uint8_t netSwitch = 0;
+    uint8_t subSwitch = 0;
+    int portCount = 0;
+    std::array<uint8_t, 4> portTypes{};
+    std::array<uint8_t, 4> swIn{};
+    std::array<uint8_t, 4> swOut{};
+};
+
+struct OpCodeCount {
+    uint16_t opCode = 0;
+    uint64_t packets = 0;
+};
+
+template <typename Record>
+struct ScanTable {
+    std::vector<Record> records;  // capacity reserved by startScan, never exceeded
+    StreamIndex index;
+    uint64_t untracked = 0;  // datagrams that found the table full
+};
+
+struct ScanCapacities {
+    std::size_t sacnStreams = 16384;
+    std::size_t artNetStreams = 16384;
+    std::size_t syncStreams = 1024;
+    std::size_t discoverySources = 256;
+    std::size_t nodes = 1024;
+    std::size_t opCodes = 64;
+};
+
+struct ScanEngine {
+    uint64_t startUs = 0;
+    uint64_t endUs = 0;
+    uint64_t datagrams = 0;  // every datagram taken
+    ScanTable<SacnStreamRecord> sacn;
+    ScanTable<SacnSyncRecord> sync;
+    ScanTable<SacnDiscoveryRecord> discovery;
+    ScanTable<ArtNetStreamRecord> artNet;
+    ScanTable<ArtNetNodeRecord> nodes;
+    std::array<uint64_t, kSacnKindCount> sacnKinds{};
+    std::array<uint64_t, kArtNetKindCount> artNetKinds{};
+    std::vector<OpCodeCount> otherOpCodes;  // OtherOpCode datagrams by OpCode
+    std::size_t opCodeCapacity = 0;
+    uint64_t otherOpCodesUntracked = 0;
+};
+
+// Sizes every table and starts the clock.
+void startScan(ScanEngine& scan, uint64_t nowUs, const ScanCapacities& capacities = {});
+
+// Classifies one datagram that reached the port of `port` and counts it.
+void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, std::size_t length, Ipv4Address sender,
+                      uint64_t arrivalUs);
+
+void finishScan(ScanEngine& scan, uint64_t nowUs);
+
+// E1.31: a packet whose sequence number is 0 to 19 behind the last accepted one is out of order.
+bool isSacnOutOfOrder(uint8_t last, uint8_t current);
+
+// Whether the source had sent no level data for 2.5 s when the scan ended, or ended its stream.
+bool isSacnSourceLost(const SacnStreamRecord& stream, uint64_t endUs);
+
+// Derived figures of a stream's timing: 0 when fewer than two packets arrived.
+double packetsPerSecond(const StreamTiming& timing);
+double meanIntervalMs(const StreamTiming& timing);
+double maxIntervalMs(const StreamTiming& timing);
+double intervalJitterMs(const StreamTiming& timing);  // standard deviation of the intervals

@@ -1,0 +1,48 @@
+#pragma once
+// The sockets a scan listens on: both DMX ports, the universe discovery group and the
+// groups of the universes asked for, spread over as many sockets as the system's
+// per-socket membership limit needs (20 on Linux by default). Which sockets are bound
+// where follows the platform's delivery rules; scan_sockets_posix.cpp has Linux's.
+#include <cstdint>
+#include <vector>
+
+#include "../../core/dmx_universe_state.h"
+#include "../socket/socket_layer.h"
+
+// What a socket keeps of the datagrams the system hands it.
+enum class ScanSocketRole : uint8_t {
+    Everything,        // bound to exactly what it is for
+    GroupsOnly,        // bound to 0.0.0.0 for its groups: multicast only
+    GroupsAndUnicast,  // the same while listening on every interface: multicast, and unicast
+                       // to this host, which the system may hand to any socket of the port
+    LimitedBroadcast,  // bound to 255.255.255.255: only what arrived on the scope's interface
+};
+
+struct ScanSocket {
+    SocketHandle handle = kInvalidSocket;
+    DmxProtocol port = DmxProtocol::Sacn;
+    ScanSocketRole role = ScanSocketRole::Everything;
+    int memberships = 0;
+};
+
+struct ScanSockets {
+    std::vector<ScanSocket> sockets;
+    Ipv4Address local;            // 0.0.0.0: every interface
+    unsigned scopeInterface = 0;  // the interface of local, when it is not 0.0.0.0
+    SocketHandle pollSocket = kInvalidSocket;  // the Art-Net socket polls are sent from
+    Ipv4Address pollTarget;
+    int joinedUniverses = 0;  // universes asked for with at least one membership
+    std::vector<uint16_t> unjoinedUniverses;
+    std::vector<Ipv4Address> hostAddresses;  // this host's own, to know its own datagrams
+};
+
+enum class ScanOpenResult { Opened, SocketNotCreated, BindFailed };
+
+// Opens every socket of the scan on local (0.0.0.0 or one interface address) and joins the
+// discovery group and the groups of universes (1 to 63999, no duplicates). A failed join
+// is recorded, not fatal; a failed bind of a port's main socket is.
+ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes);
+void closeScanSockets(ScanSockets& set);
+
+// Whether a socket of this role keeps a datagram with this destination.
+bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination);

@@ -1,0 +1,61 @@
+#include "scan_sockets.h"
+
+#include "../../core/scan_codec.h"
+
+// Windows hands a socket bound to one unicast address (or to 0.0.0.0) the unicast to it,
+// the broadcast of its interface and the groups it joined itself, and tells nothing of a
+// datagram's destination. So each port has one socket, bound to --local, that keeps all it
+// gets, and the groups are joined on the sACN one. A second socket of the port would get
+// every broadcast again and could not tell them apart, so universes whose join that one
+// socket refuses are reported as not joined instead.
+
+namespace {
+
+constexpr Ipv4Address kAnyAddress{};
+constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+
+}  // namespace
+
+ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
+    closeScanSockets(set);
+    set = ScanSockets();
+    set.local = local;
+    set.pollTarget = kLimitedBroadcast;
+    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
+        set.hostAddresses.push_back(item.address);
+        if (item.address != local) continue;
+        set.scopeInterface = item.interfaceIndex;
+        if (item.broadcast != kAnyAddress) set.pollTarget = item.broadcast;
+    }
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        const SocketHandle socket = openUdpSocket();
+        if (socket == kInvalidSocket) {
+            closeScanSockets(set);
+            return ScanOpenResult::SocketNotCreated;
+        }
+        setReuseAddress(socket, true);
+        setBroadcast(socket, true);
+        prepareBatchReceive(socket);
+        setNonBlocking(socket, true);
+        if (!bindSocket(socket, local, protocolPort(port))) {
+            closeSocket(socket);
+            closeScanSockets(set);
+            return ScanOpenResult::BindFailed;
+        }
+        set.sockets.push_back({socket, port, ScanSocketRole::Everything, 0});
+    }
+    set.pollSocket = set.sockets[1].handle;
+    ScanSocket& sacn = set.sockets[0];
+    if (joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    for (uint16_t universe : universes) {
+        if (joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), local)) {
+            ++sacn.memberships;
+            ++set.joinedUniverses;
+        } else {
+            set.unjoinedUniverses.push_back(universe);
+        }
+    }
+    return ScanOpenResult::Opened;
+}
+
+bool acceptsScanDatagram(ScanSocketRole, unsigned, const DatagramDestination&) { return true; }

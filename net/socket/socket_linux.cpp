@@ -1,0 +1,179 @@
+#include "socket_linux.h"
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "../../core/clock.h"
+
+namespace {
+
+int fd(SocketHandle socket) { return static_cast<int>(socket); }
+
+bool setIntOption(SocketHandle socket, int level, int name, int value) {
+    return setsockopt(fd(socket), level, name, &value, sizeof value) == 0;
+}
+
+}  // namespace
+
+bool setReceiveDestination(SocketHandle socket, bool on) {
+    return setIntOption(socket, IPPROTO_IP, IP_PKTINFO, on ? 1 : 0);
+}
+
+long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       DatagramDestination& destination) {
+    sockaddr_in from{};
+    iovec part{buffer, capacity};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const long n = ::recvmsg(fd(socket), &message, 0);
+    if (n < 0) return n;
+    std::memcpy(sender.bytes, &from.sin_addr.s_addr, 4);
+    destination = {};
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+        in_pktinfo info{};
+        std::memcpy(&info, CMSG_DATA(c), sizeof info);
+        std::memcpy(destination.address.bytes, &info.ipi_addr.s_addr, 4);
+        std::memcpy(destination.localAddress.bytes, &info.ipi_spec_dst.s_addr, 4);
+        destination.interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+    }
+    return n;
+}
+
+bool setMulticastAll(SocketHandle socket, bool on) { return setIntOption(socket, IPPROTO_IP, IP_MULTICAST_ALL, on ? 1 : 0); }
+
+bool joinMulticastGroupOnInterface(SocketHandle socket, Ipv4Address group, unsigned interfaceIndex) {
+    ip_mreqn request{};
+    std::memcpy(&request.imr_multiaddr.s_addr, group.bytes, 4);
+    request.imr_ifindex = static_cast<int>(interfaceIndex);
+    return setsockopt(fd(socket), IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) == 0;
+}
+
+std::vector<LocalInterfaceAddress> listInterfaceAddresses() {
+    std::vector<LocalInterfaceAddress> found;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return found;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        if ((entry->ifa_flags & IFF_UP) == 0) continue;
+        LocalInterfaceAddress item;
+        item.interfaceIndex = if_nametoindex(entry->ifa_name);
+        if (item.interfaceIndex == 0) continue;
+        std::memcpy(item.address.bytes, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr, 4);
+        if ((entry->ifa_flags & IFF_BROADCAST) != 0 && entry->ifa_broadaddr != nullptr) {
+            std::memcpy(item.broadcast.bytes, &reinterpret_cast<const sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr, 4);
+        }
+        found.push_back(item);
+    }
+    freeifaddrs(list);
+    return found;
+}
+
+bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex) {
+    char name[IF_NAMESIZE] = {};
+    if (if_indextoname(interfaceIndex, name) == nullptr) return false;
+    return setsockopt(fd(socket), SOL_SOCKET, SO_BINDTODEVICE, name, static_cast<socklen_t>(std::strlen(name))) == 0;
+}
+
+bool prepareBatchReceive(SocketHandle socket) {
+    constexpr int kQueueBytes = 4 << 20;
+    setIntOption(socket, SOL_SOCKET, SO_RCVBUF, kQueueBytes);  // silently capped by the system
+    return setIntOption(socket, SOL_SOCKET, SO_TIMESTAMPNS, 1);
+}
+
+namespace {
+
+constexpr int kBatchLimit = 64;
+constexpr std::size_t kControlSpace = CMSG_SPACE(sizeof(in_pktinfo)) + CMSG_SPACE(sizeof(timespec));
+
+uint64_t microseconds(const timespec& t) {
+    return static_cast<uint64_t>(t.tv_sec) * 1000000u + static_cast<uint64_t>(t.tv_nsec) / 1000u;
+}
+
+// The kernel stamps arrivals on the wall clock; they are carried over to the monotonic
+// clock by the distance between the two read once per batch.
+struct ClockPair {
+    uint64_t monotonic = monotonicMicroseconds();
+    uint64_t wall = 0;
+    ClockPair() {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        wall = microseconds(now);
+    }
+    uint64_t monotonicOf(const timespec& stamp) const {
+        const uint64_t age = wall - microseconds(stamp);
+        return age > wall || age > monotonic ? monotonic : monotonic - age;
+    }
+};
+
+void readControl(msghdr& message, const ClockPair& clocks, ReceivedDatagram& datagram) {
+    datagram.destination = {};
+    datagram.arrivalUs = clocks.monotonic;
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(c), sizeof info);
+            std::memcpy(datagram.destination.address.bytes, &info.ipi_addr.s_addr, 4);
+            std::memcpy(datagram.destination.localAddress.bytes, &info.ipi_spec_dst.s_addr, 4);
+            datagram.destination.interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+        } else if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp{};
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            datagram.arrivalUs = clocks.monotonicOf(stamp);
+        }
+    }
+}
+
+int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
+    mmsghdr messages[kBatchLimit] = {};
+    iovec parts[kBatchLimit];
+    sockaddr_in senders[kBatchLimit];
+    alignas(cmsghdr) char control[kBatchLimit][kControlSpace];
+    for (int i = 0; i < count; ++i) {
+        parts[i] = {datagrams[i].buffer, datagrams[i].capacity};
+        msghdr& header = messages[i].msg_hdr;
+        header.msg_name = &senders[i];
+        header.msg_namelen = sizeof senders[i];
+        header.msg_iov = &parts[i];
+        header.msg_iovlen = 1;
+        header.msg_control = control[i];
+        header.msg_controllen = kControlSpace;
+    }
+    const int received = ::recvmmsg(fd(socket), messages, static_cast<unsigned>(count), MSG_DONTWAIT, nullptr);
+    if (received < 0) return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    const ClockPair clocks;
+    for (int i = 0; i < received; ++i) {
+        ReceivedDatagram& datagram = datagrams[i];
+        datagram.length = messages[i].msg_len;
+        std::memcpy(datagram.sender.bytes, &senders[i].sin_addr.s_addr, 4);
+        readControl(messages[i].msg_hdr, clocks, datagram);
+    }
+    return received;
+}
+
+}  // namespace
+
+int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
+    int total = 0;
+    while (total < count) {
+        const int chunk = count - total < kBatchLimit ? count - total : kBatchLimit;
+        const int received = receiveBatch(socket, datagrams + total, chunk);
+        if (received < 0) return total > 0 ? total : -1;
+        total += received;
+        if (received < chunk) break;
+    }
+    return total;
+}
+
