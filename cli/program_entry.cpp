@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "../core/interruption.h"
 #include "../midi/midi_cli.h"
 #include "../midi/midi_options.h"
 #include "../net/socket/socket_layer.h"
@@ -20,7 +21,10 @@ bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).s
 }  // namespace
 
 int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
-    if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
+    if (args.size() > 1) {  // the command-line paths
+        ignoreBrokenPipeSignal();
+        catchInterruptions();
+    }
     if (isIconExport(args)) return exportIcon(args[2]);  // no socket library on this path
     if (isInformationMode(args)) return runInformationMode(args);
 

@@ -77,6 +77,7 @@ int runScan(const ArgumentVector& args) {
     if (opened == ScanOpenResult::BindFailed) return kBindFailed;
     settings.joinedUniverses = sockets.joinedUniverses;
     settings.unjoinedUniverses = sockets.unjoinedUniverses;
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) settings.unicast[portSlot(port)] = sockets.unicast[portSlot(port)];
 
     ScanEngine scan;
     const uint64_t start = monotonicMicroseconds();
@@ -92,8 +93,10 @@ int runScan(const ArgumentVector& args) {
     receiveScan(scan, sockets, deadline,
                 settings.pollRequested ? std::span<const uint8_t>(poll) : std::span<const uint8_t>());
     finishScan(scan, deadline);
-    closeScanSockets(sockets);
 
-    if (scan.datagrams == 0) return kNothingReceived;
-    return writeReport(optionValue(args, scan_options::kOutput), scanReportJson(scan, settings));
+    // The report first: closing thousands of memberships can take a while.
+    const int result = scan.datagrams == 0 ? kNothingReceived
+                                           : writeReport(optionValue(args, scan_options::kOutput), scanReportJson(scan, settings));
+    closeScanSockets(sockets);
+    return result;
 }

@@ -30,7 +30,8 @@ inline constexpr ExitCodeMeaning kExits[] = {
     {kSuccess, "the report was written"},
     {kInvalidArguments, "invalid arguments: --listen-ms or --universes does not read or is out of range"},
     {kSocketNotCreated, "a UDP socket could not be created"},
-    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound"},
+    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound for another reason than another "
+                  "program holding it (on Windows: other programs hold both ports)"},
     {kOutputNotWritten, "the report could not be written"},
     {kNothingReceived, "nothing at all was heard; no file is written"}};
 
@@ -38,7 +39,9 @@ inline constexpr CommandLineMode kModes[] = {
     {kScan,
      "Listen on both DMX ports at once (5568 sACN, 6454 Art-Net) for the listening time and write one JSON "
      "document: every sACN source and universe, synchronisation and universe discovery, every Art-Net sender and "
-     "port-address, the nodes that answered an ArtPoll, and counts of the other datagrams.",
+     "port-address, the nodes that answered an ArtPoll, and counts of the other datagrams. Unicast is heard only "
+     "on a port no other program holds (\"ports\" in the document says, per port); multicast and broadcast also "
+     "beside other programs.",
      kOptions, kExits},
 };
 

@@ -207,6 +207,27 @@ void otherDatagrams(JsonWriter& json, const ScanEngine& scan) {
     json.close('}');
 }
 
+// Per port, whether unicast could be heard and, when not, why.
+void ports(JsonWriter& json, const ScanReportSettings& settings) {
+    json.objectKey("ports", '[');
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        const ScanPortUnicast& unicast = settings.unicast[portSlot(port)];
+        json.element();
+        json.open('{');
+        json.number("port", int{protocolPort(port)});
+        json.flag("unicast", unicast.heard);
+        if (unicast.heard) {
+            json.raw("unicastNotHeard", "null");
+        } else if (unicast.heldElsewhere) {
+            json.text("unicastNotHeard", "another program holds the port");
+        } else {
+            json.text("unicastNotHeard", "bind failed: " + std::to_string(unicast.bindError));
+        }
+        json.close('}');
+    }
+    json.close(']');
+}
+
 }  // namespace
 
 std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid) {
@@ -232,6 +253,7 @@ std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& set
         json.out += std::to_string(universe);
     }
     json.close(']');
+    ports(json, settings);
     if (settings.pollRequested) {
         json.objectKey("artPoll", '{');
         json.text("target", formatIpv4(settings.pollTarget));

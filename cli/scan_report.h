@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "../net/scan/scan_engine.h"
 #include "../core/ipv4_address.h"
+#include "../net/scan/scan_engine.h"
+#include "../net/scan/scan_sockets.h"
 
 struct ScanReportSettings {
     Ipv4Address local;
@@ -15,6 +16,7 @@ struct ScanReportSettings {
     bool pollRequested = false;
     Ipv4Address pollTarget;
     bool pollSent = false;
+    ScanPortUnicast unicast[2];  // sACN, Art-Net
 };
 
 std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings);

@@ -1,9 +1,11 @@
-// net/socket/socket_layer.h and core/clock.h over FakeNetwork (see fake_network.h).
+// net/socket/socket_layer.h, core/clock.h and the interruptible sleep over FakeNetwork (see fake_network.h).
 #include <cerrno>
 #include <cstring>
 
 #include "core/clock.h"
+#include "core/interruption.h"
 #include "fake_network.h"
+#include "net/socket/socket_linux.h"
 
 FakeNetwork& fakeNetwork() {
     static FakeNetwork network;
@@ -56,6 +58,12 @@ uint64_t tickCountMs() { return fakeNetwork().now; }
 void sleepMs(uint32_t milliseconds) {
     if (fakeNetwork().onSleep) fakeNetwork().onSleep(milliseconds);
     fakeNetwork().now += milliseconds;
+}
+
+// Nothing interrupts a scripted run.
+bool sleepUnlessInterrupted(uint32_t milliseconds) {
+    sleepMs(milliseconds);
+    return true;
 }
 
 void startSocketLibrary() {}
@@ -182,6 +190,16 @@ int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count
 bool prepareBatchReceive(SocketHandle) { return false; }  // no arrival stamps, as on Windows
 
 bool bindSocketToInterface(SocketHandle socket, unsigned) { return find(socket) != nullptr || fail(EBADF); }
+
+// The scan's shared socket of a port: here a socket bound to every address of it.
+SocketHandle openSharedPortSocket(uint16_t port) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket != kInvalidSocket && !bindSocket(socket, Ipv4Address{}, port)) {
+        closeSocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
+}
 
 // The first socket whose next datagram arrives within the time-out; the time passes.
 int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs) {

@@ -87,6 +87,9 @@ int sequenceDistance(uint8_t last, uint8_t current, int first, int size) {
     return d > size / 2 ? d - size : d;
 }
 
+// The one out-of-order rule for every ring: 0 to 19 behind.
+bool isBehindWithinWindow(int distance) { return distance <= 0 && distance > -kSacnOutOfOrderWindow; }
+
 // Sequence rules: a packet 0 to 19 behind is out of order and does not move the sequence
 // on; a jump ahead by n skips n - 1 numbers; anything further behind restarts the count.
 void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
@@ -96,7 +99,7 @@ void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
         return;
     }
     const int d = sequenceDistance(check.last, current, first, size);
-    if (d <= 0 && d > -kSacnOutOfOrderWindow) {
+    if (isBehindWithinWindow(d)) {
         ++check.outOfOrder;
         return;
     }
@@ -267,10 +270,7 @@ void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, s
 
 void finishScan(ScanEngine& scan, uint64_t nowUs) { scan.endUs = nowUs; }
 
-bool isSacnOutOfOrder(uint8_t last, uint8_t current) {
-    const int d = sequenceDistance(last, current, 0, 256);
-    return d <= 0 && d > -kSacnOutOfOrderWindow;
-}
+bool isSacnOutOfOrder(uint8_t last, uint8_t current) { return isBehindWithinWindow(sequenceDistance(last, current, 0, 256)); }
 
 bool isSacnSourceLost(const SacnStreamRecord& stream, uint64_t endUs) {
     if (stream.timing.packets == 0) return false;  // only per-address priority was heard
