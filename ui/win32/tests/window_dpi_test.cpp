@@ -21,11 +21,11 @@ bool followsClientSize(int id) {
     return id == kDmxLevelTable || id == kDmxStatusText || id == kMidiMessageList || id == kMidiStatusText;
 }
 
-void expectTableRectsAt(const TestWindow& t, int dpi) {
+void expectTableRectsAt(Win32WindowDriver& t, int dpi) {
     for (const ControlDefinition& c : controlTable()) {
         if (c.id == 0 || followsClientSize(c.id)) continue;
-        const RECT r = clientRectOf(t, c.id);
-        PixelRect got{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        const WindowRect r = t.place(c.id);
+        PixelRect got{r.x, r.y, r.width, r.height};
         const PixelRect wanted = scaleToDpi(PixelRect{c.x, c.y, c.width, c.height}, dpi);
         // A selector's table height is that of its drop-down list; its own follows the font.
         if (c.kind == ControlKind::Selector) got.height = wanted.height;
@@ -37,7 +37,7 @@ void expectTableRectsAt(const TestWindow& t, int dpi) {
 }
 
 TEST(WindowDpi, ControlsAreTheTableScaledToTheWindowsDpi) {
-    TestWindow t;
+    Win32WindowDriver t;
     const int dpi = static_cast<int>(GetDpiForWindow(t.handle));
     const char* expected = std::getenv("LUMIBOX_EXPECTED_DPI");
     EXPECT_EQ(dpi, expected ? std::atoi(expected) : kDefaultDpi) << "the prefix's LogPixels";
@@ -46,7 +46,7 @@ TEST(WindowDpi, ControlsAreTheTableScaledToTheWindowsDpi) {
 }
 
 TEST(WindowDpi, WindowAndItsMinimumSizeFitTheWorkArea) {
-    TestWindow t;
+    Win32WindowDriver t;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(t.handle, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -67,7 +67,7 @@ TEST(WindowDpi, WindowAndItsMinimumSizeFitTheWorkArea) {
 
 // Moved to a monitor of another DPI: re-laid from the table, and back again.
 TEST(WindowDpi, ADpiChangeRelaysEveryControl) {
-    TestWindow t;
+    Win32WindowDriver t;
     const int original = t.window->dpi;
     for (const int dpi : {192, 120, original}) {
         RECT outer{};
@@ -79,9 +79,9 @@ TEST(WindowDpi, ADpiChangeRelaysEveryControl) {
         RECT client{};
         GetClientRect(t.handle, &client);
         const WindowLayout layout = layoutForScaledClientSize(client.right, client.bottom, dpi);
-        const RECT status = clientRectOf(t, kDmxStatusText);
-        EXPECT_EQ(status.top, layout.dmxStatus.y) << dpi;
-        EXPECT_EQ(status.bottom - status.top, layout.dmxStatus.height) << dpi;
+        const WindowRect status = t.place(kDmxStatusText);
+        EXPECT_EQ(status.y, layout.dmxStatus.y) << dpi;
+        EXPECT_EQ(status.height, layout.dmxStatus.height) << dpi;
     }
 }
 
