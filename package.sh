@@ -1,8 +1,9 @@
 #!/bin/sh
 # Install what is missing, build Release and write the packages into dist/:
 #   dist/lumibox_<version>_amd64.deb    Linux; its dependencies computed from the binary
-#   dist/lumibox-<version>-win64.zip    lumibox.exe with README.md (and a licence file, when
-#                                       the repository has one), once ./build-windows.sh exists
+#   dist/lumibox-<version>-win64.zip    lumibox.exe, its console companion lumibox.com,
+#                                       README.md and LICENSE, once ./build-windows.sh exists
+#   dist/lumibox-<version>-setup.exe    the same as an NSIS installer (packaging/windows/lumibox.nsi)
 set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
@@ -38,10 +39,16 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 folder="$stage/lumibox-${version}-win64"
 mkdir "$folder"
-cp "$exe" README.md "$folder/"
+cp "$exe" build-windows/lumibox.com README.md "$folder/"
 for licence in LICENSE LICENSE.txt LICENSE.md COPYING; do
   if [ -f "$licence" ]; then cp "$licence" "$folder/"; fi
 done
 rm -f "dist/$zip"
 (cd "$stage" && zip -q -r -X "$root/dist/$zip" "lumibox-${version}-win64")
 echo "Wrote dist/$zip"
+
+setup="lumibox-${version}-setup.exe"
+rm -f "dist/$setup"
+makensis -V2 -DVERSION="$version" -DBUILD="$root/build-windows" -DSOURCE="$root" -DOUTFILE="$root/dist/$setup" \
+  packaging/windows/lumibox.nsi
+echo "Wrote dist/$setup"

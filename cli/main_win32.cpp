@@ -5,9 +5,13 @@
 
 #include "../ui/win32/win32_main_window.h"
 #include "command_line_win32.h"
+#include "console_companion.h"
 #include "program_entry.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Started by lumibox.com: share its console, so Ctrl+C and Ctrl+Break typed there reach
+    // this process as console events. Output already goes to the handles it was given.
+    if (GetEnvironmentVariableW(kConsoleCompanionVariable, nullptr, 0) > 0) AttachConsole(ATTACH_PARENT_PROCESS);
     // GDI+ runs around everything else: the icon export and the window draw with it, and
     // it is shut down last, after the socket library. Stopped only if it started.
     const Gdiplus::GdiplusStartupInput gdiplusInput;  // version 1, no debug callback

@@ -11,6 +11,7 @@
 #include "capture_modes.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
+#include "timer_resolution.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     if (isInformationMode(args)) return runInformationMode(args);
 
     startSocketLibrary();
+    // Every path from here sends or waits on a timer: the window, the modes.
+    const FineTimerResolution fineTimer;
     DmxUniverseState state;
     generateCid(state);
     int exitCode = 0;

@@ -14,10 +14,13 @@ add_subdirectory(${LUMIBOX_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest E
 # GTest::gtest and GTest::gtest_main names the tests link.
 set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS "")
 
+include(${PROJECT_SOURCE_DIR}/packaging/windows/manifest.cmake)
+
 # The lumibox program: wWinMain entry (-municode) and the GUI subsystem, so no console
-# window opens; the command-line modes report through exit codes and files only.
+# window opens (lumibox.com is its console companion); with the application manifest.
 function(lumibox_windows_program target)
   target_link_options(${target} PRIVATE -municode)
+  target_link_libraries(${target} PRIVATE lumibox_windows_manifest)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
 endfunction()
 

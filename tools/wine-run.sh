@@ -8,7 +8,8 @@
 # The wine server is started inside the program's namespace, so every socket the program
 # opens lives there. A server still running for the prefix (left by a program that was
 # killed, in another namespace) is never joined: it is ended first, with a note.
-# LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b;
+# LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b; LUMIBOX_WINE_DPI, given to
+# --init, sets the prefix's screen DPI (LogPixels; 144 is 150 % scaling);
 # LUMIBOX_NETNS_SETUP is a shell command run in the namespace first (a Windows program
 # cannot run ip itself), for example to add interfaces.
 set -eu
@@ -36,6 +37,11 @@ if [ "$1" = --init ]; then
     mkdir -p "$prefix"
     touch "$prefix/$marker"
     "$WINE" wineboot.exe --init >/dev/null 2>&1
+    if [ -n "${LUMIBOX_WINE_DPI:-}" ]; then
+        for key in 'HKCU\Control Panel\Desktop' 'HKCC\Software\Fonts'; do
+            "$WINE" reg.exe add "$key" /v LogPixels /t REG_DWORD /d "$LUMIBOX_WINE_DPI" /f >/dev/null 2>&1
+        done
+    fi
     # Wait until the server has written the registry and gone.
     "$WINESERVER" -w
     [ -f "$prefix/system.reg" ] || { echo "wine did not create the prefix $prefix" >&2; exit 1; }

@@ -20,7 +20,7 @@ inline constexpr int kMidiPageButton = 202;  // "MIDI"
 enum class ControlPage { None, Dmx, Midi };
 
 // What a control is. The Win32 class of each (ui/win32/win32_controls.cpp): Label
-// STATIC, Selector COMBOBOX with CBS_DROPDOWNLIST, Field EDIT with WS_EX_CLIENTEDGE and
+// STATIC, Selector COMBOBOX with CBS_DROPDOWNLIST (owner-drawn), Field EDIT with WS_EX_CLIENTEDGE and
 // ES_AUTOHSCROLL, Button BUTTON with BS_OWNERDRAW, LevelTable SysListView32 (report
 // view, single selection), MessageList LISTBOX with LBS_NOINTEGRALHEIGHT.
 enum class ControlKind { Label, Selector, Field, Button, LevelTable, MessageList };

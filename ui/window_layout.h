@@ -32,3 +32,23 @@ inline constexpr int kInitialOuterHeight = 870;
 
 // The client size arrives as two 16-bit values, as a size message carries it.
 WindowLayout layoutForClientSize(uint16_t width, uint16_t height);
+
+// Every size and place of the control table, the layout and the look is in pixels at
+// 96 DPI. On a screen of more dots per inch a front end multiplies them by dpi / 96, as Qt
+// does for its logical pixels (150 % scaling: 144 DPI, 1.5), rounding to the nearest pixel.
+inline constexpr int kDefaultDpi = 96;
+int scaleToDpi(int pixels, int dpi);
+PixelRect scaleToDpi(const PixelRect& rect, int dpi);
+
+// The layout for a client size in device pixels at dpi: the rule applied to the size in
+// 96-DPI pixels, its results scaled back.
+WindowLayout layoutForScaledClientSize(int width, int height, int dpi);
+
+// A window size limited to the work area of its monitor (the screen less the task bar),
+// so that a small screen or a large scaling still shows the whole window.
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+PixelSize fitToWorkArea(PixelSize wanted, PixelSize workArea);

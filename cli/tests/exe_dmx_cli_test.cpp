@@ -5,6 +5,7 @@
 // Runs through `tools/wine-run.sh <prefix> --host` (see cli/tests/win32_exe_tests.cmake).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +50,37 @@ TEST(ExeDmxCli, ArgumentValidationExitCodes) {
     for (const DmxExitCodeCase& c : kDmxExitCodeCases) {
         if (c.needsABindToFail) continue;  // wine binds it on 0.0.0.0 instead
         EXPECT_EQ(runExe(c.args), c.expected) << joinArguments(c.args);
+    }
+}
+
+// lumibox.com runs lumibox.exe as a console would see it: its output on the console's
+// handles and its exit code as the companion's own. The first case of each exit code of the
+// table, an argument holding spaces, and the information modes with their text.
+TEST(ExeDmxCli, ConsoleCompanionRelaysOutputAndExitCodes) {
+    ASSERT_FALSE(kWindowsBinary.empty()) << "LUMIBOX_WINDOWS_BINARY is not set: run through ctest";
+    const std::string companion = kWindowsBinary.substr(0, kWindowsBinary.size() - 4) + ".com";
+    std::vector<int> seen;
+    for (const DmxExitCodeCase& c : kDmxExitCodeCases) {
+        if (c.needsABindToFail || std::find(seen.begin(), seen.end(), c.expected) != seen.end()) continue;
+        seen.push_back(c.expected);
+        EXPECT_EQ(runWindowsProgram(companion, c.args), c.expected) << joinArguments(c.args);
+    }
+    EXPECT_GE(seen.size(), 4u);
+    // A path with spaces stays one argument (split, it would make no icon export at all).
+    const std::string icon = makeTempDirectory() + "/an icon.ico";
+    EXPECT_EQ(runWindowsProgram(companion, {"--export-icon", windowsPath(icon)}), 0);
+    EXPECT_FALSE(readWholeFile(icon).empty());
+    const std::vector<std::vector<std::string>> informationModes = {{"--help"}, {"--version"}, {"--help", "--listen"}};
+    for (const std::vector<std::string>& args : informationModes) {
+        std::vector<std::string> direct = {kWindowsBinary}, relayed = {companion};
+        direct.insert(direct.end(), args.begin(), args.end());
+        relayed.insert(relayed.end(), args.begin(), args.end());
+        const BinaryRun expected = runBinaryCapturing(environmentText("WINE"), direct, "", 30000);
+        const BinaryRun got = runBinaryCapturing(environmentText("WINE"), relayed, "", 30000);
+        EXPECT_FALSE(expected.standardOutput.empty() && expected.standardError.empty()) << joinArguments(args);
+        EXPECT_EQ(got.exitCode, expected.exitCode) << joinArguments(args);
+        EXPECT_EQ(got.standardOutput, expected.standardOutput) << joinArguments(args);
+        EXPECT_EQ(got.standardError, expected.standardError) << joinArguments(args);
     }
 }
 

@@ -146,7 +146,8 @@ TEST_F(ExeMidiLoop, SendWithDefaultsReleasesTheNoteAbout200MsLater) {
     const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(device.arrivals[1] - device.arrivals[0]);
     EXPECT_GE(gap.count(), 150);  // 200 ms, less what a loaded machine may take to read the first
     EXPECT_LT(gap.count(), 2000);
-    EXPECT_EQ(calls(), "out open 0\nout 007F3C90\nout 00003C80\nout close\n");
+    // The 1 ms system timer is asked for before the port opens and given back after it closes.
+    EXPECT_EQ(calls(), "timer begin 1\nout open 0\nout 007F3C90\nout 00003C80\nout close\ntimer end 1\n");
 }
 
 TEST_F(ExeMidiLoop, SendOtherTypes) {
@@ -165,7 +166,8 @@ TEST_F(ExeMidiLoop, SendRefusalsAndWhetherThePortWasOpened) {
     for (const MidiSendRefusal& c : kMidiSendRefusals) {
         std::remove(path("calls.log").c_str());
         EXPECT_EQ(run(send(c.options)), 2) << c.options[0] << " " << c.options[1];
-        EXPECT_EQ(calls(), c.opensPort ? "out open 0\nout close\n" : "") << c.options[0] << " " << c.options[1];
+        EXPECT_EQ(calls(), std::string("timer begin 1\n") + (c.opensPort ? "out open 0\nout close\n" : "") + "timer end 1\n")
+            << c.options[0] << " " << c.options[1];
     }
     EXPECT_EQ(run({"--midi-send"}), 2);  // no --port
     EXPECT_EQ(run({"--midi-send", "--port", "1"}), 2);
@@ -182,8 +184,8 @@ TEST_F(ExeMidiLoop, ListenCapturesWhatArrivesClockIncludedAndClosesTheInput) {
     EXPECT_FALSE(fileExists(path("second.json")));
     // Opened and started before the ready file; stopped, reset and closed before the file.
     const std::string log = calls();
-    EXPECT_EQ(log.rfind("in open 0\nin start\nin open refused\n", 0), 0u) << log;
-    EXPECT_TRUE(log.ends_with("in stop\nin reset\nin close\n")) << log;
+    EXPECT_EQ(log.rfind("timer begin 1\nin open 0\nin start\ntimer begin 1\nin open refused\ntimer end 1\n", 0), 0u) << log;
+    EXPECT_TRUE(log.ends_with("in stop\nin reset\nin close\ntimer end 1\n")) << log;
 
     // Closed, the device takes the next client.
     RunningBinary next = startCapture("100", "next.json");

@@ -11,7 +11,7 @@ add_custom_command(TARGET lumibox POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:lumibox> ${LUMIBOX_WINMM_LOOP_DIR}/lumibox.exe
   VERBATIM)
 
-# The loop winmm.dll offers exactly what lumibox.exe imports from winmm.
+# The loop winmm.dll offers everything lumibox.exe imports from winmm.
 add_test(NAME winmm_stand_in_matches_lumibox_imports
   COMMAND ${PROJECT_SOURCE_DIR}/tools/pe-imports.sh stand-in ${CMAKE_OBJDUMP}
           $<TARGET_FILE:lumibox> $<TARGET_FILE:lumibox_fake_winmm>)

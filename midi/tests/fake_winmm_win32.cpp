@@ -324,4 +324,16 @@ MMRESULT WINAPI midiOutClose(HMIDIOUT handle) {
     return MMSYSERR_NOERROR;
 }
 
+// The loop has no timer to change; the log shows whether a program asks for and gives back
+// a finer one.
+MMRESULT WINAPI timeBeginPeriod(UINT period) {
+    logCall("timer begin " + std::to_string(period));
+    return TIMERR_NOERROR;
+}
+
+MMRESULT WINAPI timeEndPeriod(UINT period) {
+    logCall("timer end " + std::to_string(period));
+    return TIMERR_NOERROR;
+}
+
 }  // extern "C"

@@ -21,7 +21,7 @@ add_dependencies(midi_winmm_tests lumibox_fake_winmm)
 set_property(TEST midi_engine_tests APPEND PROPERTY ENVIRONMENT
   "GTEST_FILTER=-MidiEngineView.UnreachablePortsGiveTheServiceErrorNumber")
 
-# The stand-in offers exactly what the service imports from winmm.
+# The stand-in offers everything the service imports from winmm.
 add_test(NAME winmm_stand_in_matches_imports
   COMMAND ${PROJECT_SOURCE_DIR}/tools/pe-imports.sh stand-in ${CMAKE_OBJDUMP}
           $<TARGET_FILE:midi_winmm_tests> $<TARGET_FILE:lumibox_fake_winmm>)

@@ -70,6 +70,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 
 void stopReceive(DmxNetworkEngine& engine, const DmxView& view) {
     closeReceiveEndpoint(engine);
+    engine.lastArrivalTime = 0;
     view.setControlText(kDmxStartRxButton, kDmxStartRxCaption);
     updateNetworkFieldLock(engine, view);
 }

@@ -33,6 +33,8 @@ struct DmxReceiveRecord {
     uint64_t rxCount = 0;
     uint64_t rejectedCount = 0;
     uint64_t lastReceiveTime = 0;  // 0: never
+    // First poll after Start RX, then each poll that read a datagram; reset by Stop RX.
+    uint64_t lastArrivalTime = 0;
     std::string sourceStatus = "No signal yet";
     uint64_t lastStatusRefresh = 0;  // 0: never
 };

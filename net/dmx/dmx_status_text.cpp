@@ -1,6 +1,18 @@
 #include "dmx_status_text.h"
 
 #include "dmx_control_ids.h"
+#include "receive_endpoint.h"
+
+namespace {
+
+std::string secondLine(const DmxNetworkEngine& engine, uint64_t now) {
+    const bool quiet = engine.receiveEndpoint != kInvalidSocket && engine.lastArrivalTime != 0 &&
+                       now >= engine.lastArrivalTime + kQuietReceiveMs;
+    if (!engine.networkMessage.empty() || !quiet) return engine.networkMessage;
+    return std::string(quietReceiveHint());
+}
+
+}  // namespace
 
 std::string composeDmxStatus(const DmxNetworkEngine& engine, uint64_t now) {
     std::string text = "RX " + std::to_string(engine.rxCount) + " | TX " + std::to_string(engine.txCount) +
@@ -10,7 +22,7 @@ std::string composeDmxStatus(const DmxNetworkEngine& engine, uint64_t now) {
         const uint64_t age = now > engine.lastReceiveTime ? now - engine.lastReceiveTime : 0;
         text += " | Alter " + std::to_string(age) + " ms";
     }
-    return text + "\r\n" + engine.networkMessage;
+    return text + "\r\n" + secondLine(engine, now);
 }
 
 void refreshDmxStatus(DmxNetworkEngine& engine, const DmxView& view, uint64_t now) {

@@ -9,8 +9,11 @@
 #include "dmx_view.h"
 
 inline constexpr uint64_t kDmxStatusPeriodMs = 200;
+// Receiving that has read nothing for this long shows the platform's likely cause
+// (quietReceiveHint) on the second line, while there is no network message.
+inline constexpr uint64_t kQuietReceiveMs = 5000;
 
-// "RX n | TX n | Rejected n | <source status>[ | Alter n ms]\r\n<network message>".
+// "RX n | TX n | Rejected n | <source status>[ | Alter n ms]\r\n<network message or hint>".
 std::string composeDmxStatus(const DmxNetworkEngine& engine, uint64_t now);
 
 // Writes the text into 115 and remembers now as the last refresh.

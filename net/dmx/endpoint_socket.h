@@ -12,3 +12,7 @@
 // failed. Both endpoints are made this way.
 SocketHandle openEndpointSocket(DmxEndpoints& endpoints, Ipv4Address local, uint16_t port,
                                 void (*prepare)(SocketHandle socket, Ipv4Address local));
+
+// Joins group on every interface that is up (for Local IPv4 0.0.0.0): first where the
+// routes pick, then on each other interface once. False when no join succeeded.
+bool joinGroupOnEveryInterface(SocketHandle socket, Ipv4Address group);

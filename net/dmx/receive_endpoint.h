@@ -1,12 +1,13 @@
 #pragma once
 // The receive side of the UDP endpoints as each platform has to build it, because what a
 // socket bound to the Local IPv4 address receives differs: on Linux it never sees
-// multicast or broadcast, and unicast to the port may land on the transmit endpoint
-// instead (receive_endpoint_linux.cpp); on Windows one socket bound to the address and
-// joined to the group takes it all. The engine (dmx_endpoint.cpp, receive_monitor.cpp)
+// multicast or broadcast (receive_endpoint_linux.cpp), while on Windows one socket bound
+// to the address and joined to the group takes them (receive_endpoint_win32.cpp); on both,
+// unicast to the port may land on the transmit endpoint instead. The engine (dmx_endpoint.cpp, receive_monitor.cpp)
 // and --listen use only these operations.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "../../core/dmx_universe_state.h"
@@ -47,6 +48,11 @@ std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& s
 // source receives but must not count.
 long receiveFromSource(const ReceiveSource& source, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        bool& take);
+
+// The likely cause the platform names on the second line of the status text when
+// receiving has read nothing for kQuietReceiveMs (dmx_status_text.h); empty where there
+// is none worth naming.
+std::string_view quietReceiveHint();
 
 // For --listen, bound to local without address reuse: the sockets to wait on beside it
 // for the broadcasts of local's interface, where the platform does not hand them to a

@@ -54,20 +54,6 @@ SocketHandle openBroadcastListener(Ipv4Address broadcast, uint16_t port, unsigne
     return listener;
 }
 
-bool joinOnEveryInterface(SocketHandle socket, Ipv4Address group) {
-    bool joined = joinMulticastGroup(socket, group, kAnyAddress);  // the interface the routes pick
-    std::vector<unsigned> done;
-    for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
-        bool seen = false;
-        for (unsigned index : done) seen = seen || index == item.interfaceIndex;
-        if (seen) continue;
-        done.push_back(item.interfaceIndex);
-        // Fails harmlessly (EADDRINUSE) on the interface the first join already took.
-        joined = joinMulticastGroupOnInterface(socket, group, item.interfaceIndex) || joined;
-    }
-    return joined;
-}
-
 }  // namespace
 
 std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t port) {
@@ -86,6 +72,9 @@ std::vector<SocketHandle> openBroadcastListeners(Ipv4Address local, uint16_t por
     }
     return listeners;
 }
+
+// Nothing on Linux stands out enough to name: no firewall is set up by default.
+std::string_view quietReceiveHint() { return {}; }
 
 void prepareTransmitEndpoint(SocketHandle socket, Ipv4Address local) {
     // Keep the groups the receive endpoint joins out of this socket's queue; while receiving
@@ -106,7 +95,7 @@ SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseStat
 }
 
 bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t port) {
-    if (local == kAnyAddress) return joinOnEveryInterface(engine.receiveEndpoint, group);
+    if (local == kAnyAddress) return joinGroupOnEveryInterface(engine.receiveEndpoint, group);
     const SocketHandle member = openUdpSocket();
     if (member == kInvalidSocket) return false;
     setReuseAddress(member, true);

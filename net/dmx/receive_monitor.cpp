@@ -76,11 +76,14 @@ int drainSource(DmxNetworkEngine& engine, const DmxUniverseState& state, const R
 
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
     if (engine.receiveEndpoint == kInvalidSocket) return;
+    if (engine.lastArrivalTime == 0) engine.lastArrivalTime = now;
     PollIntake intake;
     ReceiveSources sources;
     const std::size_t count = listReceiveSources(engine, sources);
     int budget = kMaxDatagramsPerPoll;
     for (std::size_t i = 0; i < count; ++i) budget -= drainSource(engine, state, sources[i], budget, now, intake);
+    // Anything read, valid or not, shows that datagrams get through to the program.
+    if (budget < kMaxDatagramsPerPoll) engine.lastArrivalTime = now;
     // The text and the column are made once per poll, from the last accepted packet: the
     // window cannot show anything in between, and a flood would otherwise cost 512 cell
     // writes per datagram.

@@ -44,12 +44,16 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 
 // Where a datagram was addressed and on which interface it arrived. localAddress is the
 // host's own address for the datagram (IP_PKTINFO ipi_spec_dst): the destination itself
-// when it was unicast to this host, an interface address for broadcast and multicast.
+// when it was unicast to this host, an interface address for broadcast and multicast;
+// Windows does not report it (zero there).
 struct DatagramDestination {
     Ipv4Address address;
     unsigned interfaceIndex = 0;
     Ipv4Address localAddress;
 };
+
+// The interface multicast leaves by, named by one of its addresses (IP_MULTICAST_IF).
+bool setMulticastInterface(SocketHandle socket, Ipv4Address interfaceAddress);
 
 // Ask for DatagramDestination with every received datagram (IP_PKTINFO).
 bool setReceiveDestination(SocketHandle socket, bool on);

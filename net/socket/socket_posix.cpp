@@ -64,6 +64,12 @@ bool joinMulticastGroup(SocketHandle socket, Ipv4Address group, Ipv4Address inte
     return setsockopt(fd(socket), IPPROTO_IP, IP_ADD_MEMBERSHIP, &request, sizeof request) == 0;
 }
 
+bool setMulticastInterface(SocketHandle socket, Ipv4Address interfaceAddress) {
+    in_addr address{};
+    std::memcpy(&address.s_addr, interfaceAddress.bytes, 4);
+    return setsockopt(fd(socket), IPPROTO_IP, IP_MULTICAST_IF, &address, sizeof address) == 0;
+}
+
 bool bindSocket(SocketHandle socket, Ipv4Address address, uint16_t port) {
     const sockaddr_in sa = toSockaddr(address, port);
     return ::bind(fd(socket), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0;

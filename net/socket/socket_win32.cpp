@@ -2,6 +2,7 @@
 // helper (iphlpapi).
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mswsock.h>
 // iphlpapi.h brings naptypes.h, whose Ipv4Address would collide with ours.
 #define Ipv4Address NaptypesIpv4Address
 #include <iphlpapi.h>
@@ -126,16 +127,51 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
     return length;
 }
 
-// Windows hands broadcast and the groups a socket joined to a socket bound to one unicast
-// address, so the receive endpoint binds the Local IPv4 address itself and never needs to
-// learn where a datagram was sent: there is nothing to ask for, and the destination stays
-// unknown (zero).
-bool setReceiveDestination(SocketHandle, bool) { return true; }
+bool setReceiveDestination(SocketHandle socket, bool on) { return setIntOption(socket, IPPROTO_IP, IP_PKTINFO, on ? 1 : 0); }
 
+// WSARecvMsg is reached through its extension pointer. Windows gives the destination and
+// the interface (IN_PKTINFO) but not the host's own address for it: localAddress stays zero.
 long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        DatagramDestination& destination) {
     destination = {};
-    return receiveDatagramFrom(socket, buffer, capacity, sender);
+    // Looked up once, through the first socket that asks (any socket serves).
+    static const LPFN_WSARECVMSG receiveMessage = [socket] {
+        LPFN_WSARECVMSG found = nullptr;
+        GUID id = WSAID_WSARECVMSG;
+        DWORD size = 0;
+        WSAIoctl(native(socket), SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &found, sizeof found, &size,
+                 nullptr, nullptr);
+        return found;
+    }();
+    if (receiveMessage == nullptr) return receiveDatagramFrom(socket, buffer, capacity, sender);
+    sockaddr_in from{};
+    char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
+    WSABUF data{static_cast<ULONG>(bufferLength(capacity)), reinterpret_cast<char*>(buffer)};
+    WSAMSG message{};
+    message.name = reinterpret_cast<sockaddr*>(&from);
+    message.namelen = sizeof from;
+    message.lpBuffers = &data;
+    message.dwBufferCount = 1;
+    message.Control = WSABUF{sizeof control, control};
+    DWORD received = 0;
+    const int result = receiveMessage(native(socket), &message, &received, nullptr, nullptr);
+    const long length = receivedLength(result == SOCKET_ERROR ? SOCKET_ERROR : static_cast<int>(received), capacity);
+    if (length < 0) return length;
+    std::memcpy(sender.bytes, &from.sin_addr.s_addr, 4);
+    for (WSACMSGHDR* header = WSA_CMSG_FIRSTHDR(&message); header != nullptr; header = WSA_CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_PKTINFO) continue;
+        const auto* info = reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(header));
+        std::memcpy(destination.address.bytes, &info->ipi_addr.s_addr, 4);
+        destination.interfaceIndex = info->ipi_ifindex;
+    }
+    return length;
+}
+
+bool setMulticastInterface(SocketHandle socket, Ipv4Address interfaceAddress) {
+    in_addr address{};
+    std::memcpy(&address.s_addr, interfaceAddress.bytes, 4);
+    return setsockopt(native(socket), IPPROTO_IP, IP_MULTICAST_IF, reinterpret_cast<const char*>(&address),
+                      sizeof address) == 0;
 }
 
 // A Windows socket receives only the groups it joined itself: nothing to switch off.

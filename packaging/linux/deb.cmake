@@ -3,6 +3,9 @@
 # Qt 6, RtMidi and the JACK library; what the binary loads at run time is added here.
 set(LUMIBOX_PACKAGE_MAINTAINER "Velmora Lumibox developers <lumibox@velmora.invalid>"
     CACHE STRING "Maintainer field of the .deb")
+# The MIT licence in Debian's machine-readable copyright format, where Debian looks for it.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumibox)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lumibox)

@@ -1,5 +1,5 @@
 # cmake --install: bin/lumibox, the desktop entry, the AppStream metainfo, the manual
-# page and the hicolor icons.
+# page and the hicolor icons; the copyright file comes with deb.cmake.
 include(GNUInstallDirs)
 find_package(Qt6 REQUIRED COMPONENTS Gui)
 

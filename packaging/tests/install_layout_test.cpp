@@ -55,7 +55,8 @@ protected:
 
 TEST_F(InstallLayout, EveryFileOfTheDesktopApplication) {
     std::vector<std::string> files = {"bin/lumibox", "share/applications/" + kAppId + ".desktop",
-                                      "share/metainfo/" + kAppId + ".metainfo.xml", "share/man/man1/lumibox.1"};
+                                      "share/metainfo/" + kAppId + ".metainfo.xml", "share/man/man1/lumibox.1",
+                                      "share/doc/lumibox/copyright"};
     for (int size : kIconSizes) files.push_back(iconPath(size));
     for (const std::string& file : files) {
         struct stat info {};

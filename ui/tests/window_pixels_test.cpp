@@ -65,10 +65,12 @@ TEST_F(WindowPixels, PressedButtonFaceAndBack) {
 
 TEST_F(WindowPixels, DisabledFieldAndButtonKeepTheirColours) {
     w->engines().dmxView.enableControl(103, false);
+    w->engines().dmxView.enableControl(101, false);
     w->engines().dmxView.enableControl(105, false);
     const WindowPicture disabled = w->picture();
     expectPixel(disabled, kDisabledLocalIpv4Background);
     expectCount(disabled, kDisabledLocalIpv4Text);
+    expectCount(disabled, {"disabled Protocol text", 22, 139, 110, 24, 0xE4EEF9, 24, 5, -1});
     expectPixel(disabled, {"disabled button face", 735, 142, 0x182334, true});
     expectCount(disabled, {"disabled button text", 800, 140, 80, 24, 0xD2F0F9, 24, 10, -1});
 }

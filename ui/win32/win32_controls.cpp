@@ -30,7 +30,8 @@ DWORD styleOf(const ControlDefinition& control) {
     DWORD style = WS_CHILD | WS_VISIBLE;
     switch (control.kind) {
         case ControlKind::Label: break;
-        case ControlKind::Selector: style |= CBS_DROPDOWNLIST; break;
+        // Drawn by the window, so a locked selector keeps its light text.
+        case ControlKind::Selector: style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS; break;
         // Text longer than the field scrolls, as in any text field.
         case ControlKind::Field: style |= ES_AUTOHSCROLL; break;
         // Every button is drawn by the window (win32_painting.cpp).
@@ -69,7 +70,7 @@ void setUpLevelTable(Win32MainWindow& window, HWND table) {
         std::wstring title = utf8ToUtf16(columns[index].title);
         LVCOLUMNW column{};
         column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = columns[index].initialWidth;
+        column.cx = scaleToDpi(columns[index].initialWidth, window.dpi);
         column.pszText = title.data();
         SendMessageW(table, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
     }
@@ -87,15 +88,23 @@ void setUpLevelTable(Win32MainWindow& window, HWND table) {
     SendMessageW(table, WM_SETREDRAW, TRUE, 0);
 }
 
+PixelRect tableRect(const ControlDefinition& control, int dpi) {
+    return scaleToDpi(PixelRect{control.x, control.y, control.width, control.height}, dpi);
+}
+
 // Creates one control as its table row says, in the window's font, into its page list.
 HWND addControl(Win32MainWindow& window, const ControlDefinition& control) {
     const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
+    const PixelRect rect = tableRect(control, window.dpi);
     const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
-                                        styleOf(control), control.x, control.y, control.width, control.height,
+                                        styleOf(control), rect.x, rect.y, rect.width, rect.height,
                                         window.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window.window, GWLP_HINSTANCE)),
                                         nullptr);
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
+    if (control.kind == ControlKind::Selector) useClassicDrawing(handle);
+    if (control.kind == ControlKind::Field) keepLightTextWhenDisabled(handle);
+    window.controls.push_back(handle);
     if (control.page == ControlPage::Dmx) window.dmxPage.push_back(handle);
     if (control.page == ControlPage::Midi) window.midiPage.push_back(handle);
     if (control.id != 0) window.byId[control.id] = handle;
@@ -110,7 +119,9 @@ void place(HWND control, const PixelRect& rect) {
 
 void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.window = handle;
-    window.uiFont = makeUiFont();
+    window.dpi = static_cast<int>(GetDpiForWindow(handle));
+    if (window.dpi <= 0) window.dpi = kDefaultDpi;
+    window.uiFont = makeUiFont(window.dpi);
     window.backgroundBrush = CreateSolidBrush(colourRef(kBackgroundColour));
     // Rows from the MIDI thread wake the window with a posted message.
     setMidiInputWakeUp(window.engines.midi, postMidiWakeMessage, handle);
@@ -152,7 +163,7 @@ void showPage(Win32MainWindow& window, ControlPage page) {
 
 void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clientHeight) {
     if (!window.levelTable) return;
-    const WindowLayout layout = layoutForClientSize(clientWidth, clientHeight);
+    const WindowLayout layout = layoutForScaledClientSize(clientWidth, clientHeight, window.dpi);
     place(window.levelTable, layout.levelTable);
     if (HWND status = controlById(window, kDmxStatusText)) place(status, layout.dmxStatus);
     SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, kDmxChannelColumn, MAKELPARAM(layout.channelColumnWidth, 0));
@@ -162,6 +173,42 @@ void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clie
     if (!window.messageList) return;
     place(window.messageList, layout.midiList);
     if (HWND status = controlById(window, kMidiStatusText)) place(status, layout.midiStatus);
+}
+
+namespace {
+
+// An owner-drawn selector keeps the row heights it measured at creation: they follow
+// the font by the same factor.
+void rescaleSelectorRows(HWND selector, int from, int to) {
+    for (const WPARAM part : {static_cast<WPARAM>(-1), WPARAM{0}}) {
+        const LRESULT height = SendMessageW(selector, CB_GETITEMHEIGHT, part, 0);
+        if (height > 0) SendMessageW(selector, CB_SETITEMHEIGHT, part, MulDiv(static_cast<int>(height), to, from));
+    }
+}
+
+}  // namespace
+
+void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested) {
+    const int previousDpi = window.dpi;
+    window.dpi = dpi;
+    const HFONT previousFont = window.uiFont;
+    window.uiFont = makeUiFont(dpi);
+    const auto table = controlTable();
+    for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
+        SendMessageW(window.controls[index], WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
+        if (table[index].kind == ControlKind::Selector) rescaleSelectorRows(window.controls[index], previousDpi, dpi);
+        place(window.controls[index], tableRect(table[index], dpi));
+    }
+    if (previousFont) DeleteObject(previousFont);
+    const auto columns = levelTableColumns();
+    SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(scaleToDpi(columns[0].initialWidth, dpi), 0));
+    SetWindowPos(window.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The moving controls follow the client size, whether or not the move changed it.
+    RECT client{};
+    GetClientRect(window.window, &client);
+    layoutControls(window, static_cast<uint16_t>(client.right), static_cast<uint16_t>(client.bottom));
+    InvalidateRect(window.window, nullptr, TRUE);
 }
 
 HWND controlById(const Win32MainWindow& window, int id) {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <dwmapi.h>
+#include <uxtheme.h>
 #include <objidl.h>  // before gdiplus.h, which uses IStream without including it
 #include <gdiplus.h>
 
@@ -17,8 +18,10 @@ namespace {
 constexpr DWORD kUseImmersiveDarkMode = 20;
 
 constexpr UINT_PTR kListHeaderSubclassId = 1;
+constexpr UINT_PTR kDisabledFieldSubclassId = 2;
 constexpr int kHeaderTitleBufferLength = 100;
 constexpr int kButtonTextBufferLength = 128;
+constexpr int kSelectorTextIndent = 3;
 
 int CALLBACK noteFamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
     *reinterpret_cast<bool*>(found) = true;
@@ -43,10 +46,7 @@ void drawText(HDC dc, int x, int y, uint32_t colour, const char* text) {
     TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
-HFONT fontOfTopWindow(HWND control) {
-    const Win32MainWindow* window = mainWindowOf(GetAncestor(control, GA_ROOT));
-    return window ? window->uiFont : nullptr;
-}
+const Win32MainWindow* topWindowOf(HWND control) { return mainWindowOf(GetAncestor(control, GA_ROOT)); }
 
 // The header of the level table: its own band colour and titles, 8 pixels in, no
 // dividers, sort marks or pressed look. Mouse handling stays the header's own.
@@ -59,7 +59,9 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
     const HBRUSH band = CreateSolidBrush(colourRef(kTableHeaderBackgroundColour));
     FillRect(dc, &client, band);
     DeleteObject(band);
-    const HGDIOBJ previousFont = SelectObject(dc, fontOfTopWindow(header));
+    const Win32MainWindow* window = topWindowOf(header);
+    const HGDIOBJ previousFont = SelectObject(dc, window ? window->uiFont : nullptr);
+    const int indent = scaleToDpi(kHeaderTitleIndent, window ? window->dpi : kDefaultDpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colourRef(kTableHeaderTextColour));
     for (int index = 0; index < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++index) {
@@ -71,7 +73,7 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
         query.pszText = title;
         query.cchTextMax = kHeaderTitleBufferLength;
         SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&query));
-        item.left += kHeaderTitleIndent;
+        item.left += indent;
         DrawTextW(dc, title, -1, &item, DT_VCENTER | DT_SINGLELINE);
     }
     SelectObject(dc, previousFont);
@@ -79,11 +81,49 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
+void fillRect(HDC dc, const RECT& area, uint32_t colour) {
+    const HBRUSH brush = CreateSolidBrush(colourRef(colour));
+    FillRect(dc, &area, brush);
+    DeleteObject(brush);
+}
+
+std::wstring selectorRowText(HWND selector, UINT row) {
+    const LRESULT length = SendMessageW(selector, CB_GETLBTEXTLEN, row, 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(selector, CB_GETLBTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+// Only the disabled look is ours: the field's text where the edit control would put it,
+// in the light colour on the background. An enabled field paints itself.
+LRESULT CALLBACK paintDisabledField(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message != WM_PAINT || IsWindowEnabled(field)) return DefSubclassProc(field, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(field, &paint);
+    RECT client;
+    GetClientRect(field, &client);
+    fillRect(dc, client, kBackgroundColour);
+    RECT textArea{};
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&textArea));
+    const int length = GetWindowTextLengthW(field);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(field, text.data(), length + 1);
+    const HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colourRef(kControlTextColour));
+    DrawTextW(dc, text.c_str(), length, &textArea, DT_SINGLELINE | DT_NOPREFIX | DT_LEFT | DT_TOP);
+    SelectObject(dc, previousFont);
+    EndPaint(field, &paint);
+    return 0;
+}
+
 }  // namespace
 
-HFONT makeUiFont() {
+HFONT makeUiFont(int dpi) {
     const std::wstring family = utf8ToUtf16(chooseUiFontFamily(isFontInstalled));
-    return CreateFontW(-kUiFontPixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    return CreateFontW(-scaleToDpi(kUiFontPixelHeight, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE, family.c_str());
 }
 
@@ -93,21 +133,22 @@ void fillBackground(HWND window, HDC dc, HBRUSH background) {
     FillRect(dc, &client, background);
 }
 
-void paintHeaderBand(HWND window, HFONT font) {
+void paintHeaderBand(HWND window, HFONT font, int dpi) {
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(window, &paint);
     {
         // A failing GDI+ call is kept as the object's last status; the texts are drawn anyway.
         Gdiplus::Graphics graphics(dc);
         const Gdiplus::GraphicsState saved = graphics.Save();
-        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(kHeaderIconX), static_cast<Gdiplus::REAL>(kHeaderIconY));
-        drawAppIcon(graphics, kHeaderIconSize);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(scaleToDpi(kHeaderIconX, dpi)),
+                                    static_cast<Gdiplus::REAL>(scaleToDpi(kHeaderIconY, dpi)));
+        drawAppIcon(graphics, scaleToDpi(kHeaderIconSize, dpi));
         graphics.Restore(saved);
     }
     SetBkMode(dc, TRANSPARENT);
     const HGDIOBJ previousFont = SelectObject(dc, font);
-    drawText(dc, kTitleX, kTitleY, kTitleTextColour, kTitleText);
-    drawText(dc, kSubtitleX, kSubtitleY, kSubtitleTextColour, kSubtitleText);
+    drawText(dc, scaleToDpi(kTitleX, dpi), scaleToDpi(kTitleY, dpi), kTitleTextColour, kTitleText);
+    drawText(dc, scaleToDpi(kSubtitleX, dpi), scaleToDpi(kSubtitleY, dpi), kSubtitleTextColour, kSubtitleText);
     SelectObject(dc, previousFont);
     EndPaint(window, &paint);
 }
@@ -137,6 +178,22 @@ void paintButton(const DRAWITEMSTRUCT& item) {
     DrawTextW(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
+void paintSelectorItem(const DRAWITEMSTRUCT& item) {
+    const HDC dc = item.hDC;
+    const bool face = (item.itemState & ODS_COMBOBOXEDIT) != 0;
+    const bool chosen = !face && (item.itemState & ODS_SELECTED) != 0;
+    fillRect(dc, item.rcItem, chosen ? kSelectionColour : kBackgroundColour);
+    if (item.itemID == static_cast<UINT>(-1)) return;  // nothing chosen yet
+    const std::wstring text = selectorRowText(item.hwndItem, item.itemID);
+    RECT area = item.rcItem;
+    area.left += kSelectorTextIndent;
+    const HGDIOBJ previousFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colourRef(kControlTextColour));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    SelectObject(dc, previousFont);
+}
+
 HBRUSH controlColours(HDC dc, HBRUSH background) {
     SetTextColor(dc, colourRef(kControlTextColour));
     SetBkColor(dc, colourRef(kBackgroundColour));
@@ -144,6 +201,12 @@ HBRUSH controlColours(HDC dc, HBRUSH background) {
 }
 
 void subclassListHeader(HWND header) { SetWindowSubclass(header, paintListHeader, kListHeaderSubclassId, 0); }
+
+void keepLightTextWhenDisabled(HWND field) { SetWindowSubclass(field, paintDisabledField, kDisabledFieldSubclassId, 0); }
+
+// A blank theme name matches no visual style, which is the documented way to turn it off
+// for one control.
+void useClassicDrawing(HWND control) { SetWindowTheme(control, L" ", L" "); }
 
 HICON makeWindowIcon(int size) {
     Gdiplus::Bitmap bitmap(size, size, PixelFormat32bppARGB);

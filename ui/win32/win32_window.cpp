@@ -1,5 +1,7 @@
 #include "win32_window.h"
 
+#include <algorithm>
+
 #include "../../core/clock.h"
 #include "../../core/utf16_text_win32.h"
 #include "../window_layout.h"
@@ -8,6 +10,26 @@
 namespace {
 
 constexpr int kProgramIconResource = 1;
+
+RECT workAreaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    return info.rcWork;
+}
+
+PixelSize sizeOf(const RECT& rect) { return {rect.right - rect.left, rect.bottom - rect.top}; }
+
+// Moves the window so that none of it lies outside its monitor's work area; it already
+// fits there in size.
+void moveIntoWorkArea(HWND handle) {
+    const RECT work = workAreaOf(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST));
+    RECT outer{};
+    GetWindowRect(handle, &outer);
+    const int x = std::max(work.left, std::min(outer.left, work.right - (outer.right - outer.left)));
+    const int y = std::max(work.top, std::min(outer.top, work.bottom - (outer.bottom - outer.top)));
+    if (x != outer.left || y != outer.top) SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 const std::wstring& className() {
     static const std::wstring name = utf8ToUtf16(kWindowClassName);
@@ -42,10 +64,15 @@ std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUnivers
     auto window = std::make_unique<Win32MainWindow>(state);
     window->engines.clock = options.clock ? options.clock : std::function<uint64_t()>(tickCountMs);
     window->timerWanted = options.startTimer;
+    // The monitor is not known before the window exists: the primary one's DPI and work area.
+    const int dpi = static_cast<int>(GetDpiForSystem());
+    const PixelSize outer = fitToWorkArea({scaleToDpi(kInitialOuterWidth, dpi), scaleToDpi(kInitialOuterHeight, dpi)},
+                                          sizeOf(workAreaOf(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY))));
     const HWND handle = CreateWindowExW(0, className().c_str(), utf8ToUtf16(kProductTitle).c_str(), WS_OVERLAPPEDWINDOW,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, kInitialOuterWidth, kInitialOuterHeight, nullptr,
-                                        nullptr, instance, window.get());
+                                        CW_USEDEFAULT, CW_USEDEFAULT, outer.width, outer.height, nullptr, nullptr,
+                                        instance, window.get());
     if (!handle) return nullptr;
+    moveIntoWorkArea(handle);
     return window;
 }
 
@@ -54,6 +81,15 @@ Win32MainWindow* mainWindowOf(HWND window) {
     wchar_t name[64] = {};
     if (GetClassNameW(window, name, 64) == 0 || className() != name) return nullptr;
     return reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void limitTrackingSize(HWND handle, MINMAXINFO& limits) {
+    const int dpi = static_cast<int>(GetDpiForWindow(handle));
+    const PixelSize minimum = fitToWorkArea(
+        {scaleToDpi(kMinimumOuterWidth, dpi), scaleToDpi(kMinimumOuterHeight, dpi)},
+        sizeOf(workAreaOf(MonitorFromWindow(handle, MONITOR_DEFAULTTONEAREST))));
+    limits.ptMinTrackSize.x = minimum.width;
+    limits.ptMinTrackSize.y = minimum.height;
 }
 
 void closeMainWindow(Win32MainWindow& window) {

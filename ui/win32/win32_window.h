@@ -14,6 +14,7 @@
 
 #include "../../core/dmx_universe_state.h"
 #include "../level_cells.h"
+#include "../window_layout.h"
 #include "../window_procedure.h"
 
 inline constexpr UINT_PTR kTickTimerId = 1;
@@ -33,12 +34,14 @@ struct Win32MainWindow {
     HWND window = nullptr;
     HWND levelTable = nullptr;
     HWND messageList = nullptr;
+    std::vector<HWND> controls;  // every control, in table order
     std::unordered_map<int, HWND> byId;
     std::vector<HWND> dmxPage;
     std::vector<HWND> midiPage;
     LevelCells levelCells;  // what the level table shows
     bool levelTableHeld = false;  // its drawing is held while the engines rewrite cells
-    HFONT uiFont = nullptr;
+    HFONT uiFont = nullptr;  // at the window's DPI
+    int dpi = kDefaultDpi;    // of the monitor the window is on; sizes are scaled by dpi / 96
     HBRUSH backgroundBrush = nullptr;
     HICON drawnIcons[2] = {};  // big and small, when the program has no icon resource
     bool timerWanted = true;
@@ -48,9 +51,10 @@ struct Win32MainWindow {
 // the program when it has one. Registering twice is harmless.
 void registerMainWindowClass(HINSTANCE instance);
 
-// Creates the main window, not shown yet, at the outer size 1000 x 870; its controls,
-// views, port selectors, DMX page and timer are made while it is created. nullptr when
-// the window cannot be created.
+// Creates the main window, not shown yet, at the outer size 1000 x 870 scaled to the
+// system's DPI and held within the work area of its monitor; its controls, views, port
+// selectors, DMX page and timer are made while it is created. nullptr when the window
+// cannot be created.
 std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUniverseState& state,
                                                   Win32WindowOptions options = {});
 
@@ -67,8 +71,16 @@ void buildMainWindow(Win32MainWindow& window, HWND handle);
 // Shows one page list, hides the other, and repaints the client area.
 void showPage(Win32MainWindow& window, ControlPage page);
 
-// The resize rule for a new client size (WM_SIZE).
+// The resize rule for a new client size (WM_SIZE), at the window's DPI.
 void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clientHeight);
+
+// WM_DPICHANGED: the font and every control's place and size for the new DPI, then the
+// window moved to the rectangle Windows suggests (the layout follows its WM_SIZE).
+void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested);
+
+// WM_GETMINMAXINFO: the minimum outer size at the window's DPI, no larger than the work
+// area of its monitor.
+void limitTrackingSize(HWND handle, MINMAXINFO& limits);
 
 // WM_CLOSE: the engines stop in their order, then the window is destroyed.
 void closeMainWindow(Win32MainWindow& window);

@@ -8,15 +8,15 @@
 
 namespace {
 
-void setMinimumSize(MINMAXINFO& limits) {
-    limits.ptMinTrackSize.x = kMinimumOuterWidth;
-    limits.ptMinTrackSize.y = kMinimumOuterHeight;
-}
-
 void runCommand(Win32MainWindow& window, WPARAM wParam) {
     const ControlPage page = runWindowCommand(window.engines, LOWORD(wParam), HIWORD(wParam));
     releaseLevelTableDrawing(window);
     if (page != ControlPage::None) showPage(window, page);
+}
+
+void paintItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType == ODT_COMBOBOX) paintSelectorItem(item);
+    else paintButton(item);
 }
 
 void runTick(Win32MainWindow& window) {
@@ -29,7 +29,7 @@ void runTick(Win32MainWindow& window) {
 LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETMINMAXINFO) {
         // Arrives before WM_CREATE too; the limits need no window state.
-        setMinimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+        limitTrackingSize(handle, *reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     }
     if (message == WM_CREATE) {
@@ -47,10 +47,11 @@ LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, L
             PostQuitMessage(0);
             return 0;
         case WM_SIZE: layoutControls(*window, LOWORD(lParam), HIWORD(lParam)); return 0;
-        case WM_PAINT: paintHeaderBand(handle, window->uiFont); return 0;
+        case WM_PAINT: paintHeaderBand(handle, window->uiFont, window->dpi); return 0;
+        case WM_DPICHANGED: applyDpi(*window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_CLOSE: closeMainWindow(*window); return 0;
         case WM_ERASEBKGND: fillBackground(handle, reinterpret_cast<HDC>(wParam), window->backgroundBrush); return 1;
-        case WM_DRAWITEM: paintButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM: paintItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_COMMAND: runCommand(*window, wParam); return 0;
         case WM_TIMER: runTick(*window); return 0;
         case WM_CTLCOLOREDIT:

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine_fixture.h"
+#include "net/dmx/receive_endpoint.h"
 #include "net/socket/tests/socket_helpers.h"
 
 namespace {
@@ -41,6 +42,43 @@ TEST_F(ReceiveMonitor, DefaultsJoinTheGroupAndAcceptAGroupPacket) {
     // Stopped: counters and source stay, the age keeps growing.
     EXPECT_EQ(firstStatusLine(9000), "RX 2 | TX 0 | Rejected 0 | 127.0.0.1 | U 100 | Seq 18 | Priority 100 | Alter 3000 ms");
     pollReceive(engine, state, view, 9000);  // closed: nothing to do
+}
+
+// Five seconds without a datagram while receiving: the platform's likely cause (on Windows
+// the firewall) on the second line, unless a network message is shown; gone with the next
+// datagram and after Stop RX.
+TEST_F(ReceiveMonitor, QuietReceivingNamesThePlatformsLikelyCause) {
+    const std::string hint(quietReceiveHint());
+#ifdef _WIN32
+    EXPECT_NE(hint.find("Windows Firewall"), std::string::npos);
+#else
+    EXPECT_EQ(hint, "");
+#endif
+    toggleReceive(engine, state, view);
+    pollReceive(engine, state, view, 1000);
+    Peer source("127.0.0.1");
+    struct Step {
+        uint64_t now;
+        bool send;
+        const char* networkMessage;
+        std::string second;
+    };
+    const Step steps[] = {
+        {5999, false, "", ""},
+        {6000, false, "", hint},
+        {6000, false, "Invalid local IPv4", "Invalid local IPv4"},
+        {6500, true, "", ""},  // even a rejected datagram shows the way in is open
+        {11499, false, "", ""},
+        {11500, false, "", hint},
+    };
+    for (const Step& step : steps) {
+        engine.networkMessage = step.networkMessage;
+        if (step.send) source.send({1, 2, 3}, "127.0.0.1", kSacnPort);
+        pollReceive(engine, state, view, step.now);
+        EXPECT_EQ(message(step.now), step.second) << step.now;
+    }
+    toggleReceive(engine, state, view);
+    EXPECT_EQ(message(20000), "");
 }
 
 TEST_F(ReceiveMonitor, SourceStatusCarriesFlagsAndSyncUniverseOfSacnOnly) {

@@ -1,5 +1,6 @@
 // Shows the real window on the display for a screenshot taken from outside
-// (tools/window-screenshots.sh): page "dmx" or "midi", then writes the client area's
+// (tools/window-screenshots.sh): page "dmx" or "midi" ("dmx-locked": the DMX page with
+// the network fields disabled, as while an endpoint is open), then writes the client area's
 // place on the screen ("x y width height") to the ready file and waits, with the message
 // loop running, until the done file exists (at most a minute).
 #include <windows.h>
@@ -35,6 +36,9 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowPos(window->window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(window->window, SW_SHOWNORMAL);
     if (page == L"midi") SendMessageW(window->window, WM_COMMAND, MAKEWPARAM(202, 0), 0);
+    if (page == L"dmx-locked") {
+        for (int id : {101, 102, 103, 104}) window->engines.dmxView.enableControl(id, false);
+    }
     UpdateWindow(window->window);
 
     RECT client{};
