@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/clock.h"
-#include "net/dmx_network_engine.h"
-#include "net/tests/table_view.h"
+#include "net/dmx/dmx_network_engine.h"
+#include "net/dmx/tests/table_view.h"
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;

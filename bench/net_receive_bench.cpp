@@ -10,9 +10,9 @@
 
 #include "core/packet_codec.h"
 #include "core/tests/packet_bytes.h"
-#include "net/dmx_network_engine.h"
-#include "net/socket_linux.h"
-#include "net/tests/table_view.h"
+#include "net/dmx/dmx_network_engine.h"
+#include "net/socket/socket_linux.h"
+#include "net/dmx/tests/table_view.h"
 
 namespace {
 

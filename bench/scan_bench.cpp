@@ -21,7 +21,7 @@
 
 #include "core/clock.h"
 #include "core/packet_codec.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "core/packet_codec.h"
 #include "core/tests/packet_bytes.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 #include "ui/qt/level_table_model.h"
 #include "ui/qt/window_host.h"
 #include "ui/qt/qt_main_window.h"

@@ -4,7 +4,7 @@
 
 #include "../midi/midi_cli.h"
 #include "../midi/midi_options.h"
-#include "../net/socket_layer.h"
+#include "../net/socket/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "broken_pipe.h"
 #include "command_line_help.h"

@@ -6,7 +6,7 @@
 
 #include "../core/clock.h"
 #include "../core/scan_codec.h"
-#include "../net/scan_receive.h"
+#include "../net/scan/scan_receive.h"
 #include "../core/exit_codes.h"
 #include "../core/whole_file.h"
 #include "scan_options.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "../net/scan_engine.h"
-#include "../net/socket_layer.h"
+#include "../net/scan/scan_engine.h"
+#include "../net/socket/socket_layer.h"
 
 struct ScanReportSettings {
     Ipv4Address local;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 // One entry of a socket's receive queue.
 struct FakeDatagram {

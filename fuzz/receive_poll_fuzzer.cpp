@@ -8,8 +8,8 @@
 #include "fake_network.h"
 #include "fuzz_packets.h"
 #include "fuzz_target.h"
-#include "net/dmx_network_engine.h"
-#include "net/receive_endpoint.h"
+#include "net/dmx/dmx_network_engine.h"
+#include "net/dmx/receive_endpoint.h"
 
 namespace {
 

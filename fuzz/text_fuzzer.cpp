@@ -12,7 +12,7 @@
 #include "core/decimal_text.h"
 #include "fuzz_target.h"
 #include "reference_rules.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 namespace {
 

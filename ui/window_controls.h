@@ -9,7 +9,7 @@
 
 #include "../core/product_identity.h"
 #include "../midi/midi_control_ids.h"
-#include "../net/dmx_control_ids.h"
+#include "../net/dmx/dmx_control_ids.h"
 
 
 // The page buttons, always visible; every other id belongs to the DMX page

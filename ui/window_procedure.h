@@ -8,7 +8,7 @@
 
 #include "../core/dmx_universe_state.h"
 #include "../midi/midi_engine.h"
-#include "../net/dmx_network_engine.h"
+#include "../net/dmx/dmx_network_engine.h"
 #include "window_controls.h"
 
 inline constexpr int kTickPeriodMs = 10;

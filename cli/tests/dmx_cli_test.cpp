@@ -16,7 +16,7 @@
 #include "core/tests/packet_bytes.h"
 #include "core/tests/run_binary.h"
 #include "dmx_cli_cases.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 namespace {
 

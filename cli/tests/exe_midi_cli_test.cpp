@@ -17,7 +17,7 @@
 
 #include "core/tests/run_binary.h"
 #include "midi/tests/midi_cli_cases.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 #include "wine_program.h"
 
 namespace {

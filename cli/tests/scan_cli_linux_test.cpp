@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "core/tests/scan_packets.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 #include "core/tests/run_binary.h"
 
 using namespace scan_packets;

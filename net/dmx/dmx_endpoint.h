@@ -3,10 +3,10 @@
 // Reset network and the lock that keeps the fields fixed while an endpoint is open.
 #include <cstdint>
 
-#include "../core/dmx_universe_state.h"
+#include "../../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
-#include "socket_layer.h"
+#include "../socket/socket_layer.h"
 
 // The sACN group of a universe: 239.255.hi.lo.
 Ipv4Address sacnGroupAddress(int32_t universe);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "../core/dmx_universe_state.h"
-#include "socket_layer.h"
+#include "../../core/dmx_universe_state.h"
+#include "../socket/socket_layer.h"
 
 // Sockets the platform may open beside the receive endpoint, for what it does not hand to
 // a socket bound to a unicast address: on Linux the sACN group and two broadcasts (see

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "../core/dmx_universe_state.h"
+#include "../../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
 

@@ -1,6 +1,6 @@
 #include "dmx_view.h"
 
-#include "../core/decimal_text.h"
+#include "../../core/decimal_text.h"
 
 std::string boundedFieldText(const DmxView& view, int id) {
     std::string text = view.fieldText(id);

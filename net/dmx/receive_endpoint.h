@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/dmx_universe_state.h"
+#include "../../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
-#include "socket_layer.h"
+#include "../socket/socket_layer.h"
 
 // Runs on the transmit endpoint's socket before its bind to local: what the platform
 // needs so that the receive monitor can read the unicast it may be handed.

@@ -1,6 +1,6 @@
 #include "dmx_endpoint.h"
 #include "receive_endpoint.h"
-#include "socket_linux.h"
+#include "../socket/socket_linux.h"
 
 // Why the receive endpoint needs companions: Linux delivers multicast and broadcast only
 // to sockets bound to 0.0.0.0 or to that very group or broadcast address, never to one

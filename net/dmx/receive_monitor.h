@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "../core/dmx_universe_state.h"
-#include "../core/packet_codec.h"
+#include "../../core/dmx_universe_state.h"
+#include "../../core/packet_codec.h"
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
 

@@ -1,6 +1,6 @@
 #include "send_universe.h"
 
-#include "../core/packet_codec.h"
+#include "../../core/packet_codec.h"
 
 bool sendUniverse(DmxUniverseState& state, SocketHandle socket, Ipv4Address to, uint16_t port) {
     nextSequence(state);

@@ -1,6 +1,6 @@
 #pragma once
-#include "../core/dmx_universe_state.h"
-#include "socket_layer.h"
+#include "../../core/dmx_universe_state.h"
+#include "../socket/socket_layer.h"
 
 // Transmit the universe once: advance the sequence, build, send as one datagram. Used by
 // --send and the transmit engine. True exactly when the whole packet was sent; after a

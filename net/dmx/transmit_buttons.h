@@ -2,7 +2,7 @@
 // The transmit buttons of the DMX page; each acts on the plain click notification only.
 #include <cstdint>
 
-#include "../core/dmx_universe_state.h"
+#include "../../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
 

@@ -7,7 +7,7 @@
 #include "dmx_endpoint.h"
 #include "level_text.h"
 #include "send_universe.h"
-#include "socket_layer.h"
+#include "../socket/socket_layer.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // 33 ms grid while a pulse is pending or continuous transmission is on, and counts sends.
 #include <cstdint>
 
-#include "../core/dmx_universe_state.h"
+#include "../../core/dmx_universe_state.h"
 #include "dmx_engine_record.h"
 #include "dmx_view.h"
 

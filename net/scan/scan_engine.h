@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/dmx_universe_state.h"
-#include "../core/scan_codec.h"
-#include "socket_layer.h"
+#include "../../core/dmx_universe_state.h"
+#include "../../core/scan_codec.h"
+#include "../socket/socket_layer.h"
 
 constexpr uint64_t kSacnSourceLossUs = 2500000;  // E1.31 network data loss time-out
 constexpr int kSacnOutOfOrderWindow = 20;

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "../core/clock.h"
+#include "../../core/clock.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "../core/dmx_universe_state.h"
-#include "socket_layer.h"
+#include "../../core/dmx_universe_state.h"
+#include "../socket/socket_layer.h"
 
 // What a socket keeps of the datagrams the system hands it.
 enum class ScanSocketRole : uint8_t {

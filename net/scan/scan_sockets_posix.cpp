@@ -1,6 +1,6 @@
 #include "scan_sockets.h"
 
-#include "../core/scan_codec.h"
+#include "../../core/scan_codec.h"
 
 // Linux delivers a datagram to the sockets whose bound address matches its destination:
 // unicast to the most specific bind (one socket only), broadcast and multicast to every

@@ -1,6 +1,6 @@
 #include "scan_sockets.h"
 
-#include "../core/scan_codec.h"
+#include "../../core/scan_codec.h"
 
 // Windows hands a socket bound to one unicast address (or to 0.0.0.0) the unicast to it,
 // the broadcast of its interface and the groups it joined itself, and tells nothing of a

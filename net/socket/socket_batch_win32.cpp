@@ -2,7 +2,7 @@
 // no arrivals: a loop of single receives, each stamped when it is read.
 #include <winsock2.h>
 
-#include "../core/clock.h"
+#include "../../core/clock.h"
 #include "socket_layer.h"
 
 int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count) {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "../core/clock.h"
+#include "../../core/clock.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../core/utf16_text_win32.h"
+#include "../../core/utf16_text_win32.h"
 #include "socket_layer.h"
 
 namespace {

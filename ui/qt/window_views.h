@@ -1,7 +1,7 @@
 #pragma once
 // The engines' view records, filled with the window's controls.
 #include "../../midi/midi_view.h"
-#include "../../net/dmx_view.h"
+#include "../../net/dmx/dmx_view.h"
 
 struct WindowWidgets;
 

@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <algorithm>
 
-#include "../../net/dmx_view.h"
+#include "../../net/dmx/dmx_view.h"
 #include "../window_layout.h"
 #include "command_button.h"
 #include "level_table_model.h"

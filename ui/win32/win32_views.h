@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../../midi/midi_view.h"
-#include "../../net/dmx_view.h"
+#include "../../net/dmx/dmx_view.h"
 
 struct Win32MainWindow;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "net/dmx_network_engine.h"
+#include "net/dmx/dmx_network_engine.h"
 #include "table_view.h"
 
 struct EngineFixture : ::testing::Test {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine_fixture.h"
-#include "socket_helpers.h"
+#include "net/socket/tests/socket_helpers.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
-#include "socket_helpers.h"
+#include "net/socket/tests/socket_helpers.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "net/dmx_control_ids.h"
-#include "net/dmx_view.h"
+#include "net/dmx/dmx_control_ids.h"
+#include "net/dmx/dmx_view.h"
 
 struct TableView {
     std::map<int, std::string> texts{

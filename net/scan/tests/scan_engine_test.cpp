@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/tests/scan_packets.h"
-#include "net/scan_engine.h"
+#include "net/scan/scan_engine.h"
 
 using namespace scan_packets;
 

@@ -11,7 +11,7 @@
 
 #include "core/packet_codec.h"
 #include "core/tests/packet_bytes.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 inline Ipv4Address ip(const char* text) {
     Ipv4Address a;

@@ -2,7 +2,7 @@
 // entry does: Windows Sockets refuses every call before it; on POSIX it does nothing.
 #include <gtest/gtest.h>
 
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "core/packet_codec.h"
 #include "core/tests/packet_bytes.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 #include "ui/qt/level_table_model.h"
 #include "ui/qt/termination_signals.h"
 #include "ui/tests/window_expectations.h"

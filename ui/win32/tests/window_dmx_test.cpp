@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "net/tests/socket_helpers.h"
+#include "net/socket/tests/socket_helpers.h"
 #include "ui/tests/window_expectations.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"

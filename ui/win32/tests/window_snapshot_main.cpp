@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/utf16_text_win32.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 #include "ui/win32/win32_window.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/utf16_text_win32.h"
-#include "net/socket_layer.h"
+#include "net/socket/socket_layer.h"
 
 namespace {
 
