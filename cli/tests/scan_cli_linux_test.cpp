@@ -252,7 +252,9 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     const json doc = json::parse(readWholeFile(output));
     EXPECT_EQ(doc["local"], "10.77.0.1");
     EXPECT_EQ(doc["joinedUniverses"], 4);
-    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"10.77.0.255","sent":true})"));
+    EXPECT_EQ(doc["schemaVersion"], 2);
+    EXPECT_EQ(doc["interfaces"], json::parse(R"(["10.77.0.1"])"));
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"targets":["10.77.0.255"],"rounds":1,"sent":true})"));
 
     const json* a1 = findSource(doc, cidOf(1), 1);
     ASSERT_NE(a1, nullptr) << doc.dump();
@@ -299,13 +301,16 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
 
     ASSERT_EQ(doc["artNetSenders"].size(), 2u) << doc["artNetSenders"].dump();
     const json& unsequenced = doc["artNetSenders"][0];
-    EXPECT_EQ(unsequenced["universe"], 3);
+    EXPECT_EQ(unsequenced["portAddress"], 3);
     EXPECT_EQ(unsequenced["packets"], 5);
     EXPECT_EQ(unsequenced["sequenced"], false);
     EXPECT_EQ(unsequenced["slotCount"], 2);
     const json& broadcast = doc["artNetSenders"][1];
     EXPECT_EQ(broadcast["sender"], "10.77.0.5");
-    EXPECT_EQ(broadcast["universe"], 257);
+    EXPECT_EQ(broadcast["portAddress"], 257);
+    EXPECT_EQ(broadcast["net"], 1);
+    EXPECT_EQ(broadcast["subNet"], 0);
+    EXPECT_EQ(broadcast["universe"], 1);
     EXPECT_EQ(broadcast["packets"], 13);
     EXPECT_EQ(broadcast["sequenced"], true);
     EXPECT_EQ(broadcast["sequenceErrors"], 0);
@@ -315,7 +320,8 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     EXPECT_EQ(n["ip"], "10.77.0.6");
     EXPECT_EQ(n["shortName"], "Test node");
     EXPECT_EQ(n["longName"], "Scan test node with two outputs");
-    EXPECT_EQ(n["outputs"], json::parse("[0,1]"));
+    EXPECT_EQ(n["outputs"], json::parse(R"([{"port":0,"portAddress":0,"net":0,"subNet":0,"universe":0},
+                                             {"port":1,"portAddress":1,"net":0,"subNet":0,"universe":1}])"));
     EXPECT_EQ(n["inputs"], json::parse("[]"));
     EXPECT_EQ(n["styleName"], "StNode");
 
@@ -355,7 +361,8 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     const json doc = json::parse(readWholeFile(dir + "/dmx-scan.json"));
     EXPECT_EQ(doc["local"], "0.0.0.0");
     EXPECT_EQ(doc["joinedUniverses"], 600);
-    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"255.255.255.255","sent":true})"));
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"targets":["10.77.0.255","255.255.255.255"],"rounds":1,"sent":true})"))
+        << "the directed broadcast of every interface that has one";
     ASSERT_EQ(doc["sacnSources"].size(), 600u);
     for (int universe = 1; universe <= 600; ++universe) {
         const json& r = doc["sacnSources"][static_cast<std::size_t>(universe - 1)];
