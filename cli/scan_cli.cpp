@@ -220,6 +220,15 @@ int openRun(ScanRun& run, const ArgumentVector& args) {
     return kSuccess;
 }
 
+int finishRun(ScanRun& run, bool linesWritten, uint64_t stoppedUs) {
+    if (!linesWritten) return kOutputNotWritten;
+    if (run.request.follow) ++run.settings.sequence;
+    if (!writeDocument(run.output, scanReportJson(run.scan, run.settings, stoppedUs))) return kOutputNotWritten;
+    if (run.output.file.is_open()) run.output.file.close();
+    if (run.request.follow && stopRequested()) return kSuccess;
+    return run.scan.datagrams == 0 ? kNothingReceived : kSuccess;
+}
+
 }  // namespace
 
 int runScan(const ArgumentVector& args) {
@@ -239,11 +248,10 @@ int runScan(const ArgumentVector& args) {
     uint64_t stopped = end;
     const bool linesWritten = receiveUntilEnd(*run, end, stopped);
     finishScan(run->scan, stopped);
+    // The document goes out before the sockets close: leaving thousands of groups takes
+    // the system a while, and a reader waits for the document, not for that.
+    const int result = finishRun(*run, linesWritten, stopped);
     closeScanReceiver(run->receiver);
     closeScanSockets(run->sockets);
-    if (!linesWritten) return kOutputNotWritten;
-    if (run->request.follow) ++run->settings.sequence;
-    if (!writeDocument(run->output, scanReportJson(run->scan, run->settings, stopped))) return kOutputNotWritten;
-    if (run->request.follow && stopRequested()) return kSuccess;
-    return run->scan.datagrams == 0 ? kNothingReceived : kSuccess;
+    return result;
 }
