@@ -14,8 +14,8 @@ inline constexpr CommandLineOption kLocal{"--local", "ADDRESS", "0.0.0.0",
                                           "IPv4 address of the interface to listen on; 0.0.0.0 listens on every "
                                           "interface"};
 inline constexpr CommandLineOption kListenMs{"--listen-ms", "MS", "3000",
-                                             "Listening time in milliseconds; with --follow, 0 listens until SIGINT or "
-                                             "SIGTERM",
+                                             "Listening time in milliseconds (with --follow, 0: until SIGINT or "
+                                             "SIGTERM)",
                                              100, 60000};
 // Not a number but a list; the range bounds each universe in it. No list joins no group.
 inline constexpr CommandLineOption kUniverses{"--universes", "LIST", "",
