@@ -191,6 +191,23 @@ bool prepareBatchReceive(SocketHandle) { return false; }  // no arrival stamps, 
 
 bool bindSocketToInterface(SocketHandle socket, unsigned) { return find(socket) != nullptr || fail(EBADF); }
 
+// The wait set over the same fake: one ready member at a time, time passing as above.
+bool openSocketWaitSet(SocketWaitSet& set) {
+    set.members.clear();
+    return true;
+}
+bool addToSocketWaitSet(SocketWaitSet& set, SocketHandle socket) {
+    set.members.push_back(socket);
+    return true;
+}
+void closeSocketWaitSet(SocketWaitSet& set) { set.members.clear(); }
+int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity) {
+    const int first = capacity > 0 ? waitForDatagram(set.members.data(), set.members.size(), timeoutMs) : -1;
+    if (first < 0) return 0;
+    ready[0] = first;
+    return 1;
+}
+
 // The scan's shared socket of a port: here a socket bound to every address of it.
 SocketHandle openSharedPortSocket(uint16_t port) {
     const SocketHandle socket = openUdpSocket();

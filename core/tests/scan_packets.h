@@ -52,6 +52,7 @@ struct SacnData {
     std::string name = "Scan test source";
     Cid cid = cidOf(1);
     uint8_t level = 0;  // every slot
+    std::vector<uint8_t> slotLevels = {};  // the first slots, where given
 };
 
 inline std::vector<uint8_t> sacnData(const SacnData& s) {
@@ -70,7 +71,7 @@ inline std::vector<uint8_t> sacnData(const SacnData& s) {
     put16(p, 121, 1);
     put16(p, 123, static_cast<uint32_t>(s.slots + 1));
     p[125] = s.startCode;
-    for (std::size_t i = 126; i < length; ++i) p[i] = s.level;
+    for (std::size_t i = 126; i < length; ++i) p[i] = i - 126 < s.slotLevels.size() ? s.slotLevels[i - 126] : s.level;
     return p;
 }
 

@@ -28,11 +28,15 @@ void sizeTable(ScanTable<Record>& table, std::size_t capacity) {
     table.untracked = 0;
 }
 
+uint32_t homeSlot(const StreamIndex& index, const StreamKey& key) {
+    return static_cast<uint32_t>(mix(key.words[0] ^ mix(key.words[1] ^ mix(key.words[2])))) & index.mask;
+}
+
 // The record of key, added when it is new; null when the table is full.
 template <typename Record>
 Record* findOrAdd(ScanTable<Record>& table, const StreamKey& key, bool& added) {
     added = false;
-    uint32_t slot = static_cast<uint32_t>(mix(key.words[0] ^ mix(key.words[1] ^ mix(key.words[2])))) & table.index.mask;
+    uint32_t slot = homeSlot(table.index, key);
     while (true) {
         const uint32_t entry = table.index.slots[slot];
         if (entry == 0) break;
@@ -49,6 +53,49 @@ Record* findOrAdd(ScanTable<Record>& table, const StreamKey& key, bool& added) {
     table.index.slots[slot] = static_cast<uint32_t>(table.records.size());
     added = true;
     return &table.records.back();
+}
+
+uint32_t slotHolding(const StreamIndex& index, const StreamKey& key, uint32_t entry) {
+    uint32_t slot = homeSlot(index, key);
+    while (index.slots[slot] != entry) slot = (slot + 1) & index.mask;
+    return slot;
+}
+
+// Empties an index slot, moving later entries of its probe run back so that every entry
+// stays reachable from its home slot (no tombstones to pile up in a long run).
+template <typename Record>
+void clearSlot(ScanTable<Record>& table, uint32_t hole) {
+    StreamIndex& index = table.index;
+    for (uint32_t next = (hole + 1) & index.mask; index.slots[next] != 0; next = (next + 1) & index.mask) {
+        const uint32_t home = homeSlot(index, table.records[index.slots[next] - 1].key);
+        if (((next - home) & index.mask) >= ((next - hole) & index.mask)) {
+            index.slots[hole] = index.slots[next];
+            hole = next;
+        }
+    }
+    index.slots[hole] = 0;
+}
+
+// Removes a record: the last one takes its place, so positions are not stable across calls.
+template <typename Record>
+void eraseRecord(ScanTable<Record>& table, std::size_t position) {
+    const auto entry = static_cast<uint32_t>(position + 1);
+    clearSlot(table, slotHolding(table.index, table.records[position].key, entry));
+    const std::size_t last = table.records.size() - 1;
+    if (position != last) {
+        const uint32_t moved = slotHolding(table.index, table.records[last].key, static_cast<uint32_t>(last + 1));
+        table.records[position] = table.records[last];
+        table.index.slots[moved] = entry;
+    }
+    table.records.pop_back();
+}
+
+template <typename Record, typename LastHeard>
+void dropSilent(ScanTable<Record>& table, uint64_t nowUs, LastHeard lastHeard) {
+    for (std::size_t i = table.records.size(); i-- > 0;) {
+        const uint64_t last = lastHeard(table.records[i]);
+        if (nowUs > last && nowUs - last >= kScanRecordDropUs) eraseRecord(table, i);
+    }
 }
 
 uint64_t senderWord(Ipv4Address sender, uint32_t extra) {
@@ -109,7 +156,12 @@ void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
 
 void copyText(char* to, const uint8_t* from, std::size_t width) { std::memcpy(to, from, width); }
 
-void takeSacnData(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, uint64_t arrivalUs) {
+void copySlots(std::array<uint8_t, kDmxSlotCount>& to, const uint8_t* datagram, const DmxPacketInfo& data) {
+    std::memcpy(to.data(), datagram + data.dataOffset, static_cast<std::size_t>(data.slotCount));
+    std::memset(to.data() + data.slotCount, 0, to.size() - static_cast<std::size_t>(data.slotCount));
+}
+
+void takeSacnData(ScanEngine& scan, const SacnFrame& frame, const uint8_t* datagram, Ipv4Address sender, uint64_t arrivalUs) {
     bool added = false;
     SacnStreamRecord* stream = findOrAdd(scan.sacn, cidKey(frame.cid, sender, static_cast<uint32_t>(frame.data.universe)), added);
     if (stream == nullptr) return;
@@ -123,12 +175,18 @@ void takeSacnData(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, 
     copyText(stream->sourceName.data(), frame.sourceName, kSacnSourceNameLength);
     stream->priority = static_cast<uint8_t>(frame.data.priority);
     stream->syncUniverse = frame.syncUniverse;
+    if (arrivalUs > stream->lastPacketUs) stream->lastPacketUs = arrivalUs;
     if (frame.kind == SacnKind::PerAddressPriority) {
         ++stream->perAddressPriorityPackets;
+        copySlots(stream->perAddressPriorities, datagram, frame.data);
+        stream->perAddressPrioritySlotCount = frame.data.slotCount;
+        stream->lastPerAddressPriorityUs = arrivalUs;
         return;
     }
     stream->slotCount = frame.data.slotCount;
-    stream->previewSeen = stream->previewSeen || (frame.options & kSacnOptionPreview) != 0;
+    copySlots(stream->levels, datagram, frame.data);
+    stream->preview = (frame.options & kSacnOptionPreview) != 0;
+    stream->previewSeen = stream->previewSeen || stream->preview;
     stream->endedTerminated = (frame.options & kSacnOptionStreamTerminated) != 0;
     stream->terminatedSeen = stream->terminatedSeen || stream->endedTerminated;
     countArrival(stream->timing, arrivalUs);
@@ -147,7 +205,13 @@ void takeSacnSync(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, 
     countArrival(stream->timing, arrivalUs);
 }
 
-void takeSacnDiscovery(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender) {
+void announce(AnnouncedUniverses& announced, std::size_t universe) {
+    if (announced.universes.test(universe)) return;
+    announced.universes.set(universe);
+    ++announced.changes;
+}
+
+void takeSacnDiscovery(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, uint64_t arrivalUs) {
     bool added = false;
     SacnDiscoveryRecord* source = findOrAdd(scan.discovery, cidKey(frame.cid, sender, 0), added);
     if (source == nullptr) return;
@@ -156,11 +220,14 @@ void takeSacnDiscovery(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sen
         source->sender = sender;
     }
     ++source->packets;
+    source->lastPacketUs = arrivalUs;
     copyText(source->sourceName.data(), frame.sourceName, kSacnSourceNameLength);
     source->lastPage = frame.lastPage;
     for (uint16_t i = 0; i < frame.universeCount; ++i) {
         const int universe = (frame.universeList[2 * i] << 8) | frame.universeList[2 * i + 1];
-        if (universe >= 1 && universe <= 63999) source->universes.set(static_cast<std::size_t>(universe));
+        if (universe < 1 || universe > 63999) continue;
+        source->universes.set(static_cast<std::size_t>(universe));
+        announce(scan.announced, static_cast<std::size_t>(universe));
     }
 }
 
@@ -169,9 +236,9 @@ void takeSacn(ScanEngine& scan, const uint8_t* data, std::size_t length, Ipv4Add
     ++scan.sacnKinds[static_cast<std::size_t>(frame.kind)];
     switch (frame.kind) {
         case SacnKind::Levels:
-        case SacnKind::PerAddressPriority: takeSacnData(scan, frame, sender, arrivalUs); break;
+        case SacnKind::PerAddressPriority: takeSacnData(scan, frame, data, sender, arrivalUs); break;
         case SacnKind::Sync: takeSacnSync(scan, frame, sender, arrivalUs); break;
-        case SacnKind::Discovery: takeSacnDiscovery(scan, frame, sender); break;
+        case SacnKind::Discovery: takeSacnDiscovery(scan, frame, sender, arrivalUs); break;
         default: break;
     }
 }
@@ -192,14 +259,15 @@ void takeArtDmx(ScanEngine& scan, const ArtNetFrame& frame, Ipv4Address sender, 
     countArrival(stream->timing, arrivalUs);
 }
 
-void takePollReply(ScanEngine& scan, const ArtPollReplyInfo& reply, Ipv4Address sender) {
+void takePollReply(ScanEngine& scan, const ArtPollReplyInfo& reply, Ipv4Address sender, uint64_t arrivalUs) {
     StreamKey key;
-    key.words[2] = senderWord(sender, reply.bindIndex);
+    key.words[2] = senderWord(Ipv4Address{{reply.ip[0], reply.ip[1], reply.ip[2], reply.ip[3]}}, reply.bindIndex);
     bool added = false;
     ArtNetNodeRecord* node = findOrAdd(scan.nodes, key, added);
     if (node == nullptr) return;
     node->sender = sender;
     ++node->replies;
+    node->lastReplyUs = arrivalUs;
     node->ip = reply.ip;
     node->bindIndex = reply.bindIndex;
     copyText(node->shortName.data(), reply.shortName, kArtNetShortNameLength);
@@ -233,7 +301,7 @@ void takeArtNet(ScanEngine& scan, const uint8_t* data, std::size_t length, Ipv4A
     ++scan.artNetKinds[static_cast<std::size_t>(frame.kind)];
     switch (frame.kind) {
         case ArtNetKind::Dmx: takeArtDmx(scan, frame, sender, arrivalUs); break;
-        case ArtNetKind::PollReply: takePollReply(scan, frame.reply, sender); break;
+        case ArtNetKind::PollReply: takePollReply(scan, frame.reply, sender, arrivalUs); break;
         case ArtNetKind::OtherOpCode: countOpCode(scan, frame.opCode); break;
         default: break;
     }
@@ -256,6 +324,7 @@ void startScan(ScanEngine& scan, uint64_t nowUs, const ScanCapacities& capacitie
     scan.otherOpCodes.reserve(capacities.opCodes);
     scan.opCodeCapacity = capacities.opCodes;
     scan.otherOpCodesUntracked = 0;
+    scan.announced = AnnouncedUniverses();
 }
 
 void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, std::size_t length, Ipv4Address sender,
@@ -270,13 +339,50 @@ void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, s
 
 void finishScan(ScanEngine& scan, uint64_t nowUs) { scan.endUs = nowUs; }
 
+void expireScan(ScanEngine& scan, uint64_t nowUs) {
+    dropSilent(scan.sacn, nowUs, [](const SacnStreamRecord& r) { return r.lastPacketUs; });
+    dropSilent(scan.sync, nowUs, [](const SacnSyncRecord& r) { return r.timing.lastUs; });
+    dropSilent(scan.discovery, nowUs, [](const SacnDiscoveryRecord& r) { return r.lastPacketUs; });
+    dropSilent(scan.artNet, nowUs, [](const ArtNetStreamRecord& r) { return r.timing.lastUs; });
+    dropSilent(scan.nodes, nowUs, [](const ArtNetNodeRecord& r) { return r.lastReplyUs; });
+}
+
 bool isSacnOutOfOrder(uint8_t last, uint8_t current) { return isBehindWithinWindow(sequenceDistance(last, current, 0, 256)); }
 
 bool isSacnSourceLost(const SacnStreamRecord& stream, uint64_t endUs) {
-    if (stream.timing.packets == 0) return false;  // only per-address priority was heard
-    if (stream.endedTerminated) return true;
-    return endUs >= stream.timing.lastUs && endUs - stream.timing.lastUs >= kSacnSourceLossUs;
+    return sacnSourceState(stream, endUs) != SacnSourceState::Live;
 }
+
+SacnSourceState sacnSourceState(const SacnStreamRecord& stream, uint64_t nowUs) {
+    if (stream.timing.packets == 0) return SacnSourceState::Live;  // only per-address priority was heard
+    if (stream.endedTerminated) return SacnSourceState::Terminated;
+    const bool silent = nowUs >= stream.timing.lastUs && nowUs - stream.timing.lastUs >= kSacnSourceLossUs;
+    return silent ? SacnSourceState::Lost : SacnSourceState::Live;
+}
+
+const char* sacnSourceStateName(SacnSourceState state) {
+    switch (state) {
+        case SacnSourceState::Live: return "live";
+        case SacnSourceState::Lost: return "lost";
+        case SacnSourceState::Terminated: return "terminated";
+    }
+    return "";
+}
+
+bool isSyncArriving(const ScanEngine& scan, uint16_t syncUniverse, uint64_t nowUs) {
+    for (const SacnSyncRecord& r : scan.sync.records) {
+        if (r.syncUniverse == syncUniverse && nowUs >= r.timing.lastUs && nowUs - r.timing.lastUs < kSacnSourceLossUs) return true;
+    }
+    return false;
+}
+
+bool isArtNetNodeGone(const ArtNetNodeRecord& node, uint64_t nowUs) {
+    return nowUs >= node.lastReplyUs && nowUs - node.lastReplyUs >= kArtNetNodeGoneUs;
+}
+
+// Protocol 0 in bits 0-5 is DMX512; the others are MIDI, Avab, CMX, ADB, Art-Net, DALI.
+bool isDmxOutputPort(uint8_t portType) { return (portType & 0x80) != 0 && (portType & 0x3F) == 0; }
+bool isDmxInputPort(uint8_t portType) { return (portType & 0x40) != 0 && (portType & 0x3F) == 0; }
 
 double packetsPerSecond(const StreamTiming& timing) {
     if (timing.packets < 2 || timing.intervalSumUs == 0) return 0;

@@ -2,8 +2,9 @@
 // The scan: every datagram heard on the sACN and Art-Net ports is classified and counted
 // into flat tables, one record per stream (sACN source and universe, Art-Net sender and
 // Port-Address), per synchronisation stream, per discovery source and per answering node.
-// Tables are sized once by startScan; taking a datagram never allocates. Times are
-// microseconds, passed in by the caller.
+// It runs for as long as its caller keeps feeding it: expireScan drops what has been
+// silent for a minute, so the tables stay within the sizes startScan gave them. Taking a
+// datagram never allocates. Times are microseconds, passed in by the caller.
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -16,6 +17,9 @@
 
 constexpr uint64_t kSacnSourceLossUs = 2500000;  // E1.31 network data loss time-out
 constexpr int kSacnOutOfOrderWindow = 20;
+constexpr uint64_t kScanRecordDropUs = 60000000;  // a record silent this long leaves its table
+constexpr uint64_t kArtNetNodeGoneUs = 10000000;  // a node that has not replied for this long is gone
+constexpr std::size_t kSacnUniverseCount = 64000;  // universe numbers 1 to 63999 index bitsets
 
 // Identity of a record in its table, compared as three words.
 struct StreamKey {
@@ -58,10 +62,20 @@ struct SacnStreamRecord {
     bool previewSeen = false;
     bool terminatedSeen = false;
     bool endedTerminated = false;  // the last level packet carried stream terminated
+    bool preview = false;          // the last level packet asked for preview only
     uint64_t perAddressPriorityPackets = 0;
-    StreamTiming timing;  // level packets (null start code)
+    uint64_t lastPacketUs = 0;  // any start code
+    StreamTiming timing;        // level packets (null start code)
     SequenceCheck sequence;
+    std::array<uint8_t, kDmxSlotCount> levels{};  // latest level packet; slotCount of them sent
+    std::array<uint8_t, kDmxSlotCount> perAddressPriorities{};  // latest 0xDD packet
+    int32_t perAddressPrioritySlotCount = 0;
+    uint64_t lastPerAddressPriorityUs = 0;
 };
+
+// Where a source stands at a moment: live, silent for the loss time, or ended by a
+// stream-terminated packet.
+enum class SacnSourceState : uint8_t { Live, Lost, Terminated };
 
 struct SacnSyncRecord {
     StreamKey key;
@@ -78,6 +92,7 @@ struct SacnDiscoveryRecord {
     Ipv4Address sender;
     std::array<char, kSacnSourceNameLength> sourceName{};
     uint64_t packets = 0;
+    uint64_t lastPacketUs = 0;
     uint8_t lastPage = 0;
     std::bitset<64000> universes;  // every universe any page announced
 };
@@ -91,10 +106,13 @@ struct ArtNetStreamRecord {
     SequenceCheck sequence;  // 0 in a packet means the sender does not sequence
 };
 
+// A node is one reported address and bind index: a host answering for two addresses, or
+// for several port groups, is several nodes.
 struct ArtNetNodeRecord {
     StreamKey key;
     Ipv4Address sender;
     uint64_t replies = 0;
+    uint64_t lastReplyUs = 0;
     std::array<uint8_t, 4> ip{};
     uint8_t bindIndex = 0;
     std::array<char, kArtNetShortNameLength> shortName{};
@@ -130,6 +148,12 @@ struct ScanCapacities {
     std::size_t opCodes = 64;
 };
 
+// The universe numbers that E1.31 universe discovery has announced so far, from any source.
+struct AnnouncedUniverses {
+    std::bitset<kSacnUniverseCount> universes;
+    uint64_t changes = 0;  // rises whenever a universe is announced for the first time
+};
+
 struct ScanEngine {
     uint64_t startUs = 0;
     uint64_t endUs = 0;
@@ -144,6 +168,7 @@ struct ScanEngine {
     std::vector<OpCodeCount> otherOpCodes;  // OtherOpCode datagrams by OpCode
     std::size_t opCodeCapacity = 0;
     uint64_t otherOpCodesUntracked = 0;
+    AnnouncedUniverses announced;
 };
 
 // Sizes every table and starts the clock.
@@ -155,11 +180,25 @@ void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, s
 
 void finishScan(ScanEngine& scan, uint64_t nowUs);
 
+// Drops every record that has heard nothing for kScanRecordDropUs; call it as often as
+// convenient (the loop does once a second). Counters of whole kinds keep rising.
+void expireScan(ScanEngine& scan, uint64_t nowUs);
+
 // E1.31: a packet whose sequence number is 0 to 19 behind the last accepted one is out of order.
 bool isSacnOutOfOrder(uint8_t last, uint8_t current);
 
 // Whether the source had sent no level data for 2.5 s when the scan ended, or ended its stream.
 bool isSacnSourceLost(const SacnStreamRecord& stream, uint64_t endUs);
+SacnSourceState sacnSourceState(const SacnStreamRecord& stream, uint64_t nowUs);
+const char* sacnSourceStateName(SacnSourceState state);
+
+// Whether sync packets for syncUniverse arrived within the loss time before nowUs.
+bool isSyncArriving(const ScanEngine& scan, uint16_t syncUniverse, uint64_t nowUs);
+
+bool isArtNetNodeGone(const ArtNetNodeRecord& node, uint64_t nowUs);
+// Port types whose protocol bits (0-5) say DMX512; bit 7 output, bit 6 input.
+bool isDmxOutputPort(uint8_t portType);
+bool isDmxInputPort(uint8_t portType);
 
 // Derived figures of a stream's timing: 0 when fewer than two packets arrived.
 double packetsPerSecond(const StreamTiming& timing);

@@ -1,5 +1,11 @@
 #include "scan_sockets.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "../../core/clock.h"
 #include "../../core/scan_codec.h"
 #include "../socket/socket_linux.h"
 
@@ -137,36 +143,60 @@ std::vector<unsigned> interfaceIndexes(const std::vector<LocalInterfaceAddress>&
 }
 
 // Joins every interface (everyInterface) or local's; true when at least one join held.
-bool joinUniverse(ScanSockets& set, std::size_t& current, uint16_t universe, const std::vector<unsigned>& indexes,
-                  ScanSocketRole role) {
+bool joinUniverse(ScanSockets& set, uint16_t universe) {
+    const uint64_t start = monotonicMicroseconds();
     const bool everyInterface = set.local == kAnyAddress;
     bool joined = false;
     if (everyInterface) {
-        for (unsigned index : indexes) joined = joinSomewhere(set, current, {sacnGroupAddress(universe), index, {}}, true, role) || joined;
+        for (unsigned index : set.interfaceIndexes) {
+            joined = joinSomewhere(set, set.groupSocket, {sacnGroupAddress(universe), index, {}}, true, set.groupRole) || joined;
+        }
     } else {
-        joined = joinSomewhere(set, current, {sacnGroupAddress(universe), 0, set.local}, false, role);
+        joined = joinSomewhere(set, set.groupSocket, {sacnGroupAddress(universe), 0, set.local}, false, set.groupRole);
     }
+    if (joined && universe < set.joined.size()) set.joined.set(universe);
+    set.joinUs += monotonicMicroseconds() - start;
     return joined;
 }
 
-ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes, const std::vector<unsigned>& indexes) {
-    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        if (!addUnicastSocket(set, port, ScanSocketRole::UnicastOnly)) return ScanOpenResult::BindFailed;
-    }
-    std::size_t current = set.sockets.size();  // the main sACN socket takes the first memberships
-    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) == nullptr) return ScanOpenResult::BindFailed;
-    }
-    set.pollTarget = kLimitedBroadcast;
-    choosePollSocket(set);
-    joinUniverse(set, current, kSacnDiscoveryUniverse, indexes, ScanSocketRole::GroupsOnly);
+void joinAskedUniverses(ScanSockets& set, const std::vector<uint16_t>& universes) {
     for (uint16_t universe : universes) {
-        if (joinUniverse(set, current, universe, indexes, ScanSocketRole::GroupsOnly)) {
+        if (joinUniverse(set, universe)) {
             ++set.joinedUniverses;
         } else {
             set.unjoinedUniverses.push_back(universe);
         }
     }
+}
+
+// A number from a /proc/sys file; fallback when it cannot be read.
+long systemSetting(const char* path, long fallback) {
+    std::ifstream in(path);
+    long value = 0;
+    return in >> value ? value : fallback;
+}
+
+ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes,
+                                  const std::vector<LocalInterfaceAddress>& interfaces) {
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (!addUnicastSocket(set, port, ScanSocketRole::UnicastOnly)) return ScanOpenResult::BindFailed;
+    }
+    set.groupSocket = set.sockets.size();  // the shared sACN socket takes the first memberships
+    set.groupRole = ScanSocketRole::GroupsOnly;
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) == nullptr) return ScanOpenResult::BindFailed;
+    }
+    for (const LocalInterfaceAddress& item : interfaces) {
+        set.interfaces.push_back(item.address);
+        const bool directed = item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast;
+        if (directed && std::find(set.pollTargets.begin(), set.pollTargets.end(), item.broadcast) == set.pollTargets.end()) {
+            set.pollTargets.push_back(item.broadcast);
+        }
+    }
+    set.pollTargets.push_back(kLimitedBroadcast);
+    choosePollSocket(set);
+    joinUniverse(set, kSacnDiscoveryUniverse);
+    joinAskedUniverses(set, universes);
     return ScanOpenResult::Opened;
 }
 
@@ -183,8 +213,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         if (!addUnicastSocket(set, port, ScanSocketRole::Everything)) return ScanOpenResult::BindFailed;
     }
+    set.interfaces.push_back(set.local);
     const bool hasDirected = directedBroadcast != kAnyAddress && directedBroadcast != kLimitedBroadcast;
-    set.pollTarget = hasDirected ? directedBroadcast : kLimitedBroadcast;
+    set.pollTargets.push_back(hasDirected ? directedBroadcast : kLimitedBroadcast);
     choosePollSocket(set);
     // Broadcast and discovery sockets are extras: a platform that refuses them still scans.
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
@@ -195,14 +226,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
                                           ScanSocketRole::Everything)) {
         if (joinMulticastGroup(discovery->handle, sacnGroupAddress(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
     }
-    std::size_t current = set.sockets.size();  // groups start on a socket of their own
-    for (uint16_t universe : universes) {
-        if (joinUniverse(set, current, universe, {}, ScanSocketRole::GroupsOnly)) {
-            ++set.joinedUniverses;
-        } else {
-            set.unjoinedUniverses.push_back(universe);
-        }
-    }
+    set.groupSocket = set.sockets.size();  // groups start on a socket of their own
+    set.groupRole = ScanSocketRole::GroupsOnly;
+    joinAskedUniverses(set, universes);
     return ScanOpenResult::Opened;
 }
 
@@ -214,10 +240,30 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     set.local = local;
     const std::vector<LocalInterfaceAddress> interfaces = listInterfaceAddresses();
     for (const LocalInterfaceAddress& item : interfaces) set.hostAddresses.push_back(item.address);
-    const ScanOpenResult result = local == kAnyAddress ? openEveryInterface(set, universes, interfaceIndexes(interfaces))
-                                                       : openOneInterface(set, universes, interfaces);
+    set.interfaceIndexes = interfaceIndexes(interfaces);
+    const ScanOpenResult result =
+        local == kAnyAddress ? openEveryInterface(set, universes, interfaces) : openOneInterface(set, universes, interfaces);
     if (result != ScanOpenResult::Opened) closeScanSockets(set);
     return result;
+}
+
+bool joinScanUniverse(ScanSockets& set, uint16_t universe) { return joinUniverse(set, universe); }
+
+std::size_t raiseScanUniverseCapacity(Ipv4Address local) {
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+    }
+    // Room for the standard streams, the output, the ports' other sockets and the wait set.
+    constexpr rlim_t kOtherFiles = 32;
+    const rlim_t fileLimit = files.rlim_cur == RLIM_INFINITY ? rlim_t{1} << 20 : files.rlim_cur;
+    const auto groupSockets = static_cast<std::size_t>(fileLimit > kOtherFiles ? fileLimit - kOtherFiles : 0);
+    const auto perSocket = static_cast<std::size_t>(std::max(1L, systemSetting("/proc/sys/net/ipv4/igmp_max_memberships", 20)));
+    const std::size_t perUniverse = local == kAnyAddress ? std::max<std::size_t>(1, interfaceIndexes(listInterfaceAddresses()).size()) : 1;
+    const std::size_t memberships = groupSockets * perSocket / perUniverse;
+    return memberships > 0 ? memberships - 1 : 0;  // the discovery group takes one
 }
 
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination) {

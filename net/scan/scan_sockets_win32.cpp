@@ -1,5 +1,8 @@
 #include "scan_sockets.h"
 
+#include <cstdint>
+
+#include "../../core/clock.h"
 #include "../../core/scan_codec.h"
 
 // Windows hands a socket bound to one unicast address (or to 0.0.0.0) the unicast to it,
@@ -24,13 +27,20 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     closeScanSockets(set);
     set = ScanSockets();
     set.local = local;
-    set.pollTarget = kLimitedBroadcast;
+    Ipv4Address directed;
     for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
         set.hostAddresses.push_back(item.address);
+        if (local == kAnyAddress) {
+            set.interfaces.push_back(item.address);
+            if (item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast) set.pollTargets.push_back(item.broadcast);
+        }
         if (item.address != local) continue;
         set.scopeInterface = item.interfaceIndex;
-        if (item.broadcast != kAnyAddress) set.pollTarget = item.broadcast;
+        directed = item.broadcast;
     }
+    if (local != kAnyAddress) set.interfaces.push_back(local);
+    if (local == kAnyAddress || directed == kAnyAddress) set.pollTargets.push_back(kLimitedBroadcast);
+    if (local != kAnyAddress && directed != kAnyAddress) set.pollTargets.push_back(directed);
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         const SocketHandle socket = openUdpSocket();
         if (socket == kInvalidSocket) {
@@ -60,8 +70,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     const bool hasSacn = sacn.port == DmxProtocol::Sacn;
     if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
     for (uint16_t universe : universes) {
-        if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), local)) {
-            ++sacn.memberships;
+        if (joinScanUniverse(set, universe)) {
             ++set.joinedUniverses;
         } else {
             set.unjoinedUniverses.push_back(universe);
@@ -69,5 +78,20 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     }
     return ScanOpenResult::Opened;
 }
+
+bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
+    const uint64_t start = monotonicMicroseconds();
+    ScanSocket& sacn = set.sockets[0];
+    if (sacn.port != DmxProtocol::Sacn) return false;  // another program holds the sACN port
+    const bool joined = joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), set.local);
+    if (joined) {
+        ++sacn.memberships;
+        if (universe < set.joined.size()) set.joined.set(universe);
+    }
+    set.joinUs += monotonicMicroseconds() - start;
+    return joined;
+}
+
+std::size_t raiseScanUniverseCapacity(Ipv4Address) { return SIZE_MAX; }
 
 bool acceptsScanDatagram(ScanSocketRole, unsigned, const DatagramDestination&) { return true; }

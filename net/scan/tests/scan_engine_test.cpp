@@ -254,3 +254,57 @@ TEST(ScanEngineTables, FullTablesCountWhatTheyCannotHoldAndNothingIsAllocatedPer
     EXPECT_EQ(scan.otherOpCodesUntracked, 3u);
     EXPECT_EQ(scan.sacn.records[2].timing.packets, 3u);
 }
+
+TEST_F(ScanEngineTest, RecordsLeaveTheirTablesAMinuteAfterTheirLastPacket) {
+    SacnData s;
+    for (uint16_t u = 1; u <= 300; ++u) {  // enough to make long probe runs in the index
+        s.universe = u;
+        sacn(s, 2, u % 2 == 0 ? 0 : 30000);
+    }
+    take(DmxProtocol::Sacn, sacnSync(cidOf(3), 1, 7), 2, 0);
+    take(DmxProtocol::Sacn, sacnDiscovery(cidOf(3), "Desk", 0, 0, {1}), 2, 0);
+    take(DmxProtocol::ArtNet, artDmx(1, 1), 5, 0);
+    take(DmxProtocol::ArtNet, artPollReply(PollReply()), 6, 0);
+    take(DmxProtocol::ArtNet, artDmx(2, 1), 5, 30000);
+
+    expireScan(scan, 1000000 + 59999999);
+    EXPECT_EQ(scan.sacn.records.size(), 300u);
+    EXPECT_EQ(scan.nodes.records.size(), 1u);
+    expireScan(scan, 1000000 + 60000000);
+    EXPECT_EQ(scan.sacn.records.size(), 150u);
+    EXPECT_EQ(scan.sync.records.size(), 0u);
+    EXPECT_EQ(scan.discovery.records.size(), 0u);
+    EXPECT_EQ(scan.artNet.records.size(), 1u);
+    EXPECT_EQ(scan.nodes.records.size(), 0u);
+    EXPECT_EQ(scan.sacnKinds[static_cast<int>(SacnKind::Levels)], 300u) << "counts of kinds only rise";
+    // Every remaining stream is still found by its key: no new record for it.
+    for (uint16_t u = 1; u <= 300; u += 2) {
+        s.universe = u;
+        s.sequence = 2;
+        sacn(s, 2, 61000);
+    }
+    EXPECT_EQ(scan.sacn.records.size(), 150u);
+    for (const SacnStreamRecord& r : scan.sacn.records) EXPECT_EQ(r.timing.packets, 2u) << r.universe;
+}
+
+TEST_F(ScanEngineTest, NodesByReportedAddressAndBindIndexGoneAfterTenSeconds) {
+    PollReply reply;
+    take(DmxProtocol::ArtNet, artPollReply(reply), 6, 0);
+    reply.ip = {10, 77, 0, 7};  // the same host answering for a second address
+    take(DmxProtocol::ArtNet, artPollReply(reply), 6, 0);
+    reply.bindIndex = 2;
+    take(DmxProtocol::ArtNet, artPollReply(reply), 6, 5000);
+    ASSERT_EQ(scan.nodes.records.size(), 3u);
+    EXPECT_EQ(scan.nodes.records[0].sender, address(6));
+    EXPECT_FALSE(isArtNetNodeGone(scan.nodes.records[0], 1000000 + 9999999));
+    EXPECT_TRUE(isArtNetNodeGone(scan.nodes.records[0], 1000000 + 10000000));
+    EXPECT_FALSE(isArtNetNodeGone(scan.nodes.records[2], 1000000 + 10000000));
+
+    struct Case { uint8_t type; bool output, input; };
+    const Case cases[] = {{0x80, true, false}, {0x40, false, true}, {0xC0, true, true}, {0x85, false, false},
+                          {0x41, false, false}, {0x00, false, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(isDmxOutputPort(c.type), c.output) << int{c.type};
+        EXPECT_EQ(isDmxInputPort(c.type), c.input) << int{c.type};
+    }
+}
