@@ -205,6 +205,9 @@ struct HttpServer : httplib::Server {
             setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         });
         set_payload_max_length(limits.requestBytes);
+        // What the Keep-Alive header of each response announces; serve() keeps to it.
+        set_keep_alive_max_count(static_cast<std::size_t>(limits.requestsPerConnection));
+        set_keep_alive_timeout(std::max(1, limits.idleTimeoutMs / 1000));
         set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
             answer(request, response);
             return HandlerResponse::Handled;
