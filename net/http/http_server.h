@@ -27,10 +27,10 @@ struct HttpPage {
 };
 
 struct HttpServerLimits {
-    int workers = 4;                   // connections served at once
+    int workers = 8;                   // connections served at once
     int waiting = 16;                  // accepted connections waiting for a worker; more are closed
     int requestTimeoutMs = 5000;       // from a request's first byte to its last header
-    int idleTimeoutMs = 5000;          // for the first byte of a request
+    int idleTimeoutMs = 2000;          // for the first byte of a request
     int writeTimeoutMs = 5000;         // for the whole of a response
     std::size_t requestBytes = 16384;  // request line, headers and any body together
     int requestsPerConnection = 100;

@@ -36,30 +36,45 @@ int millisecondsUntil(Clock::time_point deadline) {
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
 }
 
+enum class Wait { Ready, TimedOut, Stopped };
+
 // Waits until the socket can be read (POLLIN) or written (POLLOUT), the deadline passes or
 // the server stops (its stop pipe becomes readable).
-bool waitFor(int socket, short events, int stopFd, Clock::time_point deadline) {
+Wait waitFor(int socket, short events, int stopFd, Clock::time_point deadline) {
     while (true) {
         pollfd fds[2] = {{socket, events, 0}, {stopFd, POLLIN, 0}};
         const int n = poll(fds, 2, millisecondsUntil(deadline));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0 || (fds[1].revents & POLLIN) != 0) return false;
-        return (fds[0].revents & (events | POLLHUP | POLLERR)) != 0;
+        if (n < 0 || (fds[1].revents & POLLIN) != 0) return Wait::Stopped;
+        if (n == 0) return Wait::TimedOut;
+        return (fds[0].revents & (events | POLLHUP | POLLERR)) != 0 ? Wait::Ready : Wait::Stopped;
     }
 }
+
+// A connection that has sent nothing yet gives its worker up after this much idleness
+// when other connections wait for one.
+constexpr auto kIdleWhileOthersWait = std::chrono::milliseconds(250);
+constexpr auto kIdleCheck = std::chrono::milliseconds(50);
 
 // The library's stream over one accepted socket, with this server's budgets: reads stop at
 // the request's deadline or byte budget, writes at the response's deadline.
 class BudgetedStream : public httplib::Stream {
 public:
-    BudgetedStream(int socket, int stopFd, const HttpServerLimits& limits)
-        : socket_(socket), stopFd_(stopFd), limits_(limits) {}
+    BudgetedStream(int socket, int stopFd, const HttpServerLimits& limits, const std::atomic<int>& othersWaiting)
+        : socket_(socket), stopFd_(stopFd), limits_(limits), othersWaiting_(othersWaiting) {}
 
-    // Waits for the first byte of the next request, then starts its budgets.
+    // Waits for the first byte of the next request, then starts its budgets. Gives up
+    // early when the connection idles while others wait for a worker.
     bool awaitRequest(int timeoutMs) {
-        if (buffered_ == taken_ &&
-            !waitFor(socket_, POLLIN, stopFd_, Clock::now() + std::chrono::milliseconds(timeoutMs)))
-            return false;
+        const auto start = Clock::now();
+        const auto end = start + std::chrono::milliseconds(timeoutMs);
+        while (buffered_ == taken_) {
+            const Wait wait = waitFor(socket_, POLLIN, stopFd_, std::min(end, Clock::now() + kIdleCheck));
+            if (wait == Wait::Ready) break;
+            const auto now = Clock::now();
+            if (wait == Wait::Stopped || now >= end || (othersWaiting_ > 0 && now - start >= kIdleWhileOthersWait))
+                return false;
+        }
         const auto now = Clock::now();
         readDeadline_ = now + std::chrono::milliseconds(limits_.requestTimeoutMs);
         writeDeadline_ = readDeadline_ + std::chrono::milliseconds(limits_.writeTimeoutMs);
@@ -68,9 +83,9 @@ public:
     }
 
     bool is_readable() const override {
-        return buffered_ > taken_ || waitFor(socket_, POLLIN, stopFd_, readDeadline_);
+        return buffered_ > taken_ || waitFor(socket_, POLLIN, stopFd_, readDeadline_) == Wait::Ready;
     }
-    bool is_writable() const override { return waitFor(socket_, POLLOUT, stopFd_, writeDeadline_); }
+    bool is_writable() const override { return waitFor(socket_, POLLOUT, stopFd_, writeDeadline_) == Wait::Ready; }
 
     ssize_t read(char* ptr, size_t size) override {
         if (requestBytes_ >= limits_.requestBytes) return -1;
@@ -94,7 +109,7 @@ public:
 
 private:
     bool fill() {
-        if (!waitFor(socket_, POLLIN, stopFd_, readDeadline_)) return false;
+        if (waitFor(socket_, POLLIN, stopFd_, readDeadline_) != Wait::Ready) return false;
         const ssize_t n = recv(socket_, buffer_, sizeof buffer_, MSG_DONTWAIT);
         if (n <= 0) return false;
         buffered_ = static_cast<std::size_t>(n);
@@ -116,6 +131,7 @@ private:
     int socket_;
     int stopFd_;
     const HttpServerLimits& limits_;
+    const std::atomic<int>& othersWaiting_;
     Clock::time_point readDeadline_ = Clock::now();
     Clock::time_point writeDeadline_ = Clock::now();
     std::size_t requestBytes_ = 0;
@@ -128,7 +144,8 @@ private:
 // finds the queue full is run at once on the accepting thread, which only closes it.
 class BoundedWorkers : public httplib::TaskQueue {
 public:
-    explicit BoundedWorkers(const HttpServerLimits& limits) : waiting_(static_cast<std::size_t>(limits.waiting)) {
+    BoundedWorkers(const HttpServerLimits& limits, std::atomic<int>& queued)
+        : waiting_(static_cast<std::size_t>(limits.waiting)), queued_(queued) {
         for (int i = 0; i < limits.workers; ++i) threads_.emplace_back([this] { work(); });
     }
     ~BoundedWorkers() override { shutdown(); }
@@ -138,6 +155,7 @@ public:
             std::lock_guard lock(mutex_);
             if (!stopping_ && jobs_.size() < waiting_) {
                 jobs_.push_back(std::move(job));
+                queued_ = static_cast<int>(jobs_.size());
                 wake_.notify_one();
                 return;
             }
@@ -168,6 +186,7 @@ private:
                 if (jobs_.empty()) return;
                 job = std::move(jobs_.front());
                 jobs_.pop_front();
+                queued_ = static_cast<int>(jobs_.size());
                 refusing = stopping_;  // a connection still waiting at the stop is only closed
             }
             job();
@@ -175,6 +194,7 @@ private:
     }
 
     std::size_t waiting_;
+    std::atomic<int>& queued_;  // jobs_.size(), for the workers' connections to read
     std::vector<std::thread> threads_;
     std::deque<std::function<void()>> jobs_;
     bool stopping_ = false;
@@ -193,10 +213,11 @@ struct HttpServer : httplib::Server {
     int stopPipe[2] = {-1, -1};  // readable once the server stops: every wait ends
     std::thread listener;
     uint16_t port = 0;
+    std::atomic<int> waitingConnections{0};
 
     HttpServer(const HttpServerLimits& serverLimits, std::vector<HttpPage> served)
         : limits(serverLimits), pages(std::move(served)) {
-        new_task_queue = [this] { return new BoundedWorkers(limits); };
+        new_task_queue = [this] { return new BoundedWorkers(limits, waitingConnections); };
         set_address_family(AF_INET);
         // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which would let a
         // second server share the port instead of failing to bind it.
@@ -248,7 +269,7 @@ private:
     void serve(int socket) {
         ConnectionState state;
         currentConnection = &state;
-        BudgetedStream stream(socket, stopPipe[0], limits);
+        BudgetedStream stream(socket, stopPipe[0], limits, waitingConnections);
         for (int served = 0; served < limits.requestsPerConnection; ++served) {
             if (!stream.awaitRequest(limits.idleTimeoutMs)) break;
             const bool last = served + 1 == limits.requestsPerConnection;
