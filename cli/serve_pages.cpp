@@ -16,7 +16,7 @@ HttpReply metricsReply(const ServeSnapshot& snapshot) {
 }
 
 HttpReply scanDocumentReply(const ServeSnapshot& snapshot) {
-    return {200, "application/json", scanReportJson(snapshot.scan, snapshot.settings) + '\n'};
+    return {200, "application/json", scanReportJson(snapshot.scan, snapshot.settings, snapshot.takenUs) + '\n'};
 }
 
 HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs) {

@@ -2,6 +2,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -304,12 +306,19 @@ HttpStartResult startHttpServer(HttpServerHandle& server, Ipv4Address address, u
         if (!made->bind_to_port(host, port)) return HttpStartResult::BindFailed;
         made->port = port;
     }
+    // The server's threads take no process signals: those stay with the caller's threads
+    // (a stop signal landing in accept() would end the library's accept loop).
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
         HttpServer* running = made.get();
-        made->listener = std::thread([running] { running->listen_after_bind(); });
+        made->listener = std::thread([running] { running->listen_after_bind(); });  // its workers inherit the mask
     } catch (const std::system_error&) {
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         return HttpStartResult::ThreadsNotStarted;
     }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     server = std::move(made);
     return HttpStartResult::Started;
 }
