@@ -22,8 +22,8 @@ inline constexpr const CommandLineOption* kOptions[] = {&scan_options::kLocal, &
 
 inline constexpr ExitCodeMeaning kExits[] = {
     {kSuccess, "stopped by SIGINT or SIGTERM"},
-    {kInvalidArguments, "invalid arguments: --universes does not read or is out of range, or --http is not "
-                        "ADDRESS:PORT"},
+    {kInvalidArguments, "invalid arguments: --universes does not read or is out of range, the system cannot hold "
+                        "the memberships of that many universes, or --http is not ADDRESS:PORT"},
     {kSocketNotCreated, "a UDP socket could not be created, or the HTTP server could not start its threads"},
     {kBindFailed, "--local is not an IPv4 address, a DMX port could not be bound, or the HTTP address could not be "
                   "bound"}};
