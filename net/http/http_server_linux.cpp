@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -142,6 +143,11 @@ private:
     std::size_t taken_ = 0;
 };
 
+// The server's threads run below the priority of the thread that started it (nice +10), so
+// that rendering and compressing pages never delays the work that feeds them on a busy
+// machine. Raising one's own nice value needs no privilege.
+void yieldToCaller() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), getpriority(PRIO_PROCESS, 0) + 10); }
+
 // A fixed number of workers and a bounded queue of accepted connections. A connection that
 // finds the queue full is run at once on the accepting thread, which only closes it.
 class BoundedWorkers : public httplib::TaskQueue {
@@ -180,6 +186,7 @@ public:
 
 private:
     void work() {
+        yieldToCaller();
         while (true) {
             std::function<void()> job;
             {
@@ -313,7 +320,10 @@ HttpStartResult startHttpServer(HttpServerHandle& server, Ipv4Address address, u
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
         HttpServer* running = made.get();
-        made->listener = std::thread([running] { running->listen_after_bind(); });  // its workers inherit the mask
+        made->listener = std::thread([running] {  // its workers inherit the mask
+            yieldToCaller();
+            running->listen_after_bind();
+        });
     } catch (const std::system_error&) {
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
         return HttpStartResult::ThreadsNotStarted;
