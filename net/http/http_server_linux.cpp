@@ -78,9 +78,8 @@ public:
             if (wait == Wait::Stopped || now >= end || (othersWaiting_ > 0 && now - start >= kIdleWhileOthersWait))
                 return false;
         }
-        const auto now = Clock::now();
-        readDeadline_ = now + std::chrono::milliseconds(limits_.requestTimeoutMs);
-        writeDeadline_ = readDeadline_ + std::chrono::milliseconds(limits_.writeTimeoutMs);
+        readDeadline_ = Clock::now() + std::chrono::milliseconds(limits_.requestTimeoutMs);
+        responseStarted_ = false;
         requestBytes_ = 0;
         return true;
     }
@@ -88,7 +87,13 @@ public:
     bool is_readable() const override {
         return buffered_ > taken_ || waitFor(socket_, POLLIN, stopFd_, readDeadline_) == Wait::Ready;
     }
-    bool is_writable() const override { return waitFor(socket_, POLLOUT, stopFd_, writeDeadline_) == Wait::Ready; }
+    bool is_writable() const override {
+        if (!responseStarted_) {  // the response's time runs from its first write
+            writeDeadline_ = Clock::now() + std::chrono::milliseconds(limits_.writeTimeoutMs);
+            responseStarted_ = true;
+        }
+        return waitFor(socket_, POLLOUT, stopFd_, writeDeadline_) == Wait::Ready;
+    }
 
     ssize_t read(char* ptr, size_t size) override {
         if (requestBytes_ >= limits_.requestBytes) return -1;
@@ -136,7 +141,8 @@ private:
     const HttpServerLimits& limits_;
     const std::atomic<int>& othersWaiting_;
     Clock::time_point readDeadline_ = Clock::now();
-    Clock::time_point writeDeadline_ = Clock::now();
+    mutable Clock::time_point writeDeadline_ = Clock::now();
+    mutable bool responseStarted_ = false;
     std::size_t requestBytes_ = 0;
     char buffer_[4096];
     std::size_t buffered_ = 0;
@@ -221,6 +227,7 @@ struct HttpServer : httplib::Server {
     std::vector<HttpPage> pages;
     int stopPipe[2] = {-1, -1};  // readable once the server stops: every wait ends
     std::thread listener;
+    std::atomic<bool> listenerEnded{false};
     uint16_t port = 0;
     std::atomic<int> waitingConnections{0};
 
@@ -295,7 +302,12 @@ void HttpServerDeleter::operator()(HttpServer* server) const {
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = write(server->stopPipe[1], &byte, 1);
     }
-    server->stop();
+    // stop() does nothing until the listener has entered its accept loop: a server
+    // stopped right after it started is told again until the loop has ended.
+    while (server->listener.joinable() && !server->listenerEnded) {
+        server->stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (server->listener.joinable()) server->listener.join();
     delete server;
 }
@@ -323,6 +335,7 @@ HttpStartResult startHttpServer(HttpServerHandle& server, Ipv4Address address, u
         made->listener = std::thread([running] {  // its workers inherit the mask
             yieldToCaller();
             running->listen_after_bind();
+            running->listenerEnded = true;
         });
     } catch (const std::system_error&) {
         pthread_sigmask(SIG_SETMASK, &previous, nullptr);
