@@ -1,6 +1,5 @@
 #include "scan_metrics.h"
 
-#include <cstring>
 #include <map>
 
 #include "../core/metrics_text.h"
@@ -9,11 +8,6 @@
 namespace {
 
 using Labels = std::array<MetricLabel, 4>;
-
-template <std::size_t N>
-std::string_view fieldText(const std::array<char, N>& field) {
-    return std::string_view(field.data(), strnlen(field.data(), N));
-}
 
 // The labels that name one sACN source on one universe, kept as text while its lines are written.
 struct SacnSourceLabels {
