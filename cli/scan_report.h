@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../net/scan/scan_engine.h"
 #include "../core/ipv4_address.h"
+#include "../net/scan/scan_engine.h"
+#include "../net/scan/scan_sockets.h"
 
 constexpr int kScanSchemaVersion = 2;
 
@@ -28,6 +29,7 @@ struct ScanReportSettings {
     bool pollSent = false;  // every ArtPoll of the latest round left
     bool levels = false;    // add the merged universes
     int64_t sequence = -1;  // the running number of a --follow line, from 0; -1: a single document
+    ScanPortUnicast unicast[2];  // sACN, Art-Net
 };
 
 std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings, uint64_t nowUs);

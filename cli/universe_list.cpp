@@ -46,4 +46,3 @@ std::optional<std::vector<uint16_t>> parseUniverseList(std::string_view text) {
     }
     return universes;
 }
-

@@ -19,5 +19,7 @@ if [ ! -e "$policy" ]; then
   $sudo chmod 755 "$policy"
   trap '$sudo rm -f "$policy"' EXIT
 fi
+# tshark's capture helper stays without setuid, and the question is never asked.
+echo "wireshark-common wireshark-common/install-setuid boolean false" | $sudo debconf-set-selections
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q $missing
