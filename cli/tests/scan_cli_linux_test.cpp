@@ -512,6 +512,7 @@ TEST(ScanCliLimits, UniversesBeyondTheMembershipsTheSystemHoldsAreRefused) {
     for (const Case& c : cases) {
         EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", c.universes}, options), c.expected)
             << c.universes;
+    }
 }
 
 // Beside another listener of the port, started first, a scan hears multicast but never takes
