@@ -11,7 +11,7 @@ tools/install-packages.sh tools/packages-build.txt tools/packages-package.txt
 
 # Linux: the Release tree of ./run.sh. Only what is installed is built, not the tests.
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMIBOX_WITH_BENCHMARKS=OFF \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DLUMIBOX_DEFAULTS_DIR=/etc/default >/dev/null
 cmake --build build-release -j2 --target lumibox lumibox_desktop_icons
 version=$(build-release/lumibox --version | sed 's/.* //')
 mkdir -p dist

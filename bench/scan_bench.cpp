@@ -27,11 +27,14 @@
 #include "core/clock.h"
 #include "core/packet_codec.h"
 #include "net/socket/socket_layer.h"
+#include "dmx_flood.h"
 
 namespace {
 
-constexpr int kUniverses = 2000;
-constexpr int kPacketsPerSecond = 44;
+using dmx_flood::flood;
+using dmx_flood::groupOf;
+using dmx_flood::kPacketsPerSecond;
+using dmx_flood::kUniverses;
 constexpr int kMembershipsPerSocket = 20;
 
 std::string readText(const char* path) {
@@ -65,41 +68,9 @@ int joinedGroups() {
     return count;
 }
 
-Ipv4Address groupOf(int universe) {
-    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-}
-
 double cpuSeconds(const rusage& usage) {
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Sends the flood on a 1 ms grid until stop; returns the datagrams sent.
-uint64_t flood(std::atomic<bool>& stop, bool unicast) {
-    const SocketHandle socket = openUdpSocket();
-    bindSocket(socket, Ipv4Address{{127, 0, 0, 1}}, 0);
-    std::vector<DmxPacket> packets;
-    DmxUniverseState state;
-    for (int u = 1; u <= kUniverses; ++u) {
-        state.universe = u;
-        packets.push_back(buildDmxPacket(state));
-    }
-    const uint64_t start = monotonicMicroseconds();
-    uint64_t sent = 0;
-    int next = 0;
-    while (!stop) {
-        const uint64_t due = (monotonicMicroseconds() - start) * kUniverses * kPacketsPerSecond / 1000000;
-        for (; sent < due && !stop; ++sent) {
-            DmxPacket& p = packets[static_cast<std::size_t>(next)];
-            ++p.bytes[kSacnSequenceOffset];
-            const Ipv4Address to = unicast ? Ipv4Address{{127, 0, 0, 1}} : groupOf(next + 1);
-            sendDatagram(socket, p.data(), p.size(), to, kSacnPort);
-            next = (next + 1) % kUniverses;
-        }
-        sleepMs(1);
-    }
-    closeSocket(socket);
-    return sent;
 }
 
 // The bare receiver: the same sockets, queues and memberships as the scan; it blocks in

@@ -10,6 +10,7 @@
 #include "capture_modes.h"
 #include "dmx_options.h"
 #include "scan_options.h"
+#include "serve_options.h"
 #include "../core/exit_codes.h"
 
 namespace {
@@ -133,7 +134,7 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
 
 std::string commandLineHelpText() {
     const std::span<const CommandLineMode> groups[] = {kFixedModes, dmx_options::kModes, scan_options::kModes,
-                                                     builtCaptureModes(), midi_options::kModes};
+                                                     serve_options::kModes, builtCaptureModes(), midi_options::kModes};
     std::string text = "Usage: lumibox [MODE [OPTION VALUE]...]\n";
     text += std::string(kProductTitle) + ": DMX / MIDI monitor and test sender.\n\n";
     for (const auto& modes : groups) {

@@ -17,6 +17,8 @@
 #include "dmx_options.h"
 #include "scan_cli.h"
 #include "scan_options.h"
+#include "serve_cli.h"
+#include "serve_options.h"
 
 namespace {
 
@@ -119,6 +121,7 @@ int runListener(const ArgumentVector& args, const DmxUniverseState& state, Socke
 int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
     if (mode == scan_options::kScan) return runScan(args);  // its own options; no --protocol or --universe
+    if (mode == serve_options::kServe) return runServe(args);
     const std::string protocolText = optionValue(args, dmx_options::kProtocol);
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
     const auto universe = numericOptionValue(args, dmx_options::kUniverse);

@@ -18,6 +18,7 @@
 #include "../net/scan/scan_receive.h"
 #include "scan_options.h"
 #include "scan_report.h"
+#include "scan_run_steps.h"
 #include "stop_signals.h"
 #include "universe_list.h"
 
@@ -97,28 +98,10 @@ struct ScanRun {
     std::bitset<kSacnUniverseCount> tried;  // asked for, or announced and joined or refused
 };
 
-void sendPolls(ScanRun& run) {
-    bool sent = true;
-    for (Ipv4Address target : run.sockets.pollTargets) {
-        sent = sendDatagram(run.sockets.pollSocket, run.poll.data(), run.poll.size(), target, kArtNetPort) ==
-                   static_cast<long>(run.poll.size()) &&
-               sent;
-    }
-    ++run.settings.pollRounds;
-    run.settings.pollSent = sent;
-}
+void sendPolls(ScanRun& run) { sendArtPolls(run.sockets, run.poll, run.settings); }
 
-// Joins the universes discovery announced that are not joined yet, within the capacity.
 void joinAnnounced(ScanRun& run) {
-    const auto& announced = run.scan.announced.universes;
-    for (std::size_t u = 1; u < announced.size(); ++u) {
-        if (!announced.test(u) || run.tried.test(u)) continue;
-        if (run.sockets.joined.count() >= run.universeCapacity) return;
-        run.tried.set(u);
-        if (joinScanUniverse(run.sockets, static_cast<uint16_t>(u))) run.settings.announcedUniverses.push_back(static_cast<uint16_t>(u));
-    }
-    watchNewScanSockets(run.receiver, run.sockets);
-    run.settings.joinUs = run.sockets.joinUs;
+    joinAnnouncedUniverses(run.scan, run.sockets, run.receiver, run.tried, run.universeCapacity, run.settings);
 }
 
 bool writeLine(ScanRun& run, uint64_t nowUs) {

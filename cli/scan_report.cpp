@@ -12,12 +12,6 @@
 
 namespace {
 
-// A fixed-width name field up to its first zero byte.
-template <std::size_t N>
-std::string_view fieldText(const std::array<char, N>& field) {
-    return std::string_view(field.data(), strnlen(field.data(), N));
-}
-
 void timingMembers(JsonWriter& json, const StreamTiming& timing) {
     json.number("packets", timing.packets);
     json.fixed("rate", packetsPerSecond(timing));

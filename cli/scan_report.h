@@ -1,8 +1,11 @@
 #pragma once
 // The --scan document: one line of JSON describing what the scan heard up to a moment.
 // --follow writes one per interval; the metrics and window work read the same engine.
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../core/ipv4_address.h"
@@ -33,3 +36,9 @@ std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& set
 
 // A CID as text: 8-4-4-4-12 lower-case hexadecimal digits.
 std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid);
+
+// A fixed-width name field up to its first zero byte.
+template <std::size_t N>
+std::string_view fieldText(const std::array<char, N>& field) {
+    return std::string_view(field.data(), strnlen(field.data(), N));
+}

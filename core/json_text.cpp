@@ -78,3 +78,21 @@ std::string toUtf8Json(std::string_view name) {
     }
     return out;
 }
+
+std::string toValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t consumed = 1;
+        const size_t length = static_cast<unsigned char>(text[at]) < 0x80 ? 1 : wellFormedLength(text, at, consumed);
+        if (length == 0) {
+            out += kReplacementCharacter;
+            at += consumed;
+        } else {
+            out.append(text.substr(at, length));
+            at += length;
+        }
+    }
+    return out;
+}

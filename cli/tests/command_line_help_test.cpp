@@ -8,6 +8,7 @@
 #include "cli/command_line_help.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
+#include "cli/serve_options.h"
 #include "midi/midi_options.h"
 
 namespace {
@@ -51,6 +52,7 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
     const std::string synopsis = help.substr(0, help.find("\n\n", help.find("\n\n") + 2));
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
+                              std::span<const CommandLineMode>(serve_options::kModes),
                               builtCaptureModes(),  // none where the modes are not built
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {

@@ -33,6 +33,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # The window's font; plain DejaVu Sans is the fallback.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-extra")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2, prometheus")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The service's options file is the administrator's: dpkg keeps their changes on upgrade.
+if(IS_ABSOLUTE "${LUMIBOX_DEFAULTS_DIR}")
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/conffiles "${LUMIBOX_DEFAULTS_DIR}/lumibox-monitor\n")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
+endif()
 include(CPack)

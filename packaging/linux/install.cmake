@@ -37,3 +37,12 @@ foreach(size ${LUMIBOX_ICON_SIZES})
   install(FILES ${_icon_dir}/hicolor/${size}x${size}/apps/${LUMIBOX_APP_ID}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
+
+# The monitoring service of --serve: its unit (not enabled on installation), its options
+# file and example alerting rules. The options file belongs in /etc/default, which
+# ./package.sh passes; a plain `cmake --install` keeps it under the prefix.
+set(LUMIBOX_DEFAULTS_DIR "${CMAKE_INSTALL_SYSCONFDIR}/default" CACHE STRING
+    "Folder of lumibox-monitor's options file; /etc/default in the .deb")
+install(FILES linux/lumibox-monitor.service DESTINATION lib/systemd/system)
+install(FILES linux/lumibox-monitor.default DESTINATION ${LUMIBOX_DEFAULTS_DIR} RENAME lumibox-monitor)
+install(FILES prometheus/lumibox-alerts.yml DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lumibox/examples)

@@ -53,9 +53,13 @@ TEST(DebPackage, ControlFields) {
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
     }
     EXPECT_NE(fields["Recommends"].find("fonts-dejavu-extra"), std::string::npos);
+    EXPECT_NE(fields["Suggests"].find("prometheus"), std::string::npos);
+    // The service's options survive upgrades.
+    const BinaryRun conffiles = runBinaryCapturing("/usr/bin/dpkg-deb", {"--info", kDeb, "conffiles"});
+    EXPECT_EQ(conffiles.standardOutput, "/etc/default/lumibox-monitor\n");
 }
 
-TEST(DebPackage, FilesUnderUsrOwnedByRoot) {
+TEST(DebPackage, FilesUnderUsrAndEtcDefaultOwnedByRoot) {
     if (!debExists()) GTEST_SKIP() << "no " << kDeb << ": ./package.sh builds it";
     const BinaryRun contents = runBinaryCapturing("/usr/bin/dpkg-deb", {"--contents", kDeb});
     ASSERT_EQ(contents.exitCode, 0) << contents.standardError;
@@ -67,12 +71,16 @@ TEST(DebPackage, FilesUnderUsrOwnedByRoot) {
         std::string mode, owner, size, date, time, path;
         fields >> mode >> owner >> size >> date >> time >> path;
         EXPECT_EQ(owner, "root/root") << line;
-        EXPECT_TRUE(path == "./" || path.starts_with("./usr/")) << line;
+        EXPECT_TRUE(path == "./" || path.starts_with("./usr/") || path == "./etc/" || path.starts_with("./etc/default/"))
+            << line;
         entries[path] = mode;
     }
     std::vector<std::string> expected = {"./usr/bin/lumibox", "./usr/share/applications/" + appId + ".desktop",
                                          "./usr/share/metainfo/" + appId + ".metainfo.xml",
-                                         "./usr/share/man/man1/lumibox.1"};
+                                         "./usr/share/man/man1/lumibox.1",
+                                         "./usr/lib/systemd/system/lumibox-monitor.service",
+                                         "./etc/default/lumibox-monitor",
+                                         "./usr/share/doc/lumibox/examples/lumibox-alerts.yml"};
     for (int size : {16, 32, 48, 64, 128, 256}) {
         const std::string dir = std::to_string(size) + 'x' + std::to_string(size);
         expected.push_back("./usr/share/icons/hicolor/" + dir + "/apps/" + appId + ".png");

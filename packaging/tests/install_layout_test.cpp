@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <span>
 #include <sstream>
 
 #include "cli/capture_options.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
+#include "cli/serve_options.h"
 #include "core/tests/run_binary.h"
 #include "core/product_identity.h"
 #include "midi/midi_options.h"
@@ -56,7 +58,8 @@ protected:
 TEST_F(InstallLayout, EveryFileOfTheDesktopApplication) {
     std::vector<std::string> files = {"bin/lumibox", "share/applications/" + kAppId + ".desktop",
                                       "share/metainfo/" + kAppId + ".metainfo.xml", "share/man/man1/lumibox.1",
-                                      "share/doc/lumibox/copyright"};
+                                      "share/doc/lumibox/copyright", "lib/systemd/system/lumibox-monitor.service",
+                                      "etc/default/lumibox-monitor", "share/doc/lumibox/examples/lumibox-alerts.yml"};
     for (int size : kIconSizes) files.push_back(iconPath(size));
     for (const std::string& file : files) {
         struct stat info {};
@@ -66,6 +69,32 @@ TEST_F(InstallLayout, EveryFileOfTheDesktopApplication) {
     struct stat binary {};
     ASSERT_EQ(stat(path("bin/lumibox").c_str(), &binary), 0);
     EXPECT_EQ(binary.st_mode & 0755, 0755u);
+}
+
+// The unit as systemd reads it (pointed at the installed binary), hardened as far as
+// systemd's own exposure score says, and the example alerting rules as Prometheus reads them.
+TEST_F(InstallLayout, MonitorServiceAndAlertingRulesCheckOut) {
+    const BinaryRun rules = runBinaryCapturing("/usr/bin/promtool",
+                                               {"check", "rules", path("share/doc/lumibox/examples/lumibox-alerts.yml")});
+    EXPECT_EQ(rules.exitCode, 0) << rules.standardOutput << rules.standardError;
+    const std::string analyze = "/usr/bin/systemd-analyze";
+    if (!std::ifstream(analyze).good()) GTEST_SKIP() << "no " << analyze << " on this machine";
+    std::string unit = readWholeFile(path("lib/systemd/system/lumibox-monitor.service"));
+    const std::string installedPath = "ExecStart=/usr/bin/lumibox ";
+    const std::size_t exec = unit.find(installedPath);
+    ASSERT_NE(exec, std::string::npos);
+    unit.replace(exec, installedPath.size(), "ExecStart=" + path("bin/lumibox") + ' ');
+    const std::string copy = makeTempDirectory() + "/lumibox-monitor.service";
+    std::ofstream(copy) << unit;
+    const BinaryRun verify = runBinaryCapturing(analyze, {"verify", "--man=no", copy});
+    EXPECT_EQ(verify.exitCode, 0);
+    EXPECT_EQ(verify.standardOutput + verify.standardError, "");
+    // 2.0 of systemd's 10: "OK" is below 4.
+    const BinaryRun exposure = runBinaryCapturing(analyze, {"security", "--offline=yes", "--threshold=20", copy});
+    EXPECT_EQ(exposure.exitCode, 0) << exposure.standardOutput;
+    EXPECT_NE(unit.find("\nEnvironmentFile=-/etc/default/lumibox-monitor\n"), std::string::npos);
+    const std::string options = readWholeFile(path("etc/default/lumibox-monitor"));
+    EXPECT_NE(options.find("\nLUMIBOX_MONITOR_OPTIONS=\""), std::string::npos);
 }
 
 TEST_F(InstallLayout, InstalledBinaryRunsFromThePrefix) {
@@ -181,6 +210,7 @@ TEST_F(InstallLayout, ManualRendersWithoutWarningsAndAgreesWithTheOptionTables) 
     const std::vector<std::string> lines = linesOf(text.standardOutput);
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
+                              std::span<const CommandLineMode>(serve_options::kModes),
                               std::span<const CommandLineMode>(capture_options::kModes),
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {

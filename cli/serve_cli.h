@@ -1,0 +1,5 @@
+#pragma once
+// --serve: the scan run continuously behind an HTTP endpoint for Prometheus. Linux only.
+#include "../core/option_lookup.h"
+
+int runServe(const ArgumentVector& args);

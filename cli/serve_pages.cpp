@@ -1,0 +1,48 @@
+#include "serve_pages.h"
+
+#include "../core/clock.h"
+#include "../core/metrics_text.h"
+#include "scan_metrics.h"
+
+namespace {
+
+HttpReply unavailable() { return {503, "text/plain; charset=utf-8", "no scan yet\n"}; }
+
+}  // namespace
+
+HttpReply metricsReply(const ServeSnapshot& snapshot) {
+    const ScanMetricsContext context{LUMIBOX_VERSION, snapshot.dropsKnown, snapshot.receiveDrops};
+    return {200, std::string(kMetricsContentType), scanMetricsText(snapshot.scan, context, snapshot.takenUs)};
+}
+
+HttpReply scanDocumentReply(const ServeSnapshot& snapshot) {
+    return {200, "application/json", scanReportJson(snapshot.scan, snapshot.settings, snapshot.takenUs) + '\n'};
+}
+
+HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs) {
+    if (snapshot == nullptr || (nowUs > snapshot->takenUs && nowUs - snapshot->takenUs >= kServeHealthyAgeUs)) {
+        return {503, "text/plain; charset=utf-8", "not receiving\n"};
+    }
+    return {200, "text/plain; charset=utf-8", "receiving\n"};
+}
+
+std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange) {
+    ServeSnapshotExchange* shared = &exchange;
+    return {
+        {"/metrics",
+         [shared] {
+             const auto snapshot = latestServeSnapshot(*shared);
+             return snapshot ? metricsReply(*snapshot) : unavailable();
+         }},
+        {"/scan.json",
+         [shared] {
+             const auto snapshot = latestServeSnapshot(*shared);
+             return snapshot ? scanDocumentReply(*snapshot) : unavailable();
+         }},
+        {"/healthz",
+         [shared] {
+             const auto snapshot = latestServeSnapshot(*shared);
+             return healthReply(snapshot.get(), monotonicMicroseconds());
+         }},
+    };
+}

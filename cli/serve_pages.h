@@ -1,0 +1,18 @@
+#pragma once
+// What --serve answers: /metrics, /scan.json and /healthz, each rendered on the HTTP
+// thread that asks, from the latest snapshot the scan published.
+#include <cstdint>
+#include <vector>
+
+#include "../net/http/http_server.h"
+#include "serve_snapshot.h"
+
+// The scan publishes twice a second; a snapshot older than this means it is not receiving.
+constexpr uint64_t kServeSnapshotPeriodUs = 500000;
+constexpr uint64_t kServeHealthyAgeUs = 5000000;
+
+std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange);
+
+HttpReply metricsReply(const ServeSnapshot& snapshot);
+HttpReply scanDocumentReply(const ServeSnapshot& snapshot);
+HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs);
