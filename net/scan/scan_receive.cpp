@@ -69,3 +69,33 @@ void receiveScan(ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs, 
         if (pauseUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
     }
 }
+
+void prepareScanReadBuffers(ScanReadBuffers& buffers) {
+    buffers.storage.assign(kBatch * kDatagramCapacity, 0);
+    buffers.batch.assign(kBatch, ReceivedDatagram{});
+    for (int i = 0; i < kBatch; ++i) {
+        buffers.batch[i].buffer = buffers.storage.data() + static_cast<std::size_t>(i) * kDatagramCapacity;
+        buffers.batch[i].capacity = kDatagramCapacity;
+    }
+}
+
+std::size_t drainScanSockets(ScanEngine& scan, const ScanSockets& set, ScanReadBuffers& buffers,
+                             std::span<const uint8_t> ownPoll, int maxBatches, const ScanDatagramObserver& observer) {
+    std::size_t taken = 0;
+    const int capacity = static_cast<int>(buffers.batch.size());
+    for (const ScanSocket& socket : set.sockets) {
+        for (int round = 0; round < maxBatches; ++round) {
+            const int n = receiveDatagrams(socket.handle, buffers.batch.data(), capacity);
+            for (int i = 0; i < n; ++i) {
+                const ReceivedDatagram& d = buffers.batch[static_cast<std::size_t>(i)];
+                if (!acceptsScanDatagram(socket.role, set.scopeInterface, d.destination)) continue;
+                if (isOwnPoll(set, socket, d, ownPoll)) continue;
+                takeScanDatagram(scan, socket.port, d.buffer, d.length, d.sender, d.arrivalUs);
+                ++taken;
+                if (observer) observer(socket.port, d);
+            }
+            if (n < capacity) break;
+        }
+    }
+    return taken;
+}
