@@ -14,6 +14,8 @@ namespace {
 
 bool isIconExport(const ArgumentVector& args) { return args.size() == 3 && args[1] == kExportIconMode; }
 
+bool isNetworkMode(const ArgumentVector& args) { return args.size() == 2 && args[1] == kNetworkMode; }
+
 bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).starts_with(midi_options::kPrefix); }
 
 }  // namespace
@@ -27,10 +29,10 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     DmxUniverseState state;
     generateCid(state);
     int exitCode = 0;
-    if (args.size() > 1) {
-        exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
+    if (args.size() == 1 || isNetworkMode(args)) {
+        exitCode = openWindow(state, args.size() == 1 ? WindowChoice::Main : WindowChoice::Network);
     } else {
-        exitCode = openWindow(state);
+        exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
     }
     stopSocketLibrary();
     return exitCode;

@@ -29,12 +29,12 @@ const NetworkControl kControls[] = {
     {K::Label, kNetworkStatusText, "Ready. The scan is off.", {20, 632, 1210, 40}},
 };
 
-const NetworkColumn kSourceColumns[] = {{"Universe", 80},   {"Source name", 170}, {"Sender", 120},
-                                        {"Priority", 120},  {"Rate/s", 60},       {"Seq. errors", 80},
+const NetworkColumn kSourceColumns[] = {{"Universe", 80},  {"Source name", 150}, {"Sender", 110},
+                                        {"Priority", 135}, {"Rate/s", 60},       {"Seq. errors", 88},
                                         {"Status", 90}};
 const NetworkColumn kSenderColumns[] = {{"Port-Address", 150}, {"Sender", 130}, {"Rate/s", 70}, {"Seq. errors", 90}};
-const NetworkColumn kNodeColumns[] = {{"IP", 110}, {"Short name", 120}, {"DMX outputs", 95}, {"DMX inputs", 85},
-                                      {"Last reply", 60}};
+const NetworkColumn kNodeColumns[] = {{"IP", 100}, {"Short name", 120}, {"DMX out", 85}, {"DMX in", 75},
+                                      {"Last reply", 80}};
 
 const NetworkControl* find(int id) {
     for (const NetworkControl& control : kControls) {

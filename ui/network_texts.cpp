@@ -7,6 +7,7 @@
 
 #include "../net/scan/universe_merge.h"
 #include "../net/socket/socket_layer.h"
+#include "window_style.h"
 
 namespace {
 
@@ -71,7 +72,9 @@ uint32_t mix(uint32_t from, uint32_t to, int weight, int scale) {
 constexpr uint32_t kSourceColours[kSourceColourCount] = {0xF2A03D, 0x4FC3F7, 0xE65C9C, 0x8BD346,
                                                          0xB085F5, 0xF2E14B, 0x4DD0B0, 0xFF7F6B};
 constexpr uint32_t kGridEmpty = 0x0E1928;
-constexpr uint32_t kGridFull = 0xC8D6E6;
+constexpr uint32_t kGridFull = 0x9FB4CC;
+constexpr uint32_t kGridDarkText = 0x0A111E;
+constexpr uint8_t kDarkTextFrom = 150;  // above this level the fill is bright enough for dark text
 
 }  // namespace
 
@@ -211,7 +214,9 @@ std::string gridCellText(const NetworkGrid& grid, int slot) {
     return std::to_string(grid.levels[static_cast<std::size_t>(slot)]);
 }
 
-uint32_t gridCellFill(uint8_t level) { return mix(kGridEmpty, kGridFull, level, 255 * 2); }
+uint32_t gridCellFill(uint8_t level) { return mix(kGridEmpty, kGridFull, level, 255); }
+
+uint32_t gridCellTextColour(uint8_t level) { return level > kDarkTextFrom ? kGridDarkText : kTableTextColour; }
 
 uint32_t sourceColour(int8_t index) {
     if (index < 0 || index >= kSourceColourCount) return 0;

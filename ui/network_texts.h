@@ -49,6 +49,8 @@ std::string gridTitleText(const NetworkGrid& grid);
 // brightness of the level as its fill, the winner's colour as its marker.
 std::string gridCellText(const NetworkGrid& grid, int slot);
 uint32_t gridCellFill(uint8_t level);
+uint32_t gridCellTextColour(uint8_t level);
+inline constexpr int kGridMarkerHeight = 3;  // the winner's colour along the bottom of a cell
 uint32_t sourceColour(int8_t index);  // 0 for kNoSourceColour
 inline constexpr int kSourceColourCount = 8;
 
