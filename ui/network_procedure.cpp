@@ -188,10 +188,14 @@ void clickNetworkHeader(NetworkWindowEngines& engines, int tableId, int column) 
 
 void runNetworkTick(NetworkWindowEngines& engines) {
     if (engines.stopped) return;
-    const uint64_t now = nowOf(engines);
     if (engines.scanning) {
         const std::span<const uint8_t> ownPoll = engines.pollSent ? std::span<const uint8_t>(engines.poll) : std::span<const uint8_t>();
         drainScanSockets(engines.scan, engines.sockets, engines.buffers, ownPoll, kNetworkBatchesPerSocket, engines.observer);
+    }
+    // Read after the sockets: where the system stamps no arrival time, a datagram carries
+    // the time it was read, which must not lie after the moment the views describe.
+    const uint64_t now = nowOf(engines);
+    if (engines.scanning) {
         if (now - engines.lastExpiryUs >= kScanExpiryUs) {
             expireScan(engines.scan, now);
             engines.lastExpiryUs = now;

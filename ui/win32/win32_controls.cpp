@@ -89,13 +89,7 @@ void setUpLevelTable(Win32MainWindow& window, HWND table) {
 
 // Creates one control as its table row says, in the window's font, into its page list.
 HWND addControl(Win32MainWindow& window, const ControlDefinition& control) {
-    const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
-    const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
-                                        styleOf(control), control.x, control.y, control.width, control.height,
-                                        window.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window.window, GWLP_HINSTANCE)),
-                                        nullptr);
-    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
+    const HWND handle = createControl(window.window, window.uiFont, control);
     if (control.page == ControlPage::Dmx) window.dmxPage.push_back(handle);
     if (control.page == ControlPage::Midi) window.midiPage.push_back(handle);
     if (control.id != 0) window.byId[control.id] = handle;
@@ -107,6 +101,16 @@ void place(HWND control, const PixelRect& rect) {
 }
 
 }  // namespace
+
+HWND createControl(HWND parent, HFONT font, const ControlDefinition& control) {
+    const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
+    const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
+                                        styleOf(control), control.x, control.y, control.width, control.height, parent,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return handle;
+}
 
 void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.window = handle;

@@ -9,6 +9,8 @@ namespace {
 
 constexpr int kProgramIconResource = 1;
 
+int openWindows = 0;  // on the user-interface thread only
+
 const std::wstring& className() {
     static const std::wstring name = utf8ToUtf16(kWindowClassName);
     return name;
@@ -60,4 +62,13 @@ void closeMainWindow(Win32MainWindow& window) {
     stopWindowEngines(window.engines);
     releaseLevelTableDrawing(window);
     if (window.window) DestroyWindow(window.window);
+}
+
+void countWindowOpened() { ++openWindows; }
+
+void countWindowDestroyed() {
+    if (--openWindows <= 0) {
+        openWindows = 0;
+        PostQuitMessage(0);
+    }
 }

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
         network_traffic::sendRound(sender, loopback, static_cast<uint8_t>(round));
         std::this_thread::sleep_for(std::chrono::microseconds(22727));
         handleNetworkTick(*window);
-        if (round == 10) selectNetworkRow(window->engines, kNetworkSourcesTable, 1);
+        if (round == 30) selectNetworkRow(window->engines, kNetworkSourcesTable, 1);
         QApplication::processEvents();
     }
     closeSocket(sender);
