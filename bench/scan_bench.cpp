@@ -1,11 +1,16 @@
 // --scan under a flood: 2,000 sACN universes at 44 packets per second each (88,000
 // datagrams/s), sent to their multicast groups (or, with "unicast", all to 127.0.0.1).
 // Alternates two receivers over the same flood and reports CPU per datagram for each:
-// a bare loop of recvfrom over sockets joined to the same groups, and `lumibox --scan`.
-// Kernel receive drops are the namespace's /proc/net/snmp Udp RcvbufErrors.
+// a bare loop of recvmmsg with arrival stamps over sockets joined to the same groups, and
+// `lumibox --scan`. Kernel receive drops are the namespace's /proc/net/snmp Udp
+// RcvbufErrors. "idle" instead measures both receivers' CPU with their 100 sockets and no
+// traffic at all.
 //
-//   tools/in-private-netns.sh build/bench/scan_bench [seconds per phase] [multicast|unicast]
+//   tools/in-private-netns.sh build/bench/scan_bench [seconds per phase] [multicast|unicast|idle]
+#include <netinet/in.h>
+#include <sys/epoll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -97,35 +102,67 @@ uint64_t flood(std::atomic<bool>& stop, bool unicast) {
     return sent;
 }
 
-// The bare receiver: the same sockets, queues and memberships as the scan, recvfrom until the
-// queues run dry, a 1 ms sleep when a round found nothing. Writes its count to the pipe.
+// The bare receiver: the same sockets, queues and memberships as the scan; it blocks in
+// epoll_wait until sockets hold datagrams, then reads each of those dry with recvmmsg in
+// batches of 64, with the kernel's arrival stamp of each datagram. Writes its count to the pipe.
 [[noreturn]] void bareLoop(int pipeOut, double seconds, bool unicast) {
-    std::vector<SocketHandle> sockets;
+    std::vector<int> sockets;
     const int needed = unicast ? 1 : (kUniverses + kMembershipsPerSocket - 1) / kMembershipsPerSocket;
     for (int i = 0; i < needed; ++i) {
         const SocketHandle s = openUdpSocket();
         setReuseAddress(s, true);
         setMulticastAll(s, false);
         setNonBlocking(s, true);
-        prepareBatchReceive(s);  // the same queue as the scan's sockets
+        prepareBatchReceive(s);  // the same queue as the scan's sockets, and SO_TIMESTAMPNS
         bindSocket(s, Ipv4Address{}, kSacnPort);
         for (int u = i * kMembershipsPerSocket + 1; !unicast && u <= std::min(kUniverses, (i + 1) * kMembershipsPerSocket); ++u) {
             joinMulticastGroup(s, groupOf(u), Ipv4Address{});
         }
-        sockets.push_back(s);
+        sockets.push_back(static_cast<int>(s));
     }
+    constexpr int kBatch = 64;
+    static uint8_t buffers[kBatch][2048];
+    static char controls[kBatch][CMSG_SPACE(sizeof(timespec))];
+    static sockaddr_in senders[kBatch];
+    iovec parts[kBatch];
+    mmsghdr messages[kBatch];
+    const int waitSet = epoll_create1(0);
+    for (int s : sockets) {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.fd = s;
+        epoll_ctl(waitSet, EPOLL_CTL_ADD, s, &event);
+    }
+    epoll_event ready[kBatch];
     uint64_t count = 0;
-    uint8_t buffer[2048];
-    Ipv4Address sender;
+    uint64_t stampSum = 0;  // the stamps are read, as a receiver that uses them does
     const uint64_t end = monotonicMicroseconds() + static_cast<uint64_t>(seconds * 1e6);
-    while (monotonicMicroseconds() < end) {
-        uint64_t round = 0;
-        for (SocketHandle s : sockets) {
-            while (receiveDatagramFrom(s, buffer, sizeof buffer, sender) >= 0) ++round;
+    for (uint64_t now = monotonicMicroseconds(); now < end; now = monotonicMicroseconds()) {
+        const int readyCount = epoll_wait(waitSet, ready, kBatch, static_cast<int>((end - now) / 1000 + 1));
+        for (int r = 0; r < readyCount; ++r) {
+            const int s = ready[r].data.fd;
+            while (true) {
+                for (int i = 0; i < kBatch; ++i) {
+                    parts[i] = iovec{buffers[i], sizeof buffers[i]};
+                    messages[i].msg_hdr = msghdr{senders + i, sizeof senders[i], parts + i, 1, controls[i], sizeof controls[i], 0};
+                }
+                const int n = recvmmsg(s, messages, kBatch, MSG_DONTWAIT, nullptr);
+                if (n <= 0) break;
+                for (int i = 0; i < n; ++i) {
+                    for (cmsghdr* c = CMSG_FIRSTHDR(&messages[i].msg_hdr); c != nullptr; c = CMSG_NXTHDR(&messages[i].msg_hdr, c)) {
+                        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_TIMESTAMPNS) {
+                            timespec stamp;
+                            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+                            stampSum += static_cast<uint64_t>(stamp.tv_nsec);
+                        }
+                    }
+                }
+                count += static_cast<uint64_t>(n);
+                if (n < kBatch) break;
+            }
         }
-        count += round;
-        if (round == 0) sleepMs(1);
     }
+    count += stampSum == 1 ? 1 : 0;  // keeps the stamps' reads
     if (write(pipeOut, &count, sizeof count) != sizeof count) _exit(1);
     _exit(0);
 }
@@ -177,9 +214,64 @@ void print(const char* name, const PhaseResult& r) {
 
 }  // namespace
 
+pid_t startScanProcess(const std::string& listenMs, const std::string& output, bool unicast) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string universes = unicast ? "" : "1-" + std::to_string(kUniverses);
+        execl(LUMIBOX_BINARY, LUMIBOX_BINARY, "--scan", "--universes", universes.c_str(), "--listen-ms", listenMs.c_str(),
+              "--output", output.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+// CPU seconds a process has used so far (utime + stime of /proc/PID/stat).
+double processCpuSeconds(pid_t pid) {
+    const std::string stat = readText(("/proc/" + std::to_string(pid) + "/stat").c_str());
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) utime = std::stoull(field);
+        if (i == 15) stime = std::stoull(field);
+    }
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// A child's CPU while it waits, as a share of one core: from 2 s after its start (the
+// joins done) to 1 s before its end (the closes not begun).
+double waitingCpuShare(pid_t child, double seconds) {
+    sleepMs(2000);
+    const double before = processCpuSeconds(child);
+    const uint64_t from = monotonicMicroseconds();
+    sleepMs(static_cast<uint32_t>((seconds - 3) * 1000));
+    const double share = (processCpuSeconds(child) - before) / (static_cast<double>(monotonicMicroseconds() - from) / 1e6);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return share;
+}
+
+// No traffic: both receivers with their 100 sockets, for the listening time each.
+int idle(double seconds) {
+    const std::string listenMs = std::to_string(static_cast<int>(seconds * 1000));
+    int fds[2];
+    if (pipe(fds) != 0) return 1;
+    pid_t bare = fork();
+    if (bare == 0) bareLoop(fds[1], seconds, false);
+    const double bareShare = waitingCpuShare(bare, seconds);
+    const double scanShare = waitingCpuShare(startScanProcess(listenMs, "/tmp/lumibox-scan-bench-idle.json", false), seconds);
+    std::printf("idle, 100 sockets, %.0f s (the middle %.0f s measured): bare loop %.3f %% of a core, "
+                "--scan %.3f %% of a core\n",
+                seconds, seconds - 3, bareShare * 100, scanShare * 100);
+    close(fds[0]);
+    close(fds[1]);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
     const bool unicast = argc > 2 && std::string(argv[2]) == "unicast";
+    if (argc > 2 && std::string(argv[2]) == "idle") return idle(seconds);
     const std::string output = "/tmp/lumibox-scan-bench.json";
     const std::string listenMs = std::to_string(static_cast<int>(seconds * 1000) + 1000);
     std::printf("%d universes x %d packets/s, %s, %.1f s phases\n", kUniverses, kPacketsPerSecond,
@@ -205,16 +297,7 @@ int main(int argc, char** argv) {
             unicast);
         print("bare loop", bare);
         const PhaseResult scan = runPhase(
-            [&] {
-                const pid_t pid = fork();
-                if (pid == 0) {
-                    const std::string universes = unicast ? "" : "1-" + std::to_string(kUniverses);
-                    execl(LUMIBOX_BINARY, LUMIBOX_BINARY, "--scan", "--universes", universes.c_str(), "--listen-ms",
-                          listenMs.c_str(), "--output", output.c_str(), static_cast<char*>(nullptr));
-                    _exit(127);
-                }
-                return pid;
-            },
+            [&] { return startScanProcess(listenMs, output, unicast); },
             [&] { return jsonNumber(readText(output.c_str()), "datagrams"); }, unicast);
         print("--scan", scan);
         bareTotal += bare.cpu;

@@ -1,13 +1,23 @@
 #include "scan_cli.h"
 
+#include <algorithm>
+#include <bitset>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
 #include "../core/clock.h"
-#include "../core/scan_codec.h"
-#include "../net/scan/scan_receive.h"
 #include "../core/exit_codes.h"
+#include "../core/output_file.h"
+#include "../core/scan_codec.h"
 #include "../core/universe_list.h"
+#include "../core/utc_time.h"
 #include "../core/whole_file.h"
+#include "../net/scan/scan_receive.h"
 #include "scan_options.h"
 #include "scan_report.h"
+#include "stop_signals.h"
 
 namespace {
 
@@ -15,44 +25,196 @@ using scan_options::kUniverses;
 
 static_assert(kUniverses.min == kFirstListedUniverse && kUniverses.max == kLastListedUniverse);
 
-int writeReport(const std::string& path, const std::string& json) {
-    return writeFileWhole(path, json) ? kSuccess : kOutputNotWritten;
+constexpr uint64_t kPollPeriodUs = 3000000;  // as Art-Net controllers poll
+constexpr uint64_t kExpirePeriodUs = 1000000;
+constexpr uint64_t kForever = UINT64_MAX;
+
+struct ScanRequest {
+    int32_t listenMs = 0;  // 0: until a stop signal (--follow only)
+    int32_t intervalMs = 0;
+    std::vector<uint16_t> universes;
+    bool follow = false;
+    bool poll = false;
+    std::string output;
+};
+
+std::optional<int32_t> listenTime(const ArgumentVector& args, bool follow) {
+    if (follow && optionValue(args, scan_options::kListenMs) == "0") return 0;
+    return numericOptionValue(args, scan_options::kListenMs);
+}
+
+std::optional<ScanRequest> readRequest(const ArgumentVector& args) {
+    ScanRequest request;
+    request.follow = flagIsSet(args, scan_options::kFollow);
+    const auto listenMs = listenTime(args, request.follow);
+    const auto intervalMs = numericOptionValue(args, scan_options::kIntervalMs);
+    auto universes = parseUniverseList(optionValue(args, kUniverses));
+    if (!listenMs || !intervalMs || !universes) return std::nullopt;
+    request.listenMs = *listenMs;
+    request.intervalMs = *intervalMs;
+    request.universes = std::move(*universes);
+    request.poll = flagIsSet(args, scan_options::kPoll);
+    request.output = optionValue(args, scan_options::kOutput);
+    return request;
+}
+
+// Where documents go: a file replaced whole, or with --follow a file or standard output
+// that takes one line per document.
+struct ScanOutput {
+    std::string path;
+    bool follow = false;
+    std::ofstream file;
+};
+
+bool toStandardOutput(const ScanOutput& output) { return output.path == "-"; }
+
+bool openScanOutput(ScanOutput& output, const std::string& path, bool follow) {
+    output.path = path;
+    output.follow = follow;
+    if (!follow || toStandardOutput(output)) return true;
+    output.file = openOutputFile(path);
+    return output.file.good();
+}
+
+bool writeDocument(ScanOutput& output, const std::string& json) {
+    if (!output.follow && !toStandardOutput(output)) return writeFileWhole(output.path, json);
+    std::ostream& stream = toStandardOutput(output) ? std::cout : output.file;
+    stream << json << '\n';
+    stream.flush();  // a reader sees each line as it is made; a closed pipe shows here
+    return stream.good();
+}
+
+// Everything one run holds; the loop below is its only user.
+struct ScanRun {
+    ScanRequest request;
+    ScanSockets sockets;
+    ScanReceiver receiver;
+    ScanEngine scan;
+    ScanReportSettings settings;
+    ScanOutput output;
+    std::array<uint8_t, kArtPollLength> poll = buildArtPoll();
+    std::size_t universeCapacity = 0;
+    std::bitset<kSacnUniverseCount> tried;  // asked for, or announced and joined or refused
+};
+
+void sendPolls(ScanRun& run) {
+    bool sent = true;
+    for (Ipv4Address target : run.sockets.pollTargets) {
+        sent = sendDatagram(run.sockets.pollSocket, run.poll.data(), run.poll.size(), target, kArtNetPort) ==
+                   static_cast<long>(run.poll.size()) &&
+               sent;
+    }
+    ++run.settings.pollRounds;
+    run.settings.pollSent = sent;
+}
+
+// Joins the universes discovery announced that are not joined yet, within the capacity.
+void joinAnnounced(ScanRun& run) {
+    const auto& announced = run.scan.announced.universes;
+    for (std::size_t u = 1; u < announced.size(); ++u) {
+        if (!announced.test(u) || run.tried.test(u)) continue;
+        if (run.sockets.joined.count() >= run.universeCapacity) return;
+        run.tried.set(u);
+        if (joinScanUniverse(run.sockets, static_cast<uint16_t>(u))) run.settings.announcedUniverses.push_back(static_cast<uint16_t>(u));
+    }
+    watchNewScanSockets(run.receiver, run.sockets);
+    run.settings.joinUs = run.sockets.joinUs;
+}
+
+bool writeLine(ScanRun& run, uint64_t nowUs) {
+    ++run.settings.sequence;
+    return writeDocument(run.output, scanReportJson(run.scan, run.settings, nowUs));
+}
+
+// Receives until the listening time ends or a stop signal comes, writing a line per
+// interval with --follow; false when a line could not be written.
+bool receiveUntilEnd(ScanRun& run, uint64_t endUs, uint64_t& stoppedUs) {
+    const bool follow = run.request.follow;
+    const uint64_t intervalUs = static_cast<uint64_t>(run.request.intervalMs) * 1000;
+    const int maxWaitMs = follow && stopWakeHandle() == kInvalidSocket ? kStopCheckMs : -1;
+    uint64_t nextLine = follow ? run.scan.startUs + intervalUs : kForever;
+    uint64_t nextPoll = run.request.poll ? run.scan.startUs : kForever;
+    uint64_t nextExpire = run.scan.startUs + kExpirePeriodUs;
+    while (true) {
+        uint64_t now = monotonicMicroseconds();
+        if (now >= nextPoll) {
+            sendPolls(run);
+            nextPoll = follow ? now + kPollPeriodUs : kForever;
+        }
+        const uint64_t deadline = std::min({endUs, nextLine, nextPoll, nextExpire});
+        const ScanWakeReason reason = receiveScan(run.receiver, run.scan, run.sockets, deadline, endUs, maxWaitMs);
+        if (reason == ScanWakeReason::Announced) joinAnnounced(run);
+        now = monotonicMicroseconds();
+        if (reason == ScanWakeReason::Woken || (follow && stopRequested()) || now >= endUs) {
+            stoppedUs = std::min(now, endUs);
+            return true;
+        }
+        if (now >= nextExpire) {
+            expireScan(run.scan, now);
+            nextExpire = now + kExpirePeriodUs;
+        }
+        if (now >= nextLine) {
+            if (!writeLine(run, now)) return false;
+            nextLine += intervalUs * ((now - nextLine) / intervalUs + 1);  // a late line does not bunch up the next ones
+        }
+    }
+}
+
+int openRun(ScanRun& run, const ArgumentVector& args) {
+    run.settings.listenMs = run.request.listenMs;
+    run.settings.levels = flagIsSet(args, scan_options::kLevels);
+    run.settings.pollRequested = run.request.poll;
+    if (!parseIpv4(optionValue(args, scan_options::kLocal), run.settings.local)) return kBindFailed;
+    run.universeCapacity = raiseScanUniverseCapacity(run.settings.local);
+    if (run.request.universes.size() > run.universeCapacity) return kInvalidArguments;
+    if (run.request.follow) watchStopSignals();
+    const ScanOpenResult opened = openScanSockets(run.sockets, run.settings.local, run.request.universes);
+    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
+    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
+    for (uint16_t universe : run.request.universes) run.tried.set(universe);
+    run.settings.interfaces = run.sockets.interfaces;
+    run.settings.joinedUniverses = run.sockets.joinedUniverses;
+    run.settings.unjoinedUniverses = run.sockets.unjoinedUniverses;
+    run.settings.joinUs = run.sockets.joinUs;
+    run.settings.pollTargets = run.sockets.pollTargets;
+    if (!openScanReceiver(run.receiver, run.sockets, run.request.follow ? stopWakeHandle() : kInvalidSocket)) return kSocketNotCreated;
+    if (run.request.poll) run.receiver.ownPoll = run.poll;
+    if (!openScanOutput(run.output, run.request.output, run.request.follow)) return kOutputNotWritten;
+    return kSuccess;
+}
+
+int finishRun(ScanRun& run, bool linesWritten, uint64_t stoppedUs) {
+    if (!linesWritten) return kOutputNotWritten;
+    if (run.request.follow) ++run.settings.sequence;
+    if (!writeDocument(run.output, scanReportJson(run.scan, run.settings, stoppedUs))) return kOutputNotWritten;
+    if (run.output.file.is_open()) run.output.file.close();
+    if (run.request.follow && stopRequested()) return kSuccess;
+    return run.scan.datagrams == 0 ? kNothingReceived : kSuccess;
 }
 
 }  // namespace
 
 int runScan(const ArgumentVector& args) {
-    const auto listenMs = numericOptionValue(args, scan_options::kListenMs);
-    if (!listenMs) return kInvalidArguments;
-    const auto universes = parseUniverseList(optionValue(args, kUniverses));
-    if (!universes) return kInvalidArguments;
-
-    ScanReportSettings settings;
-    settings.listenMs = *listenMs;
-    if (!parseIpv4(optionValue(args, scan_options::kLocal), settings.local)) return kBindFailed;
-    ScanSockets sockets;
-    const ScanOpenResult opened = openScanSockets(sockets, settings.local, *universes);
-    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
-    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
-    settings.joinedUniverses = sockets.joinedUniverses;
-    settings.unjoinedUniverses = sockets.unjoinedUniverses;
-
-    ScanEngine scan;
-    const uint64_t start = monotonicMicroseconds();
-    startScan(scan, start);
-    const auto poll = buildArtPoll();
-    settings.pollRequested = flagIsSet(args, scan_options::kPoll);
-    if (settings.pollRequested) {
-        settings.pollTarget = sockets.pollTarget;
-        settings.pollSent = sendDatagram(sockets.pollSocket, poll.data(), poll.size(), sockets.pollTarget, kArtNetPort) ==
-                            static_cast<long>(poll.size());
+    auto run = std::make_unique<ScanRun>();  // its tables are large for the stack
+    const auto request = readRequest(args);
+    if (!request) return kInvalidArguments;
+    run->request = *request;
+    if (const int opened = openRun(*run, args); opened != kSuccess) {
+        closeScanReceiver(run->receiver);
+        closeScanSockets(run->sockets);
+        return opened;
     }
-    const uint64_t deadline = start + static_cast<uint64_t>(*listenMs) * 1000;
-    receiveScan(scan, sockets, deadline,
-                settings.pollRequested ? std::span<const uint8_t>(poll) : std::span<const uint8_t>());
-    finishScan(scan, deadline);
-    closeScanSockets(sockets);
-
-    if (scan.datagrams == 0) return kNothingReceived;
-    return writeReport(optionValue(args, scan_options::kOutput), scanReportJson(scan, settings));
+    run->settings.startUnixMs = unixMilliseconds();
+    const uint64_t start = monotonicMicroseconds();
+    startScan(run->scan, start);
+    const uint64_t end = run->request.listenMs == 0 ? kForever : start + static_cast<uint64_t>(run->request.listenMs) * 1000;
+    uint64_t stopped = end;
+    const bool linesWritten = receiveUntilEnd(*run, end, stopped);
+    finishScan(run->scan, stopped);
+    // The document goes out before the sockets close: leaving thousands of groups takes
+    // the system a while, and a reader waits for the document, not for that.
+    const int result = finishRun(*run, linesWritten, stopped);
+    closeScanReceiver(run->receiver);
+    closeScanSockets(run->sockets);
+    return result;
 }

@@ -13,32 +13,49 @@ inline constexpr std::string_view kScan = "--scan";
 inline constexpr CommandLineOption kLocal{"--local", "ADDRESS", "0.0.0.0",
                                           "IPv4 address of the interface to listen on; 0.0.0.0 listens on every "
                                           "interface"};
-inline constexpr CommandLineOption kListenMs{"--listen-ms", "MS", "3000", "Listening time in milliseconds", 100, 60000};
+inline constexpr CommandLineOption kListenMs{"--listen-ms", "MS", "3000",
+                                             "Listening time in milliseconds (with --follow, 0: until SIGINT or "
+                                             "SIGTERM)",
+                                             100, 60000};
 // Not a number but a list; the range bounds each universe in it. No list joins no group.
 inline constexpr CommandLineOption kUniverses{"--universes", "LIST", "",
                                               "sACN universes whose multicast groups are joined, such as 1-16,100: "
                                               "numbers and ranges",
                                               1, 63999};
 inline constexpr CommandLineOption kPoll{"--poll", "", "",
-                                         "Send one ArtPoll at the start, to the directed broadcast of --local's "
-                                         "interface (255.255.255.255 for 0.0.0.0)"};
-inline constexpr CommandLineOption kOutput{"--output", "PATH", "dmx-scan.json", "Scan report to write"};
+                                         "Send an ArtPoll at the start, and with --follow every 3 s, to the directed "
+                                         "broadcast of --local's interface (for 0.0.0.0: of every interface that is up, "
+                                         "and 255.255.255.255)"};
+inline constexpr CommandLineOption kLevels{"--levels", "", "",
+                                           "Add the merged levels of every universe, the winning source of each slot, "
+                                           "and each source's levels and per-address priorities"};
+inline constexpr CommandLineOption kFollow{"--follow", "", "",
+                                           "Write one whole document per --interval-ms as a line of JSON, flushed, "
+                                           "until --listen-ms has passed"};
+inline constexpr CommandLineOption kIntervalMs{"--interval-ms", "MS", "1000", "With --follow: time between lines", 100,
+                                               60000};
+inline constexpr CommandLineOption kOutput{"--output", "PATH", "dmx-scan.json",
+                                           "Scan report to write; - writes to standard output"};
 
-inline constexpr const CommandLineOption* kOptions[] = {&kLocal, &kListenMs, &kUniverses, &kPoll, &kOutput};
+inline constexpr const CommandLineOption* kOptions[] = {&kLocal, &kListenMs, &kUniverses, &kPoll,
+                                                        &kLevels, &kFollow, &kIntervalMs, &kOutput};
 
 inline constexpr ExitCodeMeaning kExits[] = {
-    {kSuccess, "the report was written"},
-    {kInvalidArguments, "invalid arguments: --listen-ms or --universes does not read or is out of range"},
+    {kSuccess, "the report was written (with --follow: every line, up to the end or a stop signal)"},
+    {kInvalidArguments,
+     "invalid arguments: --listen-ms, --interval-ms or --universes does not read or is out of range, or the "
+     "system cannot hold the memberships of that many universes"},
     {kSocketNotCreated, "a UDP socket could not be created"},
     {kBindFailed, "--local is not an IPv4 address, or a port could not be bound"},
-    {kOutputNotWritten, "the report could not be written"},
-    {kNothingReceived, "nothing at all was heard; no file is written"}};
+    {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them"},
+    {kNothingReceived, "nothing at all was heard; the document (empty lists) is written all the same"}};
 
 inline constexpr CommandLineMode kModes[] = {
     {kScan,
      "Listen on both DMX ports at once (5568 sACN, 6454 Art-Net) for the listening time and write one JSON "
      "document: every sACN source and universe, synchronisation and universe discovery, every Art-Net sender and "
-     "port-address, the nodes that answered an ArtPoll, and counts of the other datagrams.",
+     "Port-Address, the nodes that answered an ArtPoll, and counts of the other datagrams; with --levels, every "
+     "universe merged as a receiver outputs it. --follow streams a document per interval.",
      kOptions, kExits},
 };
 

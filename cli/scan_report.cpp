@@ -8,6 +8,8 @@
 #include <tuple>
 
 #include "../core/json_text.h"
+#include "../core/utc_time.h"
+#include "../net/scan/universe_merge.h"
 
 namespace {
 
@@ -85,13 +87,43 @@ std::vector<std::size_t> sortedOrder(const std::vector<Record>& records, Less le
 
 auto senderBytes(Ipv4Address a) { return std::array<uint8_t, 4>{a.bytes[0], a.bytes[1], a.bytes[2], a.bytes[3]}; }
 
-void sacnSources(JsonWriter& json, const ScanEngine& scan) {
+std::vector<std::size_t> sourceOrder(const ScanEngine& scan) {
+    return sortedOrder(scan.sacn.records, [](const SacnStreamRecord& a, const SacnStreamRecord& b) {
+        return std::make_tuple(a.universe, a.cid, senderBytes(a.sender)) < std::make_tuple(b.universe, b.cid, senderBytes(b.sender));
+    });
+}
+
+void addresses(JsonWriter& json, std::string_view name, const std::vector<Ipv4Address>& list) {
+    json.objectKey(name, '[');
+    for (Ipv4Address address : list) {
+        json.element();
+        json.out += '"' + formatIpv4(address) + '"';
+    }
+    json.close(']');
+}
+
+template <typename Number>
+void numbers(JsonWriter& json, std::string_view name, const Number* values, std::size_t count) {
+    json.objectKey(name, '[');
+    for (std::size_t i = 0; i < count; ++i) {
+        json.element();
+        json.out += std::to_string(values[i]);
+    }
+    json.close(']');
+}
+
+// A 15-bit Port-Address and its parts, as Art-Net names them.
+void portAddressMembers(JsonWriter& json, int portAddress) {
+    json.number("portAddress", portAddress);
+    json.number("net", portAddress >> 8);
+    json.number("subNet", (portAddress >> 4) & 0x0F);
+    json.number("universe", portAddress & 0x0F);
+}
+
+void sacnSources(JsonWriter& json, const ScanEngine& scan, const std::vector<std::size_t>& order, uint64_t nowUs) {
     const auto& records = scan.sacn.records;
     json.objectKey("sacnSources", '[');
-    for (std::size_t i : sortedOrder(records, [](const SacnStreamRecord& a, const SacnStreamRecord& b) {
-             return std::make_tuple(a.universe, a.cid, senderBytes(a.sender)) <
-                    std::make_tuple(b.universe, b.cid, senderBytes(b.sender));
-         })) {
+    for (std::size_t i : order) {
         const SacnStreamRecord& r = records[i];
         json.element();
         json.open('{');
@@ -106,9 +138,11 @@ void sacnSources(JsonWriter& json, const ScanEngine& scan) {
         json.flag("preview", r.previewSeen);
         json.flag("streamTerminated", r.terminatedSeen);
         json.number("syncUniverse", int{r.syncUniverse});
+        json.flag("syncArriving", r.syncUniverse != 0 && isSyncArriving(scan, r.syncUniverse, nowUs));
         json.number("perAddressPriorityPackets", r.perAddressPriorityPackets);
         json.number("slotCount", int{r.slotCount});
-        json.flag("lost", isSacnSourceLost(r, scan.endUs));
+        json.flag("lost", isSacnSourceLost(r, nowUs));
+        json.text("state", sacnSourceStateName(sacnSourceState(r, nowUs)));
         json.close('}');
     }
     json.close(']');
@@ -118,7 +152,8 @@ void sacnSync(JsonWriter& json, const ScanEngine& scan) {
     const auto& records = scan.sync.records;
     json.objectKey("sacnSync", '[');
     for (std::size_t i : sortedOrder(records, [](const SacnSyncRecord& a, const SacnSyncRecord& b) {
-             return std::tie(a.syncUniverse, a.cid) < std::tie(b.syncUniverse, b.cid);
+             return std::make_tuple(a.syncUniverse, a.cid, senderBytes(a.sender)) <
+                    std::make_tuple(b.syncUniverse, b.cid, senderBytes(b.sender));
          })) {
         const SacnSyncRecord& r = records[i];
         json.element();
@@ -137,7 +172,9 @@ void sacnSync(JsonWriter& json, const ScanEngine& scan) {
 void sacnDiscovery(JsonWriter& json, const ScanEngine& scan) {
     const auto& records = scan.discovery.records;
     json.objectKey("sacnDiscovery", '[');
-    for (std::size_t i : sortedOrder(records, [](const SacnDiscoveryRecord& a, const SacnDiscoveryRecord& b) { return a.cid < b.cid; })) {
+    for (std::size_t i : sortedOrder(records, [](const SacnDiscoveryRecord& a, const SacnDiscoveryRecord& b) {
+             return std::make_pair(a.cid, senderBytes(a.sender)) < std::make_pair(b.cid, senderBytes(b.sender));
+         })) {
         const SacnDiscoveryRecord& r = records[i];
         json.element();
         json.open('{');
@@ -168,7 +205,7 @@ void artNetSenders(JsonWriter& json, const ScanEngine& scan) {
         json.element();
         json.open('{');
         json.text("sender", formatIpv4(r.sender));
-        json.number("universe", int{r.portAddress});
+        portAddressMembers(json, r.portAddress);
         timingMembers(json, r.timing);
         json.flag("sequenced", r.sequence.seen);
         json.number("sequenceErrors", r.sequence.outOfOrder);
@@ -184,7 +221,8 @@ const char* styleName(uint8_t style) {
     return style < std::size(kNames) ? kNames[style] : "";
 }
 
-void portAddresses(JsonWriter& json, const ArtNetNodeRecord& r, std::string_view name, uint8_t typeBit, bool input) {
+// The node's DMX512 ports of one direction; ports of other protocols are not DMX outputs or inputs.
+void portAddresses(JsonWriter& json, const ArtNetNodeRecord& r, std::string_view name, bool input) {
     json.objectKey(name, '[');
     ArtPollReplyInfo reply;
     reply.netSwitch = r.netSwitch;
@@ -192,18 +230,22 @@ void portAddresses(JsonWriter& json, const ArtNetNodeRecord& r, std::string_view
     reply.swIn = r.swIn;
     reply.swOut = r.swOut;
     for (int port = 0; port < r.portCount; ++port) {
-        if ((r.portTypes[static_cast<std::size_t>(port)] & typeBit) == 0) continue;
+        const uint8_t type = r.portTypes[static_cast<std::size_t>(port)];
+        if (!(input ? isDmxInputPort(type) : isDmxOutputPort(type))) continue;
         json.element();
-        json.out += std::to_string(artNetReplyPortAddress(reply, port, input));
+        json.open('{');
+        json.number("port", port);
+        portAddressMembers(json, artNetReplyPortAddress(reply, port, input));
+        json.close('}');
     }
     json.close(']');
 }
 
-void artNetNodes(JsonWriter& json, const ScanEngine& scan) {
+void artNetNodes(JsonWriter& json, const ScanEngine& scan, uint64_t nowUs) {
     const auto& records = scan.nodes.records;
     json.objectKey("artNetNodes", '[');
     for (std::size_t i : sortedOrder(records, [](const ArtNetNodeRecord& a, const ArtNetNodeRecord& b) {
-             return std::make_pair(senderBytes(a.sender), a.bindIndex) < std::make_pair(senderBytes(b.sender), b.bindIndex);
+             return std::make_pair(a.ip, a.bindIndex) < std::make_pair(b.ip, b.bindIndex);
          })) {
         const ArtNetNodeRecord& r = records[i];
         json.element();
@@ -216,9 +258,11 @@ void artNetNodes(JsonWriter& json, const ScanEngine& scan) {
         json.text("nodeReport", fieldText(r.nodeReport));
         json.number("style", int{r.style});
         json.text("styleName", styleName(r.style));
-        portAddresses(json, r, "outputs", 0x80, false);
-        portAddresses(json, r, "inputs", 0x40, true);
+        portAddresses(json, r, "outputs", false);
+        portAddresses(json, r, "inputs", true);
         json.number("replies", r.replies);
+        json.number("lastReplyMs", static_cast<uint64_t>(nowUs > r.lastReplyUs ? (nowUs - r.lastReplyUs) / 1000 : 0));
+        json.flag("gone", isArtNetNodeGone(r, nowUs));
         json.close('}');
     }
     json.close(']');
@@ -257,6 +301,60 @@ void otherDatagrams(JsonWriter& json, const ScanEngine& scan) {
     json.close('}');
 }
 
+void mergedSource(JsonWriter& json, const SacnStreamRecord& r, uint64_t nowUs) {
+    json.element();
+    json.open('{');
+    json.text("cid", cidText(r.cid));
+    json.text("sender", formatIpv4(r.sender));
+    json.text("sourceName", fieldText(r.sourceName));
+    json.number("priority", int{r.priority});
+    json.text("state", sacnSourceStateName(sacnSourceState(r, nowUs)));
+    json.flag("preview", r.preview);
+    numbers(json, "levels", r.levels.data(), static_cast<std::size_t>(r.slotCount));
+    if (hasPerAddressPriority(r, nowUs)) {
+        numbers(json, "perAddressPriorities", r.perAddressPriorities.data(), static_cast<std::size_t>(r.perAddressPrioritySlotCount));
+    } else {
+        json.raw("perAddressPriorities", "null");
+    }
+    json.close('}');
+}
+
+// One universe as a receiver outputs it, its sources in the order of sacnSources.
+void mergedUniverse(JsonWriter& json, const ScanEngine& scan, const std::vector<const SacnStreamRecord*>& sources, uint64_t nowUs) {
+    MergedUniverse merged;
+    mergeUniverse(sources, nowUs, merged);
+    uint16_t syncUniverse = 0;
+    for (const SacnStreamRecord* r : sources) {
+        if (takesPartInMerge(*r, nowUs) && r->syncUniverse != 0) syncUniverse = r->syncUniverse;
+    }
+    json.element();
+    json.open('{');
+    json.number("universe", int{merged.universe});
+    json.number("slotCount", int{merged.slotCount});
+    json.number("syncUniverse", int{syncUniverse});
+    json.flag("syncArriving", syncUniverse != 0 && isSyncArriving(scan, syncUniverse, nowUs));
+    numbers(json, "levels", merged.levels.data(), static_cast<std::size_t>(merged.slotCount));
+    numbers(json, "winners", merged.winners.data(), static_cast<std::size_t>(merged.slotCount));
+    json.objectKey("sources", '[');
+    for (const SacnStreamRecord* r : sources) mergedSource(json, *r, nowUs);
+    json.close(']');
+    json.close('}');
+}
+
+void universes(JsonWriter& json, const ScanEngine& scan, const std::vector<std::size_t>& order, uint64_t nowUs) {
+    json.objectKey("universes", '[');
+    std::vector<const SacnStreamRecord*> sources;
+    for (std::size_t at = 0; at < order.size(); at += sources.size()) {
+        sources.clear();
+        const uint16_t universe = scan.sacn.records[order[at]].universe;
+        for (std::size_t i = at; i < order.size() && scan.sacn.records[order[i]].universe == universe; ++i) {
+            sources.push_back(&scan.sacn.records[order[i]]);
+        }
+        mergedUniverse(json, scan, sources, nowUs);
+    }
+    json.close(']');
+}
+
 }  // namespace
 
 std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid) {
@@ -270,33 +368,38 @@ std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid) {
     return text;
 }
 
-std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings) {
+std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings, uint64_t nowUs) {
     JsonWriter json;
     json.open('{');
+    json.number("schemaVersion", kScanSchemaVersion);
+    if (settings.sequence >= 0) json.number("sequence", settings.sequence);
+    json.text("startTime", isoUtcText(settings.startUnixMs));
+    json.number("elapsedMs", static_cast<uint64_t>(nowUs > scan.startUs ? (nowUs - scan.startUs) / 1000 : 0));
     json.text("local", formatIpv4(settings.local));
     json.number("listenMs", int{settings.listenMs});
+    addresses(json, "interfaces", settings.interfaces);
+    json.fixed("joinMs", static_cast<double>(settings.joinUs) / 1000.0);
     json.number("joinedUniverses", settings.joinedUniverses);
-    json.objectKey("unjoinedUniverses", '[');
-    for (uint16_t universe : settings.unjoinedUniverses) {
-        json.element();
-        json.out += std::to_string(universe);
-    }
-    json.close(']');
+    numbers(json, "unjoinedUniverses", settings.unjoinedUniverses.data(), settings.unjoinedUniverses.size());
+    numbers(json, "announcedUniverses", settings.announcedUniverses.data(), settings.announcedUniverses.size());
     if (settings.pollRequested) {
         json.objectKey("artPoll", '{');
-        json.text("target", formatIpv4(settings.pollTarget));
+        addresses(json, "targets", settings.pollTargets);
+        json.number("rounds", settings.pollRounds);
         json.flag("sent", settings.pollSent);
         json.close('}');
     } else {
         json.raw("artPoll", "null");
     }
     json.number("datagrams", scan.datagrams);
-    sacnSources(json, scan);
+    const std::vector<std::size_t> order = sourceOrder(scan);
+    sacnSources(json, scan, order, nowUs);
     sacnSync(json, scan);
     sacnDiscovery(json, scan);
     artNetSenders(json, scan);
-    artNetNodes(json, scan);
+    artNetNodes(json, scan, nowUs);
     otherDatagrams(json, scan);
+    if (settings.levels) universes(json, scan, order, nowUs);
     json.close('}');
     return json.out;
 }

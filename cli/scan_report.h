@@ -1,5 +1,6 @@
 #pragma once
-// The --scan document: one line of JSON describing what the scan heard.
+// The --scan document: one line of JSON describing what the scan heard up to a moment.
+// --follow writes one per interval; the metrics and window work read the same engine.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,17 +8,26 @@
 #include "../net/scan/scan_engine.h"
 #include "../net/socket/socket_layer.h"
 
+constexpr int kScanSchemaVersion = 2;
+
 struct ScanReportSettings {
     Ipv4Address local;
     int32_t listenMs = 0;
+    int64_t startUnixMs = 0;
+    std::vector<Ipv4Address> interfaces;  // the addresses listened on
+    uint64_t joinUs = 0;                  // time spent joining groups, announced ones included
     int joinedUniverses = 0;
     std::vector<uint16_t> unjoinedUniverses;
+    std::vector<uint16_t> announcedUniverses;  // joined because universe discovery announced them
     bool pollRequested = false;
-    Ipv4Address pollTarget;
-    bool pollSent = false;
+    std::vector<Ipv4Address> pollTargets;
+    uint64_t pollRounds = 0;
+    bool pollSent = false;  // every ArtPoll of the latest round left
+    bool levels = false;    // add the merged universes
+    int64_t sequence = -1;  // the running number of a --follow line, from 0; -1: a single document
 };
 
-std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings);
+std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings, uint64_t nowUs);
 
 // A CID as text: 8-4-4-4-12 lower-case hexadecimal digits.
 std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid);

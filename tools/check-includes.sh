@@ -2,6 +2,9 @@
 # Keeps the source folders one way and the platform code in platform files:
 #  - a file includes only files of its own folder or of a lower one:
 #    core < net, midi < ui < cli (net and midi never include each other);
+#  - net/ holds three folders, one job each: socket/ (the socket interface and its platform
+#    files) below dmx/ (the window's DMX engine) and scan/ (the --scan engine), which never
+#    include each other; no file sits in net/ itself;
 #  - no two files include each other round a circle;
 #  - a platform's own headers (Qt, POSIX/Linux, ALSA, JACK, Windows) are included only by
 #    files whose path names that platform (ui/qt/, socket_posix, service_jack, _win32 ...);
@@ -31,6 +34,7 @@ function normalise(path,    parts, n, i, out, k, result) {
   return result
 }
 function folderOf(path,    parts) { split(path, parts, "/"); return parts[1] }
+function netPartOf(path,    parts, n) { n = split(path, parts, "/"); return n > 2 ? parts[2] : "" }
 function dirOf(path) { sub(/\/[^\/]*$/, "", path); return path }
 function fail(message) { print message; ++failures }
 
@@ -53,7 +57,11 @@ function pathNames(path, platform) {
   return 1
 }
 
-$1 == "FILE" { known[$2] = 1; next }
+$1 == "FILE" {
+  known[$2] = 1
+  if (folderOf($2) == "net" && !(netPartOf($2) in netLevel)) fail($2 ": not in net/socket/, net/dmx/ or net/scan/")
+  next
+}
 $1 == "INCLUDE" {
   line = substr($0, 9)
   split(line, head, ":")
@@ -67,6 +75,11 @@ $1 == "INCLUDE" {
     from = folderOf(file); to = folderOf(target)
     if (from != to && level[to] >= level[from])
       fail(where ": " from "/ may not include " target " (core < net, midi < ui < cli)")
+    if (from == "net" && to == "net") {
+      fromPart = netPartOf(file); toPart = netPartOf(target)
+      if (fromPart != toPart && netLevel[toPart] >= netLevel[fromPart])
+        fail(where ": net/" fromPart "/ may not include " target " (socket < dmx, scan)")
+    }
     edges[file] = edges[file] " " target
   } else if (match(line, /<[^>]*>/)) {
     header = substr(line, RSTART + 1, RLENGTH - 2)
@@ -97,7 +110,10 @@ function reportCycle(node,    i, start, text) {
   fail("include cycle: " text node)
 }
 
-BEGIN { level["core"] = 0; level["net"] = 1; level["midi"] = 1; level["ui"] = 2; level["cli"] = 3 }
+BEGIN {
+  level["core"] = 0; level["net"] = 1; level["midi"] = 1; level["ui"] = 2; level["cli"] = 3
+  netLevel["socket"] = 0; netLevel["dmx"] = 1; netLevel["scan"] = 1
+}
 END {
   for (node in known) if (state[node] == 0) visit(node)
   if (failures > 0) { print failures " include rule(s) broken"; exit 1 }

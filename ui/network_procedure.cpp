@@ -26,7 +26,7 @@ void showStatus(NetworkWindowEngines& engines) {
     status.scanning = engines.scanning;
     status.local = formatIpv4(engines.sockets.local);
     status.sockets = static_cast<int>(engines.sockets.sockets.size());
-    status.joinedUniverses = engines.sockets.joinedUniverses;
+    status.joinedUniverses = static_cast<int>(engines.sockets.joined.count());
     status.announcedUniverses = static_cast<int>(engines.scan.announced.universes.count());
     status.datagramsPerSecond = engines.rates.datagramsPerSecond;
     status.message = engines.message;
@@ -39,12 +39,31 @@ void handOver(NetworkWindowEngines& engines, int tableId, int index, NetworkTabl
     engines.view.setTableRows(tableId, engines.shownRows[index]);
 }
 
+// To the directed broadcast of every interface (and 255.255.255.255), or to the one
+// interface scanned, as the sockets chose.
 void sendPoll(NetworkWindowEngines& engines, uint64_t nowUs) {
     const ScanSockets& sockets = engines.sockets;
-    const long sent = sendDatagram(sockets.pollSocket, engines.poll.data(), engines.poll.size(), sockets.pollTarget, kArtNetPort);
+    std::string failed;
+    for (Ipv4Address target : sockets.pollTargets) {
+        const long sent = sendDatagram(sockets.pollSocket, engines.poll.data(), engines.poll.size(), target, kArtNetPort);
+        if (sent != static_cast<long>(engines.poll.size())) failed += (failed.empty() ? "" : ", ") + formatIpv4(target);
+    }
     engines.lastPollUs = nowUs;
     engines.pollSent = true;
-    engines.message = sent == static_cast<long>(engines.poll.size()) ? "" : "The ArtPoll to " + formatIpv4(sockets.pollTarget) + " was not sent.";
+    engines.receiver.ownPoll = engines.poll;
+    engines.message = failed.empty() ? "" : "The ArtPoll to " + failed + " was not sent.";
+}
+
+void joinAnnounced(NetworkWindowEngines& engines) {
+    engines.announcedChanges = engines.scan.announced.changes;
+    const auto& announced = engines.scan.announced.universes;
+    for (std::size_t u = 1; u < announced.size(); ++u) {
+        if (!announced.test(u) || engines.tried.test(u)) continue;
+        if (engines.sockets.joined.count() >= engines.universeCapacity) break;
+        engines.tried.set(u);
+        joinScanUniverse(engines.sockets, static_cast<uint16_t>(u));
+    }
+    watchNewScanSockets(engines.receiver, engines.sockets);
 }
 
 void startScanning(NetworkWindowEngines& engines) {
@@ -61,12 +80,23 @@ void startScanning(NetworkWindowEngines& engines) {
         engines.message = "Universes to join do not read: numbers and ranges of 1 to 63999, such as 1-16,100.";
         return;
     }
+    engines.universeCapacity = raiseScanUniverseCapacity(local);
+    if (universes->size() > engines.universeCapacity) {
+        engines.message = "This system can join at most " + std::to_string(engines.universeCapacity) + " universes.";
+        return;
+    }
     engines.sockets = ScanSockets{};
-    if (openScanSockets(engines.sockets, local, *universes) != ScanOpenResult::Opened) {
+    engines.receiver.ownPoll = {};
+    if (openScanSockets(engines.sockets, local, *universes) != ScanOpenResult::Opened ||
+        !openScanReceiver(engines.receiver, engines.sockets, kInvalidSocket)) {
+        closeScanReceiver(engines.receiver);
         closeScanSockets(engines.sockets);
         engines.message = "The sACN and Art-Net ports could not be opened on " + localText + ".";
         return;
     }
+    engines.tried.reset();
+    for (uint16_t universe : *universes) engines.tried.set(universe);
+    engines.announcedChanges = 0;
     const uint64_t now = nowOf(engines);
     engines.scan = ScanEngine{};
     startScan(engines.scan, now);
@@ -80,6 +110,7 @@ void startScanning(NetworkWindowEngines& engines) {
 }
 
 void stopScanning(NetworkWindowEngines& engines) {
+    closeScanReceiver(engines.receiver);
     closeScanSockets(engines.sockets);
     engines.scanning = false;
     engines.pollSent = false;
@@ -144,7 +175,6 @@ NetworkCommand networkCommandFor(int id, int notification) {
 }
 
 void fillNetworkViews(NetworkWindowEngines& engines) {
-    prepareScanReadBuffers(engines.buffers);
     showLockedState(engines);
     engines.shownGrid.winnerColours.fill(kNoSourceColour);
     engines.view.showLevelGrid(engines.shownGrid);
@@ -189,8 +219,9 @@ void clickNetworkHeader(NetworkWindowEngines& engines, int tableId, int column) 
 void runNetworkTick(NetworkWindowEngines& engines) {
     if (engines.stopped) return;
     if (engines.scanning) {
-        const std::span<const uint8_t> ownPoll = engines.pollSent ? std::span<const uint8_t>(engines.poll) : std::span<const uint8_t>();
-        drainScanSockets(engines.scan, engines.sockets, engines.buffers, ownPoll, kNetworkBatchesPerSocket, engines.observer);
+        engines.receiver.observer = engines.observer;
+        drainScanSockets(engines.receiver, engines.scan, engines.sockets);
+        if (engines.scan.announced.changes != engines.announcedChanges) joinAnnounced(engines);
     }
     // Read after the sockets: where the system stamps no arrival time, a datagram carries
     // the time it was read, which must not lie after the moment the views describe.

@@ -4,6 +4,7 @@
 // four times a second) and the shutdown on close. The front end forwards notifications
 // here and paints; it holds no scan logic.
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,7 +21,6 @@ inline constexpr uint64_t kNetworkRefreshUs = 250000;  // at most four refreshes
 inline constexpr uint64_t kArtPollRepeatUs = 3000000;  // as Art-Net controllers poll
 inline constexpr uint64_t kScanExpiryUs = 1000000;
 inline constexpr int kNetworkTickPeriodMs = 10;
-inline constexpr int kNetworkBatchesPerSocket = 32;  // per tick: a busy socket cannot starve the window
 
 // What "Monitor this universe" hands the main window: its fields as the user would type them.
 struct MonitorRequest {
@@ -35,15 +35,18 @@ struct NetworkWindowEngines {
 
     ScanEngine scan;
     ScanSockets sockets;
-    ScanReadBuffers buffers;
+    ScanReceiver receiver;
     bool scanning = false;
     std::array<uint8_t, kArtPollLength> poll = buildArtPoll();
     bool pollSent = false;  // the host's own copy of a sent poll is not counted
+    std::size_t universeCapacity = 0;           // memberships the system can hold
+    std::bitset<kSacnUniverseCount> tried;      // asked for, or announced and joined or refused
+    uint64_t announcedChanges = 0;
 
     NetworkView view;
     std::function<uint64_t()> clockUs;  // monotonicMicroseconds in the window
     std::function<void(const MonitorRequest&)> openMonitor;  // the front end's main window
-    ScanDatagramObserver observer;  // another receiver of the process, when there is one
+    std::function<void(DmxProtocol port, const ReceivedDatagram& datagram)> observer;  // another receiver of the process
 
     NetworkRates rates;
     bool universesDescending = false;
@@ -75,8 +78,9 @@ void selectNetworkRow(NetworkWindowEngines& engines, int tableId, int row);
 // A click on a column header: the sources table's universe column flips its order.
 void clickNetworkHeader(NetworkWindowEngines& engines, int tableId, int column);
 
-// One timer tick: the datagrams waiting, once a second the expiry, every 3 s an ArtPoll
-// while scanning, and the views when a refresh is due (or forced).
+// One timer tick: the datagrams waiting, the groups of newly announced universes joined,
+// once a second the expiry, every 3 s an ArtPoll after Poll nodes while scanning, and the
+// views when a refresh is due.
 void runNetworkTick(NetworkWindowEngines& engines);
 void refreshNetworkViews(NetworkWindowEngines& engines, uint64_t nowUs);
 

@@ -65,6 +65,10 @@ inline const std::vector<DmxExitCodeCase> kDmxExitCodeCases = {
     {{"--scan", "--listen-ms", "99"}, 2},
     {{"--scan", "--listen-ms", "60001"}, 2},
     {{"--scan", "--listen-ms", "x"}, 2},
+    {{"--scan", "--listen-ms", "0"}, 2},  // only --follow runs until stopped
+    {{"--scan", "--follow", "--interval-ms", "99"}, 2},
+    {{"--scan", "--follow", "--interval-ms", "60001"}, 2},
+    {{"--scan", "--local", "127.0.0.1", "--listen-ms", "250", "--follow", "--interval-ms", "100", "--levels"}, 7},
     {{"--scan", "--universes", "0"}, 2},
     {{"--scan", "--universes", "64000"}, 2},
     {{"--scan", "--universes", "5-3"}, 2},

@@ -7,9 +7,12 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -157,23 +160,42 @@ struct ScanCli : ::testing::Test {
     }
 };
 
-// Answers the first ArtPoll that reaches it with one ArtPollReply, as a node does.
-void answerOnePoll(const PeerSocket& node, std::atomic<bool>& answered, std::atomic<bool>& stop) {
+// Answers the first ArtPoll that reaches it with one ArtPollReply per address it reports,
+// as a node does (one host may answer for several addresses).
+using ReportedAddresses = std::vector<std::array<uint8_t, 4>>;
+void answerOnePoll(const PeerSocket& node, std::atomic<bool>& answered, std::atomic<bool>& stop, ReportedAddresses reported) {
     uint8_t buffer[1500];
     while (!stop && !answered) {
         Ipv4Address from;
         const long n = receiveDatagramFrom(node.handle, buffer, sizeof buffer, from);
         if (n < 10 || buffer[8] != 0x00 || buffer[9] != 0x20) continue;
-        const std::vector<uint8_t> bytes = artPollReply(PollReply());
-        if (!peers->enter()) return;  // the reply leaves from the node's address, 10.77.0.6
+        if (!peers->enter()) return;  // the replies leave from the node's address, 10.77.0.6
         const SocketHandle replier = openUdpSocket();
         setReuseAddress(replier, true);
         const bool bound = bindSocket(replier, Ipv4Address{{10, 77, 0, 6}}, kArtNetPort);
         peers->leave();
-        if (bound) sendDatagram(replier, bytes.data(), bytes.size(), from, kArtNetPort);
+        PollReply reply;
+        for (const auto& ip : reported) {
+            reply.ip = ip;
+            const std::vector<uint8_t> bytes = artPollReply(reply);
+            if (bound) sendDatagram(replier, bytes.data(), bytes.size(), from, kArtNetPort);
+        }
         closeSocket(replier);
         answered = true;
     }
+}
+
+// The lines of a --follow file, each parsed; stops at a line that does not parse.
+std::vector<json> followLines(const std::string& text) {
+    std::vector<json> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        json parsed = json::parse(line, nullptr, false);
+        if (parsed.is_discarded()) break;
+        lines.push_back(std::move(parsed));
+    }
+    return lines;
 }
 
 }  // namespace
@@ -184,7 +206,7 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     PeerSocket deskA("10.77.0.2"), backupB("10.77.0.3"), sourceC("10.77.0.4"), artNet("10.77.0.5");
     PeerSocket node("0.0.0.0", kArtNetPort);  // hears the broadcast poll
     std::atomic<bool> answered{false}, stop{false};
-    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
+    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop), ReportedAddresses{{10, 77, 0, 6}});
 
     RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--universes", "1-3,7", "--listen-ms", "6000",
                                                "--poll", "--output", output});
@@ -252,7 +274,9 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     const json doc = json::parse(readWholeFile(output));
     EXPECT_EQ(doc["local"], "10.77.0.1");
     EXPECT_EQ(doc["joinedUniverses"], 4);
-    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"10.77.0.255","sent":true})"));
+    EXPECT_EQ(doc["schemaVersion"], 2);
+    EXPECT_EQ(doc["interfaces"], json::parse(R"(["10.77.0.1"])"));
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"targets":["10.77.0.255"],"rounds":1,"sent":true})"));
 
     const json* a1 = findSource(doc, cidOf(1), 1);
     ASSERT_NE(a1, nullptr) << doc.dump();
@@ -299,13 +323,16 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
 
     ASSERT_EQ(doc["artNetSenders"].size(), 2u) << doc["artNetSenders"].dump();
     const json& unsequenced = doc["artNetSenders"][0];
-    EXPECT_EQ(unsequenced["universe"], 3);
+    EXPECT_EQ(unsequenced["portAddress"], 3);
     EXPECT_EQ(unsequenced["packets"], 5);
     EXPECT_EQ(unsequenced["sequenced"], false);
     EXPECT_EQ(unsequenced["slotCount"], 2);
     const json& broadcast = doc["artNetSenders"][1];
     EXPECT_EQ(broadcast["sender"], "10.77.0.5");
-    EXPECT_EQ(broadcast["universe"], 257);
+    EXPECT_EQ(broadcast["portAddress"], 257);
+    EXPECT_EQ(broadcast["net"], 1);
+    EXPECT_EQ(broadcast["subNet"], 0);
+    EXPECT_EQ(broadcast["universe"], 1);
     EXPECT_EQ(broadcast["packets"], 13);
     EXPECT_EQ(broadcast["sequenced"], true);
     EXPECT_EQ(broadcast["sequenceErrors"], 0);
@@ -315,7 +342,8 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     EXPECT_EQ(n["ip"], "10.77.0.6");
     EXPECT_EQ(n["shortName"], "Test node");
     EXPECT_EQ(n["longName"], "Scan test node with two outputs");
-    EXPECT_EQ(n["outputs"], json::parse("[0,1]"));
+    EXPECT_EQ(n["outputs"], json::parse(R"([{"port":0,"portAddress":0,"net":0,"subNet":0,"universe":0},
+                                             {"port":1,"portAddress":1,"net":0,"subNet":0,"universe":1}])"));
     EXPECT_EQ(n["inputs"], json::parse("[]"));
     EXPECT_EQ(n["styleName"], "StNode");
 
@@ -331,7 +359,7 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     PeerSocket source("10.77.0.2");
     PeerSocket node("0.0.0.0", kArtNetPort);
     std::atomic<bool> answered{false}, stop{false};
-    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop));
+    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop), ReportedAddresses{{10, 77, 0, 6}});
 
     RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1-600", "--listen-ms", "5000", "--poll"}, dir);
     const bool joined = waitFor([] { return isMemberOn("lbsa", 600) && isMemberOn("lo", 600); });
@@ -355,7 +383,8 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     const json doc = json::parse(readWholeFile(dir + "/dmx-scan.json"));
     EXPECT_EQ(doc["local"], "0.0.0.0");
     EXPECT_EQ(doc["joinedUniverses"], 600);
-    EXPECT_EQ(doc["artPoll"], json::parse(R"({"target":"255.255.255.255","sent":true})"));
+    EXPECT_EQ(doc["artPoll"], json::parse(R"({"targets":["10.77.0.255","255.255.255.255"],"rounds":1,"sent":true})"))
+        << "the directed broadcast of every interface that has one";
     ASSERT_EQ(doc["sacnSources"].size(), 600u);
     for (int universe = 1; universe <= 600; ++universe) {
         const json& r = doc["sacnSources"][static_cast<std::size_t>(universe - 1)];
@@ -364,4 +393,122 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     }
     ASSERT_EQ(doc["artNetNodes"].size(), 1u);
     EXPECT_EQ(doc["artNetNodes"][0]["sender"], "10.77.0.6") << "replies from the node's own address";
+}
+
+TEST_F(ScanCli, AnnouncedUniversesAreJoinedAndOneHostAnsweringForTwoAddressesIsTwoNodes) {
+    const std::string dir = makeTempDirectory();
+    PeerSocket desk("10.77.0.2"), backup("10.77.0.3");
+    PeerSocket node("0.0.0.0", kArtNetPort);
+    std::atomic<bool> answered{false}, stop{false};
+    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop),
+                           ReportedAddresses{{10, 77, 0, 6}, {10, 77, 0, 7}});
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--listen-ms", "4000", "--poll", "--levels",
+                                               "--output", dir + "/scan.json"});
+    ASSERT_TRUE(waitFor([] { return isMemberOn("lbsa", 64214); }));
+    SacnData a;  // universe 9 only by multicast, and nobody asked for it
+    a.universe = 9;
+    a.priority = 100;
+    a.slotLevels = {10, 200};
+    SacnData b = a;
+    b.cid = cidOf(2);
+    b.priority = 120;
+    b.slots = 1;
+    b.slotLevels = {5};
+    desk.send(sacnDiscovery(a.cid, "Desk", 0, 0, {9}), groupOf(64214).c_str(), kSacnPort);
+    const bool joined = waitFor([] { return isMemberOn("lbsa", 9); });
+    std::optional<int> exitCode;  // both send until the scan ends, so neither is lost (bounded: 400 × 20 ms)
+    for (int i = 0; joined && i < 400 && !exitCode; ++i) {
+        a.sequence = b.sequence = static_cast<uint8_t>(i + 1);
+        desk.send(sacnData(a), groupOf(9).c_str(), kSacnPort);
+        backup.send(sacnData(b), groupOf(9).c_str(), kSacnPort);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        exitCode = exitCodeIfEnded(scan);
+    }
+    if (!exitCode) exitCode = waitForExit(scan, 10000);
+    stop = true;
+    nodeThread.join();
+    ASSERT_TRUE(joined) << "the announced universe's group was joined";
+    ASSERT_EQ(exitCode, 0);
+
+    const json doc = json::parse(readWholeFile(dir + "/scan.json"));
+    EXPECT_EQ(doc["announcedUniverses"], json::parse("[9]"));
+    EXPECT_EQ(doc["joinedUniverses"], 0) << "asked for: none";
+    ASSERT_NE(findSource(doc, cidOf(1), 9), nullptr) << doc.dump();
+    EXPECT_EQ((*findSource(doc, cidOf(1), 9))["sequenceErrors"], 0);
+    ASSERT_EQ(doc["universes"].size(), 1u);
+    const json& merged = doc["universes"][0];
+    EXPECT_EQ(merged["universe"], 9);
+    ASSERT_EQ(merged["winners"].size(), 512u);
+    EXPECT_EQ(merged["levels"][0], 5) << "the higher priority wins slot 1";
+    EXPECT_EQ(merged["levels"][1], 200) << "only the desk drives slot 2";
+    EXPECT_EQ(merged["sources"][merged["winners"][0].get<std::size_t>()]["cid"], "20212223-2425-2627-2829-2a2b2c2d2e2f");
+    EXPECT_EQ(merged["sources"][merged["winners"][1].get<std::size_t>()]["sourceName"], "Scan test source");
+
+    ASSERT_EQ(doc["artNetNodes"].size(), 2u) << doc["artNetNodes"].dump();
+    EXPECT_EQ(doc["artNetNodes"][0]["ip"], "10.77.0.6");
+    EXPECT_EQ(doc["artNetNodes"][1]["ip"], "10.77.0.7");
+    EXPECT_EQ(doc["artNetNodes"][1]["sender"], "10.77.0.6");
+}
+
+// --follow: whole documents as lines, a running sequence, and a clean end on SIGTERM and
+// when the reader closes the pipe.
+TEST_F(ScanCli, FollowStreamsLinesUntilStoppedOrTheReaderLeaves) {
+    const std::string dir = makeTempDirectory();
+    PeerSocket source("10.77.0.2");
+    std::atomic<bool> stop{false};
+    std::thread sender([&] {  // unicast to the scan, 10 a second, bounded
+        SacnData s;
+        for (int i = 0; i < 1000 && !stop; ++i) {
+            s.sequence = static_cast<uint8_t>(i);
+            source.send(sacnData(s), "10.77.0.1", kSacnPort);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const std::string output = dir + "/lines.json";
+    RunningBinary follow = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--follow", "--listen-ms", "0",
+                                                 "--interval-ms", "100", "--output", output});
+    const bool streamed = waitFor([&] { return followLines(readWholeFile(output)).size() >= 4; });
+    signalBinary(follow, SIGTERM);
+    EXPECT_EQ(waitForExit(follow, 5000), 0);
+    EXPECT_TRUE(streamed);
+    const std::string text = readWholeFile(output);
+    const std::vector<json> lines = followLines(text);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(lines.size())) << "every line whole";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i]["sequence"], i);
+        EXPECT_EQ(lines[i]["schemaVersion"], 2);
+    }
+    EXPECT_GE(lines.back()["sacnSources"][0]["packets"].get<int>(), 1) << "the last line after SIGTERM";
+
+    int ends[2];
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    ChildOptions options;
+    options.standardOutput = ends[1];
+    RunningBinary piped = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--follow", "--listen-ms", "0",
+                                                "--interval-ms", "100", "--output", "-"}, options);
+    close(ends[1]);
+    char first[4096];
+    const ssize_t n = read(ends[0], first, sizeof first);  // the first line, then the reader leaves
+    close(ends[0]);
+    EXPECT_EQ(waitForExit(piped, 5000), 6);
+    stop = true;
+    sender.join();
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(first, static_cast<std::size_t>(n)).rfind("{\"schemaVersion\":2,\"sequence\":0,", 0), 0u);
+}
+
+// The memberships a scan can hold follow the open-file limit (20 groups a socket): with 100
+// files, about 1,360 universes on the namespace's one interface.
+TEST(ScanCliLimits, UniversesBeyondTheMembershipsTheSystemHoldsAreRefused) {
+    const std::string dir = makeTempDirectory();
+    ChildOptions options;
+    options.directory = dir;
+    options.wrapper = {"/bin/sh", "-c", "ulimit -n 100 && exec \"$@\"", "sh"};
+    struct Case { const char* universes; int expected; };
+    const Case cases[] = {{"1-63999", 2}, {"1-1359", 7}, {"1-1360", 2}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", c.universes}, options), c.expected)
+            << c.universes;
+    }
 }

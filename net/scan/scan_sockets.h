@@ -3,6 +3,8 @@
 // groups of the universes asked for, spread over as many sockets as the system's
 // per-socket membership limit needs (20 on Linux by default). Which sockets are bound
 // where follows the platform's delivery rules; scan_sockets_posix.cpp has Linux's.
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,10 +32,20 @@ struct ScanSockets {
     Ipv4Address local;            // 0.0.0.0: every interface
     unsigned scopeInterface = 0;  // the interface of local, when it is not 0.0.0.0
     SocketHandle pollSocket = kInvalidSocket;  // the Art-Net socket polls are sent from
-    Ipv4Address pollTarget;
+    // Where an ArtPoll goes: the directed broadcast of local's interface, or with 0.0.0.0
+    // that of every interface that is up and 255.255.255.255.
+    std::vector<Ipv4Address> pollTargets;
+    std::vector<Ipv4Address> interfaces;  // the addresses listened on
     int joinedUniverses = 0;  // universes asked for with at least one membership
     std::vector<uint16_t> unjoinedUniverses;
     std::vector<Ipv4Address> hostAddresses;  // this host's own, to know its own datagrams
+    std::bitset<64000> joined;               // universes with at least one membership
+    uint64_t joinUs = 0;                     // time spent in joins
+    // Where the next group goes: the socket holding the latest memberships and the role of
+    // sockets made for more, and the interfaces joined on with 0.0.0.0.
+    std::size_t groupSocket = 0;
+    ScanSocketRole groupRole = ScanSocketRole::GroupsOnly;
+    std::vector<unsigned> interfaceIndexes;
 };
 
 enum class ScanOpenResult { Opened, SocketNotCreated, BindFailed };
@@ -43,6 +55,17 @@ enum class ScanOpenResult { Opened, SocketNotCreated, BindFailed };
 // is recorded, not fatal; a failed bind of a port's main socket is.
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes);
 void closeScanSockets(ScanSockets& set);
+
+// Joins one more universe's group on an open set, as openScanSockets joins them (sockets
+// may be added at the end of set.sockets); false when no membership could be had.
+bool joinScanUniverse(ScanSockets& set, uint16_t universe);
+
+// Raises the open-file limit as far as the system lets this process, and returns how many
+// universes a scan on local can then join (the discovery group aside). Linux: memberships
+// per socket (net.ipv4.igmp_max_memberships) times the sockets the open-file limit leaves,
+// divided by the interfaces each group is joined on. Windows joins every group on one
+// socket and has no limit to read: it says SIZE_MAX, and refused joins are reported.
+std::size_t raiseScanUniverseCapacity(Ipv4Address local);
 
 // Whether a socket of this role keeps a datagram with this destination.
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination);

@@ -1,5 +1,11 @@
 #include "scan_sockets.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "../../core/clock.h"
 #include "../../core/scan_codec.h"
 
 // Linux delivers a datagram to the sockets whose bound address matches its destination:
@@ -91,35 +97,59 @@ std::vector<unsigned> interfaceIndexes(const std::vector<LocalInterfaceAddress>&
 }
 
 // Joins every interface (everyInterface) or local's; true when at least one join held.
-bool joinUniverse(ScanSockets& set, std::size_t& current, uint16_t universe, const std::vector<unsigned>& indexes,
-                  ScanSocketRole role) {
+bool joinUniverse(ScanSockets& set, uint16_t universe) {
+    const uint64_t start = monotonicMicroseconds();
     const bool everyInterface = set.local == kAnyAddress;
     bool joined = false;
     if (everyInterface) {
-        for (unsigned index : indexes) joined = joinSomewhere(set, current, {sacnGroupOf(universe), index, {}}, true, role) || joined;
+        for (unsigned index : set.interfaceIndexes) {
+            joined = joinSomewhere(set, set.groupSocket, {sacnGroupOf(universe), index, {}}, true, set.groupRole) || joined;
+        }
     } else {
-        joined = joinSomewhere(set, current, {sacnGroupOf(universe), 0, set.local}, false, role);
+        joined = joinSomewhere(set, set.groupSocket, {sacnGroupOf(universe), 0, set.local}, false, set.groupRole);
     }
+    if (joined && universe < set.joined.size()) set.joined.set(universe);
+    set.joinUs += monotonicMicroseconds() - start;
     return joined;
 }
 
-ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes, const std::vector<unsigned>& indexes) {
+void joinAskedUniverses(ScanSockets& set, const std::vector<uint16_t>& universes) {
+    for (uint16_t universe : universes) {
+        if (joinUniverse(set, universe)) {
+            ++set.joinedUniverses;
+        } else {
+            set.unjoinedUniverses.push_back(universe);
+        }
+    }
+}
+
+// A number from a /proc/sys file; fallback when it cannot be read.
+long systemSetting(const char* path, long fallback) {
+    std::ifstream in(path);
+    long value = 0;
+    return in >> value ? value : fallback;
+}
+
+ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes,
+                                  const std::vector<LocalInterfaceAddress>& interfaces) {
     bool bindFailed = false;
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         ScanSocket* main = addSocket(set, kAnyAddress, port, ScanSocketRole::Everything, bindFailed);
         if (main == nullptr) return bindFailed ? ScanOpenResult::BindFailed : ScanOpenResult::SocketNotCreated;
     }
     set.pollSocket = set.sockets[1].handle;
-    set.pollTarget = kLimitedBroadcast;
-    std::size_t current = 0;  // the main sACN socket takes the first memberships
-    joinUniverse(set, current, kSacnDiscoveryUniverse, indexes, ScanSocketRole::GroupsAndUnicast);
-    for (uint16_t universe : universes) {
-        if (joinUniverse(set, current, universe, indexes, ScanSocketRole::GroupsAndUnicast)) {
-            ++set.joinedUniverses;
-        } else {
-            set.unjoinedUniverses.push_back(universe);
+    for (const LocalInterfaceAddress& item : interfaces) {
+        set.interfaces.push_back(item.address);
+        const bool directed = item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast;
+        if (directed && std::find(set.pollTargets.begin(), set.pollTargets.end(), item.broadcast) == set.pollTargets.end()) {
+            set.pollTargets.push_back(item.broadcast);
         }
     }
+    set.pollTargets.push_back(kLimitedBroadcast);
+    set.groupSocket = 0;  // the main sACN socket takes the first memberships
+    set.groupRole = ScanSocketRole::GroupsAndUnicast;
+    joinUniverse(set, kSacnDiscoveryUniverse);
+    joinAskedUniverses(set, universes);
     return ScanOpenResult::Opened;
 }
 
@@ -139,8 +169,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
         if (main == nullptr) return bindFailed ? ScanOpenResult::BindFailed : ScanOpenResult::SocketNotCreated;
     }
     set.pollSocket = set.sockets[1].handle;
+    set.interfaces.push_back(set.local);
     const bool hasDirected = directedBroadcast != kAnyAddress && directedBroadcast != kLimitedBroadcast;
-    set.pollTarget = hasDirected ? directedBroadcast : kLimitedBroadcast;
+    set.pollTargets.push_back(hasDirected ? directedBroadcast : kLimitedBroadcast);
     // Broadcast and discovery sockets are extras: a platform that refuses them still scans.
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything, bindFailed);
@@ -150,14 +181,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
                                           ScanSocketRole::Everything, bindFailed)) {
         if (joinMulticastGroup(discovery->handle, sacnGroupOf(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
     }
-    std::size_t current = set.sockets.size();  // groups start on a socket of their own
-    for (uint16_t universe : universes) {
-        if (joinUniverse(set, current, universe, {}, ScanSocketRole::GroupsOnly)) {
-            ++set.joinedUniverses;
-        } else {
-            set.unjoinedUniverses.push_back(universe);
-        }
-    }
+    set.groupSocket = set.sockets.size();  // groups start on a socket of their own
+    set.groupRole = ScanSocketRole::GroupsOnly;
+    joinAskedUniverses(set, universes);
     return ScanOpenResult::Opened;
 }
 
@@ -173,10 +199,30 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     set.local = local;
     const std::vector<LocalInterfaceAddress> interfaces = listInterfaceAddresses();
     for (const LocalInterfaceAddress& item : interfaces) set.hostAddresses.push_back(item.address);
-    const ScanOpenResult result = local == kAnyAddress ? openEveryInterface(set, universes, interfaceIndexes(interfaces))
-                                                       : openOneInterface(set, universes, interfaces);
+    set.interfaceIndexes = interfaceIndexes(interfaces);
+    const ScanOpenResult result =
+        local == kAnyAddress ? openEveryInterface(set, universes, interfaces) : openOneInterface(set, universes, interfaces);
     if (result != ScanOpenResult::Opened) closeScanSockets(set);
     return result;
+}
+
+bool joinScanUniverse(ScanSockets& set, uint16_t universe) { return joinUniverse(set, universe); }
+
+std::size_t raiseScanUniverseCapacity(Ipv4Address local) {
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+    }
+    // Room for the standard streams, the output, the ports' other sockets and the wait set.
+    constexpr rlim_t kOtherFiles = 32;
+    const rlim_t fileLimit = files.rlim_cur == RLIM_INFINITY ? rlim_t{1} << 20 : files.rlim_cur;
+    const auto groupSockets = static_cast<std::size_t>(fileLimit > kOtherFiles ? fileLimit - kOtherFiles : 0);
+    const auto perSocket = static_cast<std::size_t>(std::max(1L, systemSetting("/proc/sys/net/ipv4/igmp_max_memberships", 20)));
+    const std::size_t perUniverse = local == kAnyAddress ? std::max<std::size_t>(1, interfaceIndexes(listInterfaceAddresses()).size()) : 1;
+    const std::size_t memberships = groupSockets * perSocket / perUniverse;
+    return memberships > 0 ? memberships - 1 : 0;  // the discovery group takes one
 }
 
 void closeScanSockets(ScanSockets& set) {

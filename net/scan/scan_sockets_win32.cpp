@@ -1,5 +1,8 @@
 #include "scan_sockets.h"
 
+#include <cstdint>
+
+#include "../../core/clock.h"
 #include "../../core/scan_codec.h"
 
 // Windows hands a socket bound to one unicast address (or to 0.0.0.0) the unicast to it,
@@ -24,13 +27,20 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     closeScanSockets(set);
     set = ScanSockets();
     set.local = local;
-    set.pollTarget = kLimitedBroadcast;
+    Ipv4Address directed;
     for (const LocalInterfaceAddress& item : listInterfaceAddresses()) {
         set.hostAddresses.push_back(item.address);
+        if (local == kAnyAddress) {
+            set.interfaces.push_back(item.address);
+            if (item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast) set.pollTargets.push_back(item.broadcast);
+        }
         if (item.address != local) continue;
         set.scopeInterface = item.interfaceIndex;
-        if (item.broadcast != kAnyAddress) set.pollTarget = item.broadcast;
+        directed = item.broadcast;
     }
+    if (local != kAnyAddress) set.interfaces.push_back(local);
+    if (local == kAnyAddress || directed == kAnyAddress) set.pollTargets.push_back(kLimitedBroadcast);
+    if (local != kAnyAddress && directed != kAnyAddress) set.pollTargets.push_back(directed);
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         const SocketHandle socket = openUdpSocket();
         if (socket == kInvalidSocket) {
@@ -52,8 +62,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     ScanSocket& sacn = set.sockets[0];
     if (joinMulticastGroup(sacn.handle, sacnGroupOf(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
     for (uint16_t universe : universes) {
-        if (joinMulticastGroup(sacn.handle, sacnGroupOf(universe), local)) {
-            ++sacn.memberships;
+        if (joinScanUniverse(set, universe)) {
             ++set.joinedUniverses;
         } else {
             set.unjoinedUniverses.push_back(universe);
@@ -61,6 +70,20 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     }
     return ScanOpenResult::Opened;
 }
+
+bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
+    const uint64_t start = monotonicMicroseconds();
+    ScanSocket& sacn = set.sockets[0];
+    const bool joined = joinMulticastGroup(sacn.handle, sacnGroupOf(universe), set.local);
+    if (joined) {
+        ++sacn.memberships;
+        if (universe < set.joined.size()) set.joined.set(universe);
+    }
+    set.joinUs += monotonicMicroseconds() - start;
+    return joined;
+}
+
+std::size_t raiseScanUniverseCapacity(Ipv4Address) { return SIZE_MAX; }
 
 void closeScanSockets(ScanSockets& set) {
     for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);

@@ -38,3 +38,10 @@ void mergeUniverse(std::span<const SacnStreamRecord* const> sources, uint64_t no
         }
     }
 }
+
+void collectUniverseSources(const ScanEngine& scan, uint16_t universe, std::vector<const SacnStreamRecord*>& sources) {
+    sources.clear();
+    for (const SacnStreamRecord& r : scan.sacn.records) {
+        if (r.universe == universe) sources.push_back(&r);
+    }
+}

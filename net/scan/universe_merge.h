@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "scan_engine.h"
 
@@ -30,3 +31,7 @@ bool hasPerAddressPriority(const SacnStreamRecord& source, uint64_t nowUs);
 // them (0: it does not drive the slot), else its universe priority. Equal priorities
 // merge highest level first; a tie in both keeps the earlier source of the list.
 void mergeUniverse(std::span<const SacnStreamRecord* const> sources, uint64_t nowUs, MergedUniverse& merged);
+
+// The sources of one universe, in table order, into sources (emptied first): what a view of
+// one universe merges.
+void collectUniverseSources(const ScanEngine& scan, uint16_t universe, std::vector<const SacnStreamRecord*>& sources);

@@ -38,6 +38,22 @@ bool bindSocket(SocketHandle socket, Ipv4Address address, uint16_t port);
 // sockets, or -1 when none did in time or the wait failed.
 int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs);
 
+// Sockets (or, on Linux, any readable handle such as a pipe) waited on together, for as
+// many sockets as a scan opens. Linux keeps them in an epoll set; Windows polls up to
+// kSocketWaitSetLimit of them.
+constexpr std::size_t kSocketWaitSetLimit = 64;
+struct SocketWaitSet {
+    SocketHandle handle = kInvalidSocket;  // the epoll instance; unused on Windows
+    std::vector<SocketHandle> members;     // a member's position is its number in waitForSockets
+};
+bool openSocketWaitSet(SocketWaitSet& set);
+bool addToSocketWaitSet(SocketWaitSet& set, SocketHandle socket);
+void closeSocketWaitSet(SocketWaitSet& set);
+// Waits up to timeoutMs until members hold data, and writes the positions of up to capacity
+// of them to ready. Returns how many; 0 when none did in time or a signal interrupted the
+// wait, -1 when the wait failed.
+int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity);
+
 // Whole datagram in one call. Returns the byte count, or -1 on failure (lastSocketError).
 long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, Ipv4Address to, uint16_t port);
 

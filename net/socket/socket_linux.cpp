@@ -3,7 +3,9 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -177,3 +179,33 @@ int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count
     return total;
 }
 
+
+bool openSocketWaitSet(SocketWaitSet& set) {
+    set.members.clear();
+    set.handle = epoll_create1(EPOLL_CLOEXEC);
+    return set.handle >= 0;
+}
+
+bool addToSocketWaitSet(SocketWaitSet& set, SocketHandle socket) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u32 = static_cast<uint32_t>(set.members.size());
+    if (epoll_ctl(fd(set.handle), EPOLL_CTL_ADD, fd(socket), &event) != 0) return false;
+    set.members.push_back(socket);
+    return true;
+}
+
+void closeSocketWaitSet(SocketWaitSet& set) {
+    if (set.handle >= 0) ::close(fd(set.handle));
+    set.handle = kInvalidSocket;
+    set.members.clear();
+}
+
+int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity) {
+    epoll_event events[kSocketWaitSetLimit];
+    const int most = capacity < static_cast<int>(kSocketWaitSetLimit) ? capacity : static_cast<int>(kSocketWaitSetLimit);
+    const int n = epoll_wait(fd(set.handle), events, most, timeoutMs);
+    if (n < 0) return errno == EINTR ? 0 : -1;
+    for (int i = 0; i < n; ++i) ready[i] = static_cast<int>(events[i].data.u32);
+    return n;
+}

@@ -216,3 +216,33 @@ int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutM
     }
     return -1;
 }
+
+bool openSocketWaitSet(SocketWaitSet& set) {
+    set.members.clear();
+    return true;
+}
+
+bool addToSocketWaitSet(SocketWaitSet& set, SocketHandle socket) {
+    if (set.members.size() == kSocketWaitSetLimit) return false;
+    set.members.push_back(socket);
+    return true;
+}
+
+void closeSocketWaitSet(SocketWaitSet& set) { set.members.clear(); }
+
+int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity) {
+    WSAPOLLFD waiting[kSocketWaitSetLimit];
+    const std::size_t count = set.members.size();
+    for (std::size_t i = 0; i < count; ++i) waiting[i] = WSAPOLLFD{static_cast<SOCKET>(set.members[i]), POLLRDNORM, 0};
+    if (count == 0) {
+        Sleep(static_cast<DWORD>(timeoutMs));
+        return 0;
+    }
+    const int n = WSAPoll(waiting, static_cast<ULONG>(count), timeoutMs);
+    if (n <= 0) return n;
+    int found = 0;
+    for (std::size_t i = 0; i < count && found < capacity; ++i) {
+        if ((waiting[i].revents & (POLLRDNORM | POLLERR | POLLHUP)) != 0) ready[found++] = static_cast<int>(i);
+    }
+    return found;
+}

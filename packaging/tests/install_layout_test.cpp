@@ -154,7 +154,8 @@ std::string manualEntry(const std::vector<std::string>& section, std::string_vie
             entry += ' ' + line.substr(14);
         } else if (!entry.empty() && !line.empty()) {
             break;
-        } else if (line.starts_with("       " + std::string(name) + ' ')) {
+        } else if (line.starts_with("       " + std::string(name) + ' ') || line == "       " + std::string(name)) {
+            // A flag longer than the tag column stands alone on its line.
             entry = line;
         }
     }

@@ -78,8 +78,12 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
             data.sequence = sequence++;
             take(scan, DmxProtocol::Sacn, sacnData(data), s.atMs);
         }
+        SacnData elsewhere;  // the highest priority, on another universe
+        elsewhere.universe = 2;
+        elsewhere.priority = 200;
+        take(scan, DmxProtocol::Sacn, sacnData(elsewhere), c.nowMs);
         std::vector<const SacnStreamRecord*> sources;
-        for (const SacnStreamRecord& r : scan.sacn.records) sources.push_back(&r);
+        collectUniverseSources(scan, 1, sources);
         MergedUniverse merged;
         mergeUniverse(sources, at(c.nowMs), merged);
         for (std::size_t slot = 0; slot < c.winners.size(); ++slot) {
