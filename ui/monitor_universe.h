@@ -15,3 +15,14 @@ struct MainWindowGestures {
 };
 
 void applyMonitorRequest(const WindowEngines& engines, const MonitorRequest& request, const MainWindowGestures& gestures);
+
+// Keeps the main window on the process's one set of sockets: while the Network window
+// scans, the main window receives from its feed (and the scan joins the monitored
+// universe's group); otherwise it binds its own. When the source changes while RX is on,
+// RX is stopped and started again, as a user would. Call after every Network window
+// command and after a monitor request.
+void followNetworkScan(WindowEngines& main, NetworkWindowEngines& network, const MainWindowGestures& gestures);
+
+// What the feed carries for the main window: datagrams of its protocol's port, except
+// level packets that name another universe (so a flood of others cannot crowd it out).
+bool feedsMainWindow(const DmxUniverseState& state, DmxProtocol port, const uint8_t* data, std::size_t length);

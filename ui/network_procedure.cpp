@@ -244,6 +244,13 @@ void refreshNetworkViews(NetworkWindowEngines& engines, uint64_t nowUs) {
     showStatus(engines);
 }
 
+void joinMonitoredUniverse(NetworkWindowEngines& engines, uint16_t universe) {
+    if (!engines.scanning || universe == 0 || engines.sockets.joined.test(universe)) return;
+    engines.tried.set(universe);
+    joinScanUniverse(engines.sockets, universe);
+    watchNewScanSockets(engines.receiver, engines.sockets);
+}
+
 bool stopNetworkEngines(NetworkWindowEngines& engines) {
     if (engines.stopped) return false;
     engines.stopped = true;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../core/scan_codec.h"
+#include "../net/dmx/datagram_feed.h"
 #include "../net/scan/scan_receive.h"
 #include "../net/scan/scan_sockets.h"
 #include "network_controls.h"
@@ -47,6 +48,7 @@ struct NetworkWindowEngines {
     std::function<uint64_t()> clockUs;  // monotonicMicroseconds in the window
     std::function<void(const MonitorRequest&)> openMonitor;  // the front end's main window
     std::function<void(DmxProtocol port, const ReceivedDatagram& datagram)> observer;  // another receiver of the process
+    DatagramFeed feed;  // what the main window receives while this window holds the ports
 
     NetworkRates rates;
     bool universesDescending = false;
@@ -83,6 +85,10 @@ void clickNetworkHeader(NetworkWindowEngines& engines, int tableId, int column);
 // views when a refresh is due.
 void runNetworkTick(NetworkWindowEngines& engines);
 void refreshNetworkViews(NetworkWindowEngines& engines, uint64_t nowUs);
+
+// Joins the group of a universe another window of the process monitors, when the scan
+// has not joined it yet.
+void joinMonitoredUniverse(NetworkWindowEngines& engines, uint16_t universe);
 
 // Close: the sockets. Runs once; false when the engines had stopped already.
 bool stopNetworkEngines(NetworkWindowEngines& engines);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "datagram_feed.h"
 #include "dmx_control_ids.h"
 #include "receive_endpoint.h"
 #include "transmit_engine.h"
@@ -74,12 +75,32 @@ SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& stat
     return openEndpointSocket(engine, local, protocolPort(state.protocol), prepareTransmitEndpoint);
 }
 
+namespace {
+
+// Receiving from the feed: the endpoint is a socket bound to nothing, which never holds
+// a datagram, so that everything that asks "is RX on?" still asks the endpoint.
+bool startFeedReceive(DmxNetworkEngine& engine) {
+    engine.receiveEndpoint = openUdpSocket();
+    if (engine.receiveEndpoint == kInvalidSocket) return false;
+    setNonBlocking(engine.receiveEndpoint, true);
+    engine.feedNext = engine.feed->written;
+    return true;
+}
+
+}  // namespace
+
 void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
     if (engine.receiveEndpoint != kInvalidSocket) {
         stopReceive(engine, view);
         return;
     }
     if (!validateNetworkFields(engine, state, view)) return;
+    if (engine.feed) {
+        if (!startFeedReceive(engine)) return;
+        view.setControlText(kDmxStartRxButton, "Stop RX");
+        updateNetworkFieldLock(engine, view);
+        return;
+    }
     Ipv4Address local;
     localAddressOf(view, local);
     engine.receiveEndpoint = openReceiveEndpoint(engine, state, local);

@@ -15,6 +15,8 @@
 // receive_endpoint_linux.cpp). Unused ones stay kInvalidSocket.
 inline constexpr std::size_t kReceiveCompanionCount = 3;
 
+struct DatagramFeed;
+
 struct DmxNetworkEngine {
     // Endpoints.
     SocketHandle receiveEndpoint = kInvalidSocket;
@@ -22,6 +24,11 @@ struct DmxNetworkEngine {
     std::array<SocketHandle, kReceiveCompanionCount> receiveCompanions{kInvalidSocket, kInvalidSocket, kInvalidSocket};
     bool receiveOnEveryInterface = true;  // Local IPv4 was 0.0.0.0 when receiving started
     std::string networkMessage;  // last failure; second line of the DMX status text
+    // Set while another receiver of the process holds the ports (datagram_feed.h): Start
+    // RX then reads from it and binds nothing.
+    const DatagramFeed* feed = nullptr;
+    uint64_t feedNext = 0;
+    uint64_t feedLost = 0;
 
     // Receive monitor. None of these is reset by Stop RX or Reset network.
     std::array<uint8_t, kDmxSlotCount> receivedLevels{};

@@ -193,7 +193,12 @@ std::unique_ptr<NetworkWindow> createNetworkWindow(DmxUniverseState& state, Netw
     return window;
 }
 
-void handleNetworkCommand(NetworkWindow& window, int id, int notification) { runNetworkCommand(window.engines, id, notification); }
+bool hasOpenMainWindow(const NetworkWindow& window) { return window.mainWindow && !window.mainWindow->engines.stopped; }
+
+void handleNetworkCommand(NetworkWindow& window, int id, int notification) {
+    runNetworkCommand(window.engines, id, notification);
+    if (hasOpenMainWindow(window)) followNetworkScan(window.mainWindow->engines, window.engines, gesturesOn(*window.mainWindow));
+}
 
 void handleNetworkTick(NetworkWindow& window) { runNetworkTick(window.engines); }
 
@@ -201,18 +206,26 @@ void closeNetworkWindow(NetworkWindow& window) {
     if (window.engines.stopped) return;
     if (window.timer) window.timer->stop();
     stopNetworkEngines(window.engines);
+    // A main window still open goes on receiving on sockets of its own.
+    if (hasOpenMainWindow(window)) followNetworkScan(window.mainWindow->engines, window.engines, gesturesOn(*window.mainWindow));
 }
 
 void openMonitorWindow(NetworkWindow& window, const MonitorRequest& request) {
     // A main window the user closed has stopped its engines for good: make a new one.
-    if (window.mainWindow && window.mainWindow->engines.stopped) window.mainWindow.reset();
+    if (window.mainWindow && window.mainWindow->engines.stopped) {
+        window.engines.observer = nullptr;  // it fed the window that is gone
+        window.mainWindow.reset();
+    }
     if (!window.mainWindow) {
         MainWindowOptions options;
         options.startTimer = window.startTimers;
         window.mainWindow = createMainWindow(*window.state, options);
     }
     MainWindow& main = *window.mainWindow;
-    applyMonitorRequest(main.engines, request, gesturesOn(main));
+    const MainWindowGestures gestures = gesturesOn(main);
+    followNetworkScan(main.engines, window.engines, gestures);
+    applyMonitorRequest(main.engines, request, gestures);
+    followNetworkScan(main.engines, window.engines, gestures);  // the scan joins the new universe
     main.host->show();
     main.host->raise();
     main.host->activateWindow();

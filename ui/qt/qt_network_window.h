@@ -44,7 +44,9 @@ struct NetworkWindowOptions {
 
 std::unique_ptr<NetworkWindow> createNetworkWindow(DmxUniverseState& state, NetworkWindowOptions options = {});
 
+// The command, then the main window follows the scan onto or off its sockets.
 void handleNetworkCommand(NetworkWindow& window, int id, int notification);
+bool hasOpenMainWindow(const NetworkWindow& window);
 void handleNetworkTick(NetworkWindow& window);
 void closeNetworkWindow(NetworkWindow& window);
 

@@ -10,6 +10,8 @@
 #include "core/clock.h"
 #include "core/tests/scan_packets.h"
 #include "net/socket/socket_layer.h"
+#include "net/dmx/tests/table_view.h"
+#include "ui/monitor_universe.h"
 #include "ui/network_procedure.h"
 #include "ui/window_procedure.h"
 
@@ -265,6 +267,65 @@ TEST(NetworkScan, StartStopOverLoopback) {
         EXPECT_FALSE(f.engines.scanning) << c.local << " " << c.universes;
         EXPECT_NE(f.seen.texts[kNetworkStatusText].find(c.message), std::string::npos) << f.seen.texts[kNetworkStatusText];
     }
+    stopNetworkEngines(f.engines);
+    stopSocketLibrary();
+}
+
+// Monitor this universe while scanning: one set of sockets, both windows see every
+// datagram, unicast and multicast; when the scan stops the main window binds its own.
+TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {
+    startSocketLibrary();
+    Fixture f;
+    f.engines.clockUs = monotonicMicroseconds;
+    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
+    f.seen.fields[kNetworkUniversesField] = "";
+    f.click(kNetworkScanButton);
+    ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
+
+    DmxUniverseState state;
+    TableView table;
+    WindowEngines main(state);
+    main.dmxView = table.view();
+    main.clock = [] { return uint64_t{1000}; };
+    MainWindowGestures gestures;
+    gestures.chooseEntry = [&](int id, int index) { table.selectors[id] = index; };
+    gestures.typeText = [&](int id, const std::string& text) { table.texts[id] = text; };
+    gestures.click = [&](int id) { runWindowCommand(main, id, kClickNotification); };
+    followNetworkScan(main, f.engines, gestures);
+    applyMonitorRequest(main, {7, "127.0.0.1"}, gestures);
+    followNetworkScan(main, f.engines, gestures);
+    ASSERT_EQ(main.dmx.feed, &f.engines.feed);
+    ASSERT_EQ(table.texts[kDmxStartRxButton], "Stop RX");
+
+    const SocketHandle sender = openUdpSocket();
+    const auto sendTo = [&](const char* address, uint16_t universe, uint8_t sequence) {
+        Ipv4Address to;
+        parseIpv4(address, to);
+        const auto packet = levels(universe, 5, 100, "Both", {sequence}, 512, 0, sequence);
+        ASSERT_EQ(sendDatagram(sender, packet.data(), packet.size(), to, kSacnPort), static_cast<long>(packet.size()));
+    };
+    const struct {
+        const char* address;
+        uint16_t universe;
+    } sends[] = {{"127.0.0.1", 7}, {"239.255.0.7", 7}, {"127.0.0.1", 8}, {"127.0.0.1", 7}, {"239.255.0.7", 7}};
+    uint8_t sequence = 0;
+    for (const auto& s : sends) sendTo(s.address, s.universe, ++sequence);
+    for (int i = 0; i < 200 && f.engines.scan.datagrams < 5; ++i) runNetworkTick(f.engines);
+    pollReceive(main.dmx, main.state, main.dmxView, 1000);
+    EXPECT_EQ(f.engines.scan.datagrams, 5u);
+    EXPECT_EQ(main.dmx.rxCount, 4u);  // universe 8 is not the one monitored
+    EXPECT_EQ(table.cells[0][kDmxReceivedColumn], "5");
+
+    // Stop scan: RX goes on, on the main window's own sockets.
+    f.click(kNetworkScanButton);
+    followNetworkScan(main, f.engines, gestures);
+    EXPECT_EQ(main.dmx.feed, nullptr);
+    EXPECT_EQ(table.texts[kDmxStartRxButton], "Stop RX");
+    sendTo("127.0.0.1", 7, ++sequence);
+    pollReceive(main.dmx, main.state, main.dmxView, 1000);
+    EXPECT_EQ(main.dmx.rxCount, 5u);
+    closeSocket(sender);
+    stopReceive(main.dmx, main.dmxView);
     stopNetworkEngines(f.engines);
     stopSocketLibrary();
 }

@@ -40,7 +40,7 @@ LRESULT CALLBACK networkWindowProcedure(HWND handle, UINT message, WPARAM wParam
             return TRUE;
         }
         case WM_NOTIFY: return notifyNetworkWindow(*window, *reinterpret_cast<const NMHDR*>(lParam));
-        case WM_COMMAND: runNetworkCommand(window->engines, LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_COMMAND: runNetworkWindowCommand(*window, LOWORD(wParam), HIWORD(wParam)); return 0;
         case WM_TIMER: runNetworkTick(window->engines); return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX:

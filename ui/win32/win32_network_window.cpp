@@ -325,9 +325,20 @@ void paintNetworkItem(Win32NetworkWindow& window, const DRAWITEMSTRUCT& item) {
     DeleteDC(memory);
 }
 
+void runNetworkWindowCommand(Win32NetworkWindow& window, int id, int notification) {
+    runNetworkCommand(window.engines, id, notification);
+    if (window.mainWindow && window.mainWindow->window) {
+        followNetworkScan(window.mainWindow->engines, window.engines, gesturesOn(*window.mainWindow));
+    }
+}
+
 void closeNetworkWindow(Win32NetworkWindow& window) {
     if (window.window) KillTimer(window.window, kNetworkTimerId);
     stopNetworkEngines(window.engines);
+    // A main window still open goes on receiving on sockets of its own.
+    if (window.mainWindow && window.mainWindow->window) {
+        followNetworkScan(window.mainWindow->engines, window.engines, gesturesOn(*window.mainWindow));
+    }
     if (window.window) DestroyWindow(window.window);
 }
 
@@ -338,7 +349,10 @@ HWND networkControlById(const Win32NetworkWindow& window, int id) {
 
 void openMonitorWindow(Win32NetworkWindow& window, const MonitorRequest& request) {
     // A main window the user closed is gone with its engines: make a new one.
-    if (window.mainWindow && !window.mainWindow->window) window.mainWindow.reset();
+    if (window.mainWindow && !window.mainWindow->window) {
+        window.engines.observer = nullptr;  // it fed the window that is gone
+        window.mainWindow.reset();
+    }
     if (!window.mainWindow) {
         registerMainWindowClass(window.instance);
         Win32WindowOptions options;
@@ -347,7 +361,10 @@ void openMonitorWindow(Win32NetworkWindow& window, const MonitorRequest& request
         if (!window.mainWindow) return;
     }
     Win32MainWindow& main = *window.mainWindow;
-    applyMonitorRequest(main.engines, request, gesturesOn(main));
+    const MainWindowGestures gestures = gesturesOn(main);
+    followNetworkScan(main.engines, window.engines, gestures);
+    applyMonitorRequest(main.engines, request, gestures);
+    followNetworkScan(main.engines, window.engines, gestures);  // the scan joins the new universe
     ShowWindow(main.window, SW_SHOW);
     SetForegroundWindow(main.window);
 }

@@ -59,6 +59,8 @@ void layoutNetworkControls(Win32NetworkWindow& window, int clientWidth, int clie
 LRESULT notifyNetworkWindow(Win32NetworkWindow& window, const NMHDR& header);
 // WM_DRAWITEM of the grid or the legend.
 void paintNetworkItem(Win32NetworkWindow& window, const DRAWITEMSTRUCT& item);
+// WM_COMMAND: the command, then the main window follows the scan onto or off its sockets.
+void runNetworkWindowCommand(Win32NetworkWindow& window, int id, int notification);
 void closeNetworkWindow(Win32NetworkWindow& window);
 HWND networkControlById(const Win32NetworkWindow& window, int id);
 
