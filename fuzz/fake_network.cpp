@@ -200,6 +200,23 @@ bool prepareBatchReceive(SocketHandle) { return false; }  // no arrival stamps, 
 
 bool bindSocketToInterface(SocketHandle socket, unsigned) { return find(socket) != nullptr || fail(EBADF); }
 
+// The wait set over the same fake: one ready member at a time, time passing as above.
+bool openSocketWaitSet(SocketWaitSet& set) {
+    set.members.clear();
+    return true;
+}
+bool addToSocketWaitSet(SocketWaitSet& set, SocketHandle socket) {
+    set.members.push_back(socket);
+    return true;
+}
+void closeSocketWaitSet(SocketWaitSet& set) { set.members.clear(); }
+int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity) {
+    const int first = capacity > 0 ? waitForDatagram(set.members.data(), set.members.size(), timeoutMs) : -1;
+    if (first < 0) return 0;
+    ready[0] = first;
+    return 1;
+}
+
 // The first socket whose next datagram arrives within the time-out; the time passes.
 int waitForDatagram(const SocketHandle* sockets, std::size_t count, int timeoutMs) {
     const uint64_t timeout = timeoutMs > 0 ? static_cast<uint64_t>(timeoutMs) : 0;
