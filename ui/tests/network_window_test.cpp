@@ -277,7 +277,7 @@ TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {
     startSocketLibrary();
     Fixture f;
     f.engines.clockUs = monotonicMicroseconds;
-    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
+    f.seen.fields[kNetworkLocalIpv4Field] = "0.0.0.0";
     f.seen.fields[kNetworkUniversesField] = "";
     f.click(kNetworkScanButton);
     ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
@@ -292,7 +292,7 @@ TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {
     gestures.typeText = [&](int id, const std::string& text) { table.texts[id] = text; };
     gestures.click = [&](int id) { runWindowCommand(main, id, kClickNotification); };
     followNetworkScan(main, f.engines, gestures);
-    applyMonitorRequest(main, {7, "127.0.0.1"}, gestures);
+    applyMonitorRequest(main, {7, "0.0.0.0"}, gestures);
     followNetworkScan(main, f.engines, gestures);
     ASSERT_EQ(main.dmx.feed, &f.engines.feed);
     ASSERT_EQ(table.texts[kDmxStartRxButton], "Stop RX");
