@@ -1,8 +1,9 @@
-// Shows the real Network window on the display while it scans a small network sent over
-// loopback, for a screenshot taken from outside: writes the client area's place on the
-// screen ("x y width height") to the ready file and waits, with the message loop
-// running, until the done file exists (at most a minute).
-//   win32_network_snapshot <ready-file> <done-file>
+// Shows the real Network window on the display while it scans, for a screenshot taken
+// from outside: writes the client area's place on the screen ("x y width height") to the
+// ready file and waits, with the message loop running, until the done file exists (at
+// most a minute).
+//   win32_network_snapshot <ready-file> <done-file>          a small network over loopback
+//   win32_network_snapshot <ready-file> <done-file> <local>  whatever reaches local, after a poll
 #include <windows.h>
 #include <commctrl.h>
 #include <objidl.h>
@@ -24,7 +25,8 @@ void pump() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    const bool live = argc == 4;
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
@@ -38,9 +40,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!window) return 1;
     SetWindowPos(window->window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(window->window, SW_SHOWNORMAL);
-    SetWindowTextW(networkControlById(*window, kNetworkLocalIpv4Field), L"127.0.0.1");
+    SetWindowTextW(networkControlById(*window, kNetworkLocalIpv4Field), live ? argv[3] : L"127.0.0.1");
     SetWindowTextW(networkControlById(*window, kNetworkUniversesField), L"1-8");
     SendMessageW(window->window, WM_COMMAND, MAKEWPARAM(kNetworkScanButton, BN_CLICKED), 0);
+    if (live) SendMessageW(window->window, WM_COMMAND, MAKEWPARAM(kNetworkPollButton, BN_CLICKED), 0);
 
     const SocketHandle sender = openUdpSocket();
     Ipv4Address loopback;
@@ -49,8 +52,9 @@ int wmain(int argc, wchar_t** argv) {
     int round = 0;
     auto sendDue = [&, next = GetTickCount()]() mutable {
         while (GetTickCount() >= next) {
+            if (live && round >= 100) return;
             ++round;
-            network_traffic::sendRound(sender, loopback, static_cast<uint8_t>(round));
+            if (!live) network_traffic::sendRound(sender, loopback, static_cast<uint8_t>(round));
             next += 1000 / 44;
         }
     };
@@ -59,11 +63,13 @@ int wmain(int argc, wchar_t** argv) {
         pump();
         Sleep(2);
         if (round == 30 && networkWindowOf(window->window)->tableRows[kNetworkSourcesTable].rows.size() > 1) {
+            const int row = live ? 0 : 1;  // Desk A
             // As a click on the second row would.
             LVITEMW item{};
             item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
             item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(networkControlById(*window, kNetworkSourcesTable), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(networkControlById(*window, kNetworkSourcesTable), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                         reinterpret_cast<LPARAM>(&item));
         }
     }
 
