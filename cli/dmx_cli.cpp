@@ -6,6 +6,8 @@
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
+#include "../core/ipv4_address.h"
+#include "../core/json_writer.h"
 #include "../core/packet_codec.h"
 #include "../net/dmx/receive_endpoint.h"
 #include "../core/whole_file.h"
@@ -65,14 +67,15 @@ int runSender(const ArgumentVector& args, DmxUniverseState& state, SocketHandle 
 }
 
 std::string captureJson(int32_t universe, int32_t sequence, const uint8_t* levels, int32_t slotCount) {
-    std::string json = "{\"universe\":" + std::to_string(universe) + ",\"sequence\":" + std::to_string(sequence) +
-                       ",\"levels\":[";
-    for (int32_t slot = 0; slot < kDmxSlotCount; ++slot) {
-        if (slot > 0) json += ',';
-        json += std::to_string(slot < slotCount ? levels[slot] : 0);
-    }
-    json += "]}";
-    return json;
+    JsonWriter json;
+    json.open('{');
+    json.number("universe", universe);
+    json.number("sequence", sequence);
+    json.objectKey("levels", '[');
+    for (int32_t slot = 0; slot < kDmxSlotCount; ++slot) json.numberElement(slot < slotCount ? levels[slot] : 0);
+    json.close(']');
+    json.close('}');
+    return json.out;
 }
 
 // The first datagram within the listening window that carries the universe; false when none came.

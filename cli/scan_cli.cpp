@@ -13,6 +13,7 @@
 #include "../core/scan_codec.h"
 #include "../core/universe_list.h"
 #include "../core/utc_time.h"
+#include "../core/ipv4_address.h"
 #include "../core/whole_file.h"
 #include "../net/scan/scan_receive.h"
 #include "scan_options.h"

@@ -55,7 +55,7 @@ inline constexpr CommandLineMode kModes[] = {
      "Listen on both DMX ports at once (5568 sACN, 6454 Art-Net) for the listening time and write one JSON "
      "document: every sACN source and universe, synchronisation and universe discovery, every Art-Net sender and "
      "Port-Address, the nodes that answered an ArtPoll, and counts of the other datagrams; with --levels, every "
-     "universe merged as a receiver outputs it. --follow streams a document per interval.",
+     "universe merged as a receiver outputs it. Following (--follow), it streams one document per interval.",
      kOptions, kExits},
 };
 

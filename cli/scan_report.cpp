@@ -1,66 +1,16 @@
 #include "scan_report.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <numeric>
 #include <string_view>
 #include <tuple>
 
-#include "../core/json_text.h"
+#include "../core/json_writer.h"
 #include "../core/utc_time.h"
 #include "../net/scan/universe_merge.h"
 
 namespace {
-
-// Builds the document with a comma before every member or element but the first.
-struct JsonWriter {
-    std::string out;
-    bool first = true;
-
-    void open(char bracket) {
-        out += bracket;
-        first = true;
-    }
-    void close(char bracket) {
-        out += bracket;
-        first = false;
-    }
-    void key(std::string_view name) {
-        if (!first) out += ',';
-        first = false;
-        out += '"';
-        out += name;
-        out += "\":";
-    }
-    void element() {
-        if (!first) out += ',';
-        first = false;
-    }
-    void raw(std::string_view name, std::string_view value) {
-        key(name);
-        out += value;
-    }
-    void number(std::string_view name, uint64_t value) { raw(name, std::to_string(value)); }
-    void number(std::string_view name, int64_t value) { raw(name, std::to_string(value)); }
-    void number(std::string_view name, int value) { raw(name, std::to_string(value)); }
-    void fixed(std::string_view name, double value) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.3f", value);
-        raw(name, text);
-    }
-    void flag(std::string_view name, bool value) { raw(name, value ? "true" : "false"); }
-    void text(std::string_view name, std::string_view value) {
-        key(name);
-        out += '"';
-        out += toUtf8Json(value);
-        out += '"';
-    }
-    void objectKey(std::string_view name, char bracket) {
-        key(name);
-        open(bracket);
-    }
-};
 
 // A fixed-width name field up to its first zero byte.
 template <std::size_t N>
@@ -105,10 +55,7 @@ void addresses(JsonWriter& json, std::string_view name, const std::vector<Ipv4Ad
 template <typename Number>
 void numbers(JsonWriter& json, std::string_view name, const Number* values, std::size_t count) {
     json.objectKey(name, '[');
-    for (std::size_t i = 0; i < count; ++i) {
-        json.element();
-        json.out += std::to_string(values[i]);
-    }
+    for (std::size_t i = 0; i < count; ++i) json.numberElement(values[i]);
     json.close(']');
 }
 

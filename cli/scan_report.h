@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../net/scan/scan_engine.h"
-#include "../net/socket/socket_layer.h"
+#include "../core/ipv4_address.h"
 
 constexpr int kScanSchemaVersion = 2;
 

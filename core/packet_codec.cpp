@@ -107,7 +107,6 @@ bool parseSacn(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
     if (bigEndian32(&d[40]) != 2) return false;
     if (d[117] != 0x02 || d[118] != 0xA1) return false;
     if (bigEndian16(&d[119]) != 0 || bigEndian16(&d[121]) != 1) return false;
-    if (d[125] != 0) return false;
     const uint32_t universe = bigEndian16(&d[113]);
     if (universe < 1 || universe > 63999) return false;
     const uint32_t valueCount = bigEndian16(&d[123]);
@@ -123,10 +122,17 @@ bool parseSacn(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
     info.slotCount = static_cast<int32_t>(valueCount - 1);
     info.sequence = d[kSacnSequenceOffset];
     info.priority = d[kSacnPriorityOffset];
+    info.options = d[kSacnOptionsOffset];
+    info.syncUniverse = static_cast<int32_t>(bigEndian16(&d[kSacnSyncAddressOffset]));
+    info.startCode = d[kSacnStartCodeOffset];
     return true;
 }
 
 }  // namespace
+
+Ipv4Address sacnGroupAddress(int32_t universe) {
+    return Ipv4Address{{239, 255, static_cast<uint8_t>((universe >> 8) & 0xFF), static_cast<uint8_t>(universe & 0xFF)}};
+}
 
 DmxPacket buildDmxPacket(const DmxUniverseState& state) {
     return state.protocol == DmxProtocol::Sacn ? buildSacn(state) : buildArtNet(state);
@@ -134,5 +140,13 @@ DmxPacket buildDmxPacket(const DmxUniverseState& state) {
 
 bool parseDmxPacket(const uint8_t* data, std::size_t length, DmxProtocol protocol, DmxPacketInfo& info) {
     if (data == nullptr) return false;
-    return protocol == DmxProtocol::Sacn ? parseSacn(data, length, info) : parseArtNet(data, length, info);
+    if (protocol == DmxProtocol::ArtNet) return parseArtNet(data, length, info);
+    DmxPacketInfo parsed;
+    if (!parseSacn(data, length, parsed) || parsed.startCode != 0) return false;
+    info = parsed;
+    return true;
+}
+
+bool parseSacnDataPacket(const uint8_t* data, std::size_t length, DmxPacketInfo& info) {
+    return data != nullptr && parseSacn(data, length, info);
 }

@@ -14,7 +14,6 @@ constexpr uint32_t kDiscoveryVectorUniverseList = 1;
 constexpr std::size_t kCidOffset = 22;
 constexpr std::size_t kFramingVectorOffset = 40;
 constexpr std::size_t kSourceNameOffset = 44;
-constexpr std::size_t kStartCodeOffset = kSacnDataOffset - 1;
 constexpr std::size_t kSyncLength = 49;
 constexpr std::size_t kDiscoveryListOffset = 120;
 constexpr std::size_t kDiscoveryMaxUniverses = 512;
@@ -34,30 +33,18 @@ bool flagsAndLengthReachEnd(const uint8_t* d, std::size_t at, std::size_t length
     return bigEndian16(&d[at]) == (0x7000 | static_cast<uint32_t>(length - at));
 }
 
-// A data packet with an alternate start code passes the rules of a null-start-code packet
-// when a copy with start code 0 does, so the rules stay written once, in parseDmxPacket.
-bool isValidDataWithStartCode(const uint8_t* d, std::size_t length, DmxPacketInfo& info) {
-    uint8_t copy[kSacnPacketLength];
-    if (length > sizeof copy) return false;
-    std::memcpy(copy, d, length);
-    copy[kStartCodeOffset] = 0;
-    return parseDmxPacket(copy, length, DmxProtocol::Sacn, info);
-}
-
 void readData(const uint8_t* d, std::size_t length, SacnFrame& frame) {
     frame.kind = SacnKind::InvalidData;
-    if (length < kSacnDataOffset) return;
-    const uint8_t startCode = d[kStartCodeOffset];
-    const bool valid = startCode == 0 ? parseDmxPacket(d, length, DmxProtocol::Sacn, frame.data)
-                                      : isValidDataWithStartCode(d, length, frame.data);
-    if (!valid) return;
+    // Every start code by the rules of a level packet, written once in the packet codec.
+    if (!parseSacnDataPacket(d, length, frame.data)) return;
+    const uint8_t startCode = frame.data.startCode;
     frame.kind = startCode == 0                                  ? SacnKind::Levels
                  : startCode == kSacnPerAddressPriorityStartCode ? SacnKind::PerAddressPriority
                                                                  : SacnKind::OtherStartCode;
     frame.sourceName = &d[kSourceNameOffset];
-    frame.options = d[kSacnOptionsOffset];
-    frame.syncUniverse = static_cast<uint16_t>(bigEndian16(&d[kSacnSyncAddressOffset]));
-    frame.sequence = d[kSacnSequenceOffset];
+    frame.options = frame.data.options;
+    frame.syncUniverse = static_cast<uint16_t>(frame.data.syncUniverse);
+    frame.sequence = static_cast<uint8_t>(frame.data.sequence);
 }
 
 void readSync(const uint8_t* d, std::size_t length, SacnFrame& frame) {

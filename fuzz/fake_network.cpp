@@ -1,6 +1,4 @@
-// net/socket_layer.h and core/clock.h over FakeNetwork (see fake_network.h).
-#include <arpa/inet.h>
-
+// net/socket/socket_layer.h and core/clock.h over FakeNetwork (see fake_network.h).
 #include <cerrno>
 #include <cstring>
 
@@ -124,21 +122,6 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
     const long n = takeDatagram(socket, buffer, capacity, &taken);
     if (n >= 0) sender = taken.sender;
     return n;
-}
-
-bool parseIpv4(std::string_view text, Ipv4Address& address) {
-    if (text.size() > 15 || text.find('\0') != std::string_view::npos) return false;
-    const std::string terminated(text);
-    in_addr parsed{};
-    if (inet_pton(AF_INET, terminated.c_str(), &parsed) != 1) return false;
-    std::memcpy(address.bytes, &parsed.s_addr, 4);
-    return true;
-}
-
-std::string formatIpv4(Ipv4Address address) {
-    char buffer[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, address.bytes, buffer, sizeof buffer);
-    return buffer;
 }
 
 bool setReceiveDestination(SocketHandle socket, bool on) {

@@ -1,6 +1,6 @@
 #pragma once
-// A scripted network and clock behind net/socket_layer.h and core/clock.h, linked into
-// a fuzz target instead of net/socket_posix.cpp and core/clock.cpp (the MIDI target uses
+// A scripted network and clock behind net/socket/socket_layer.h and core/clock.h, linked into
+// a fuzz target instead of net/socket/socket_posix.cpp and core/clock.cpp (the MIDI target uses
 // only the clock). Nothing touches a
 // real socket: datagrams wait in per-socket queues, sends are recorded, and time moves
 // only when the code sleeps or a receive waits out its time-out.

@@ -1,5 +1,5 @@
 // Text the user types: decimal numbers against strtol, option lookup against its rule,
-// IPv4 text against inet_pton and inet_ntop.
+// IPv4 text (core/ipv4_address.h) against inet_pton and inet_ntop.
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -12,7 +12,7 @@
 #include "core/decimal_text.h"
 #include "fuzz_target.h"
 #include "reference_rules.h"
-#include "net/socket/socket_layer.h"
+#include "core/ipv4_address.h"
 
 namespace {
 

@@ -3,13 +3,12 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
-#include "../core/json_text.h"
+#include "../core/json_writer.h"
 #include "../core/whole_file.h"
 #include "../core/output_file.h"
 #include "midi_message.h"
@@ -20,24 +19,28 @@ namespace {
 
 constexpr size_t kCaptureLimit = 512;
 
-void writePortEntries(std::ostream& file, const MidiPortNames& names) {
+void writePortEntries(JsonWriter& json, std::string_view key, const MidiPortNames& names) {
+    json.objectKey(key, '[');
     for (size_t index = 0; index < names.size(); ++index) {
-        if (index > 0) file << ',';
-        file << "{\"index\":" << index << ",\"name\":\"" << toUtf8Json(names[index].value_or("")) << "\"}";
+        json.element();
+        json.open('{');
+        json.number("index", uint64_t{index});
+        json.text("name", names[index].value_or(""));
+        json.close('}');
     }
+    json.close(']');
 }
 
 int runList(const ArgumentVector& args) {
-    std::ostringstream file;
+    JsonWriter json;
     MidiPortNames names;
+    json.open('{');
     listMidiInputPorts(names);  // no MIDI system reachable: an empty list, still a success
-    file << "{\"inputs\":[";
-    writePortEntries(file, names);
+    writePortEntries(json, "inputs", names);
     listMidiOutputPorts(names);
-    file << "],\"outputs\":[";
-    writePortEntries(file, names);
-    file << "]}";
-    return writeFileWhole(optionValue(args, midi_options::kListOutput), file.str()) ? kSuccess : kOutputNotWritten;
+    writePortEntries(json, "outputs", names);
+    json.close('}');
+    return writeFileWhole(optionValue(args, midi_options::kListOutput), json.out) ? kSuccess : kOutputNotWritten;
 }
 
 // The port as the service lists it now: false when there is no such index. name is the
@@ -92,14 +95,13 @@ int runListen(const ArgumentVector& args) {
     stopMidiInput(input);
     closeMidiInput(input);
 
-    std::ostringstream file;
-    file << "{\"messages\":[";
-    for (size_t i = 0; i < capture.messages.size(); ++i) {
-        if (i > 0) file << ',';
-        file << capture.messages[i];
-    }
-    file << "]}";
-    return writeFileWhole(optionValue(args, midi_options::kCaptureOutput), file.str()) ? kSuccess : kOutputNotWritten;
+    JsonWriter json;
+    json.open('{');
+    json.objectKey("messages", '[');
+    for (const int32_t message : capture.messages) json.numberElement(message);
+    json.close(']');
+    json.close('}');
+    return writeFileWhole(optionValue(args, midi_options::kCaptureOutput), json.out) ? kSuccess : kOutputNotWritten;
 }
 
 std::optional<uint32_t> statusForType(const std::string& type) {

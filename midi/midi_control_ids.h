@@ -16,3 +16,8 @@ inline constexpr int kMidiCloseButton = 214;
 inline constexpr int kMidiRefreshButton = 215;
 inline constexpr int kMidiMessageList = 216;
 inline constexpr int kMidiStatusText = 217;
+
+// Captions of the button whose text follows the engine's state: the window creates it with
+// the first, the engine switches between the two.
+inline constexpr const char* kMidiStartRxCaption = "Start MIDI RX";
+inline constexpr const char* kMidiStopRxCaption = "Stop MIDI RX";

@@ -6,7 +6,7 @@ void toggleMidiInput(MidiEngine& engine) {
         stopMidiInput(engine.inputPort);
         closeMidiInput(engine.inputPort);
         engine.inputPort = nullptr;
-        engine.view.setControlText(kMidiStartRxButton, "Start MIDI RX");
+        engine.view.setControlText(kMidiStartRxButton, kMidiStartRxCaption);
         return;
     }
     const int selected = engine.view.selectedItemValue(kMidiInputPortSelector);
@@ -23,7 +23,7 @@ void toggleMidiInput(MidiEngine& engine) {
     }
     engine.inputPort = port;
     startMidiInput(port);
-    engine.view.setControlText(kMidiStartRxButton, "Stop MIDI RX");
+    engine.view.setControlText(kMidiStartRxButton, kMidiStopRxCaption);
 }
 
 void onMidiInput(MidiEngine& engine, MidiShortMessage word, uint32_t timestampMs) {

@@ -47,5 +47,5 @@ void closeMidiPorts(MidiEngine& engine) {
         engine.outputPort = nullptr;
     }
     engine.pulseDeadline = 0;
-    engine.view.setControlText(kMidiStartRxButton, "Start MIDI RX");
+    engine.view.setControlText(kMidiStartRxButton, kMidiStartRxCaption);
 }

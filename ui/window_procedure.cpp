@@ -27,20 +27,17 @@ void fillEngineViews(WindowEngines& engines) {
 
 ControlPage runWindowCommand(WindowEngines& engines, int id, int notification) {
     if (engines.stopped) return ControlPage::None;
-    DmxNetworkEngine& dmx = engines.dmx;
-    DmxUniverseState& state = engines.state;
-    const DmxView& view = engines.dmxView;
     switch (commandFor(id, notification)) {
         case WindowCommand::Nothing: break;
         case WindowCommand::ShowDmxPage: return ControlPage::Dmx;
         case WindowCommand::ShowMidiPage: return ControlPage::Midi;
         case WindowCommand::MidiCommand: handleMidiCommand(engines.midi, id, engines.clock); break;
-        case WindowCommand::ResetNetwork: resetNetwork(dmx, state, view, engines.clock()); break;
-        case WindowCommand::ToggleReceive: toggleReceive(dmx, state, view); break;
-        case WindowCommand::ContinuousTx: onContinuousTx(dmx, state, view, engines.clock()); break;
-        case WindowCommand::SendValue: onSendValue(dmx, state, view, engines.clock()); break;
-        case WindowCommand::PulseToZero: onPulseToZero(dmx, state, view, engines.clock()); break;
-        case WindowCommand::AllToZero: onAllToZero(dmx, state, view, engines.clock()); break;
+        case WindowCommand::ResetNetwork:
+        case WindowCommand::ToggleReceive:
+        case WindowCommand::ContinuousTx:
+        case WindowCommand::SendValue:
+        case WindowCommand::PulseToZero:
+        case WindowCommand::AllToZero: handleDmxCommand(engines.dmx, engines.state, engines.dmxView, id, engines.clock); break;
     }
     return ControlPage::None;
 }

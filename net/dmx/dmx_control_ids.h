@@ -5,8 +5,8 @@ inline constexpr int kDmxProtocolSelector = 101;    // entry 0 "sACN", entry 1 "
 inline constexpr int kDmxUniverseField = 102;
 inline constexpr int kDmxLocalIpv4Field = 103;
 inline constexpr int kDmxTargetField = 104;         // "Target IPv4 / multicast"
-inline constexpr int kDmxStartRxButton = 105;       // "Start RX" / "Stop RX"
-inline constexpr int kDmxContinuousTxButton = 106;  // "Continuous TX" / "Stop continuous TX"
+inline constexpr int kDmxStartRxButton = 105;
+inline constexpr int kDmxContinuousTxButton = 106;
 inline constexpr int kDmxSendValueButton = 107;
 inline constexpr int kDmxPulseButton = 108;         // "Pulse → 0"
 inline constexpr int kDmxFromField = 109;
@@ -22,3 +22,10 @@ inline constexpr int kDmxResetNetworkButton = 116;
 inline constexpr int kDmxChannelColumn = 0;
 inline constexpr int kDmxReceivedColumn = 1;
 inline constexpr int kDmxOutputColumn = 2;
+
+// Captions of the buttons whose text follows the engine's state: the window creates them
+// with the first, the engine switches between the two.
+inline constexpr const char* kDmxStartRxCaption = "Start RX";
+inline constexpr const char* kDmxStopRxCaption = "Stop RX";
+inline constexpr const char* kDmxContinuousTxCaption = "Continuous TX";
+inline constexpr const char* kDmxStopContinuousTxCaption = "Stop continuous TX";

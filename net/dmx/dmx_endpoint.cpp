@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "../../core/packet_codec.h"
 #include "datagram_feed.h"
 #include "dmx_control_ids.h"
 #include "receive_endpoint.h"
-#include "transmit_engine.h"
+#include "endpoint_socket.h"
 
 namespace {
 
@@ -28,15 +29,6 @@ void discardWaitingDatagrams(SocketHandle socket) {
 
 }  // namespace
 
-Ipv4Address sacnGroupAddress(int32_t universe) {
-    Ipv4Address group;
-    group.bytes[0] = 239;
-    group.bytes[1] = 255;
-    group.bytes[2] = static_cast<uint8_t>((universe >> 8) & 0xFF);
-    group.bytes[3] = static_cast<uint8_t>(universe & 0xFF);
-    return group;
-}
-
 bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
     state.protocol = view.selectorIndex(kDmxProtocolSelector) == 0 ? DmxProtocol::Sacn : DmxProtocol::ArtNet;
     state.universe = fieldInteger(view, kDmxUniverseField, 100);
@@ -52,23 +44,6 @@ bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, co
     return true;
 }
 
-SocketHandle openEndpointSocket(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port,
-                                void (*prepare)(SocketHandle socket, Ipv4Address local)) {
-    const SocketHandle socket = openUdpSocket();
-    if (socket == kInvalidSocket) return kInvalidSocket;
-    setReuseAddress(socket, true);
-    setBroadcast(socket, true);
-    prepare(socket, local);
-    if (!bindSocket(socket, local, port)) {
-        const int code = lastSocketError();
-        closeSocket(socket);
-        engine.networkMessage = "UDP bind failed: " + std::to_string(code);
-        return kInvalidSocket;
-    }
-    setNonBlocking(socket, true);
-    return socket;
-}
-
 SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& state, const DmxView& view) {
     Ipv4Address local;  // 0.0.0.0 (all interfaces) when the field does not convert
     localAddressOf(view, local);
@@ -79,11 +54,11 @@ namespace {
 
 // Receiving from the feed: the endpoint is a socket bound to nothing, which never holds
 // a datagram, so that everything that asks "is RX on?" still asks the endpoint.
-bool startFeedReceive(DmxNetworkEngine& engine) {
-    engine.receiveEndpoint = openUdpSocket();
-    if (engine.receiveEndpoint == kInvalidSocket) return false;
-    setNonBlocking(engine.receiveEndpoint, true);
-    engine.feedNext = engine.feed->written;
+bool startFeedReceive(DmxEndpoints& endpoints) {
+    endpoints.receiveEndpoint = openUdpSocket();
+    if (endpoints.receiveEndpoint == kInvalidSocket) return false;
+    setNonBlocking(endpoints.receiveEndpoint, true);
+    endpoints.feedNext = endpoints.feed->written;
     return true;
 }
 
@@ -97,7 +72,7 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
     if (!validateNetworkFields(engine, state, view)) return;
     if (engine.feed) {
         if (!startFeedReceive(engine)) return;
-        view.setControlText(kDmxStartRxButton, "Stop RX");
+        view.setControlText(kDmxStartRxButton, kDmxStopRxCaption);
         updateNetworkFieldLock(engine, view);
         return;
     }
@@ -110,24 +85,18 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
         !joinReceiveGroup(engine, sacnGroupAddress(state.universe), local, protocolPort(state.protocol))) {
         engine.networkMessage = "Multicast join failed; unicast RX remains active.";
     }
-    view.setControlText(kDmxStartRxButton, "Stop RX");
+    view.setControlText(kDmxStartRxButton, kDmxStopRxCaption);
     updateNetworkFieldLock(engine, view);
 }
 
 void stopReceive(DmxNetworkEngine& engine, const DmxView& view) {
     closeReceiveEndpoint(engine);
-    view.setControlText(kDmxStartRxButton, "Start RX");
+    view.setControlText(kDmxStartRxButton, kDmxStartRxCaption);
     updateNetworkFieldLock(engine, view);
 }
 
-void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
-    stopTransmit(engine, state, view, now);
-    stopReceive(engine, view);
-    engine.networkMessage.clear();
-}
-
-void updateNetworkFieldLock(const DmxNetworkEngine& engine, const DmxView& view) {
-    const bool bothClosed = engine.receiveEndpoint == kInvalidSocket && engine.transmitEndpoint == kInvalidSocket;
+void updateNetworkFieldLock(const DmxEndpoints& endpoints, const DmxView& view) {
+    const bool bothClosed = endpoints.receiveEndpoint == kInvalidSocket && endpoints.transmitEndpoint == kInvalidSocket;
     for (int id : {kDmxProtocolSelector, kDmxUniverseField, kDmxLocalIpv4Field, kDmxTargetField}) {
         view.enableControl(id, bothClosed);
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The network fields and the two UDP endpoints: validation, opening, Start RX / Stop RX,
-// Reset network and the lock that keeps the fields fixed while an endpoint is open.
+// The network fields and the two UDP endpoints: validation, opening, Start RX / Stop RX
+// and the lock that keeps the fields fixed while an endpoint is open.
 #include <cstdint>
 
 #include "../../core/dmx_universe_state.h"
@@ -8,20 +8,10 @@
 #include "dmx_view.h"
 #include "../socket/socket_layer.h"
 
-// The sACN group of a universe: 239.255.hi.lo.
-Ipv4Address sacnGroupAddress(int32_t universe);
-
 // Reads Protocol (101) and Universe (102) into the state (stored even when rejected),
 // checks the universe range and the Local IPv4 field (103). On failure the network
 // message says why and the result is false; success leaves the message alone.
 bool validateNetworkFields(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view);
-
-// A non-blocking UDP socket with address reuse and broadcast, bound to local and port;
-// prepare sets the platform's own options before the bind. kInvalidSocket when it
-// cannot be had, with "UDP bind failed: <code>" as the network message when the bind
-// failed. Both endpoints are made this way.
-SocketHandle openEndpointSocket(DmxNetworkEngine& engine, Ipv4Address local, uint16_t port,
-                                void (*prepare)(SocketHandle socket, Ipv4Address local));
 
 // The transmit endpoint: openEndpointSocket on the Local IPv4 field (0.0.0.0 when it does
 // not convert) and the protocol's port. The receive endpoint: openReceiveEndpoint.
@@ -34,8 +24,5 @@ void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxV
 // Counters, levels, source status and message stay.
 void stopReceive(DmxNetworkEngine& engine, const DmxView& view);
 
-// Reset network (116), any notification: stopTransmit, stopReceive, clear the message.
-void resetNetwork(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now);
-
 // Fields 101..104 are enabled exactly when both endpoints are closed.
-void updateNetworkFieldLock(const DmxNetworkEngine& engine, const DmxView& view);
+void updateNetworkFieldLock(const DmxEndpoints& endpoints, const DmxView& view);

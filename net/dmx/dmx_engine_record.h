@@ -1,7 +1,7 @@
 #pragma once
-// The window's DMX network state: both UDP endpoints, the network message, what the
-// receive monitor has seen and what the transmit engine is doing. One instance, owned
-// by the user-interface thread; the operations in dmx_network_engine.h work on it.
+// The window's DMX network state in three parts: the endpoints, what the receive monitor
+// has seen and what the transmit engine is doing. One instance, owned by the
+// user-interface thread; the operations in dmx_network_engine.h work on it.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +17,9 @@ inline constexpr std::size_t kReceiveCompanionCount = 3;
 
 struct DatagramFeed;
 
-struct DmxNetworkEngine {
-    // Endpoints.
+// The endpoints: both UDP sockets, what was opened beside the receive endpoint, and the
+// network message.
+struct DmxEndpoints {
     SocketHandle receiveEndpoint = kInvalidSocket;
     SocketHandle transmitEndpoint = kInvalidSocket;
     std::array<SocketHandle, kReceiveCompanionCount> receiveCompanions{kInvalidSocket, kInvalidSocket, kInvalidSocket};
@@ -29,8 +30,10 @@ struct DmxNetworkEngine {
     const DatagramFeed* feed = nullptr;
     uint64_t feedNext = 0;
     uint64_t feedLost = 0;
+};
 
-    // Receive monitor. None of these is reset by Stop RX or Reset network.
+// What the receive monitor has seen. None of these is reset by Stop RX or Reset network.
+struct DmxReceiveRecord {
     std::array<uint8_t, kDmxSlotCount> receivedLevels{};
     std::array<uint8_t, kDmxSlotCount> shownReceivedLevels{};  // what the Received (RX) column shows
     bool receivedColumnShown = false;                          // false until it was written whole
@@ -39,8 +42,10 @@ struct DmxNetworkEngine {
     uint64_t lastReceiveTime = 0;  // 0: never
     std::string sourceStatus = "No signal yet";
     uint64_t lastStatusRefresh = 0;  // 0: never
+};
 
-    // Transmit engine.
+// What the transmit engine is doing.
+struct DmxTransmitRecord {
     uint64_t txCount = 0;
     uint64_t lastSendTime = 0;  // last send attempt; base of the 33 ms grid
     bool continuous = false;
@@ -48,3 +53,7 @@ struct DmxNetworkEngine {
     int32_t pulseFirst = 0;      // level indexes 0..511 of the pending pulse
     int32_t pulseLast = 0;
 };
+
+// The three parts in one record, so that an operation can take the part it works on and
+// the window holds one engine.
+struct DmxNetworkEngine : DmxEndpoints, DmxReceiveRecord, DmxTransmitRecord {};

@@ -29,7 +29,7 @@ bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address l
 
 // Closes the receive endpoint and whatever was opened beside it; closing ends the group
 // memberships.
-void closeReceiveEndpoint(DmxNetworkEngine& engine);
+void closeReceiveEndpoint(DmxEndpoints& endpoints);
 
 // Where pollReceive reads, in order, within its one budget of datagrams per tick.
 struct ReceiveSource {

@@ -1,4 +1,4 @@
-#include "dmx_endpoint.h"
+#include "endpoint_socket.h"
 #include "receive_endpoint.h"
 #include "../socket/socket_linux.h"
 
@@ -118,15 +118,6 @@ bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address l
     setNonBlocking(member, true);
     engine.receiveCompanions[kGroupCompanion] = member;
     return true;
-}
-
-void closeReceiveEndpoint(DmxNetworkEngine& engine) {
-    closeSocket(engine.receiveEndpoint);
-    engine.receiveEndpoint = kInvalidSocket;
-    for (SocketHandle& companion : engine.receiveCompanions) {
-        closeSocket(companion);
-        companion = kInvalidSocket;
-    }
 }
 
 std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& sources) {

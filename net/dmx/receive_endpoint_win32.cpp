@@ -3,7 +3,7 @@
 // and the groups it joined there, so nothing it receives needs sorting out afterwards and
 // no companion socket is needed. The transmit endpoint is never read: a unicast datagram
 // Windows hands to it instead of to the receive endpoint (both share the port) is lost.
-#include "dmx_endpoint.h"
+#include "endpoint_socket.h"
 #include "receive_endpoint.h"
 
 namespace {
@@ -23,15 +23,6 @@ SocketHandle openReceiveEndpoint(DmxNetworkEngine& engine, const DmxUniverseStat
 
 bool joinReceiveGroup(DmxNetworkEngine& engine, Ipv4Address group, Ipv4Address local, uint16_t) {
     return joinMulticastGroup(engine.receiveEndpoint, group, local);  // 0.0.0.0: the interface Windows picks
-}
-
-void closeReceiveEndpoint(DmxNetworkEngine& engine) {
-    closeSocket(engine.receiveEndpoint);
-    engine.receiveEndpoint = kInvalidSocket;
-    for (SocketHandle& companion : engine.receiveCompanions) {
-        closeSocket(companion);
-        companion = kInvalidSocket;
-    }
 }
 
 std::size_t listReceiveSources(const DmxNetworkEngine& engine, ReceiveSources& sources) {

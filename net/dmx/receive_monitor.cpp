@@ -13,8 +13,6 @@ namespace {
 struct AcceptedPacket {
     Ipv4Address sender;
     DmxPacketInfo info;
-    uint8_t options = 0;
-    int32_t syncUniverse = 0;
 };
 
 void takeLevels(DmxNetworkEngine& engine, const uint8_t* packet, const DmxPacketInfo& info) {
@@ -40,11 +38,7 @@ void takeDatagram(DmxNetworkEngine& engine, const DmxUniverseState& state, const
     engine.lastReceiveTime = now;
     ++engine.rxCount;
     takeLevels(engine, packet, info);
-    intake.last = {sender, info, 0, 0};
-    if (state.protocol == DmxProtocol::Sacn) {
-        intake.last.options = packet[kSacnOptionsOffset];
-        intake.last.syncUniverse = (packet[kSacnSyncAddressOffset] << 8) | packet[kSacnSyncAddressOffset + 1];
-    }
+    intake.last = {sender, info};
     intake.accepted = true;
 }
 
@@ -105,7 +99,7 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     // writes per datagram.
     if (!intake.accepted) return;
     const AcceptedPacket& last = intake.last;
-    engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.options, last.syncUniverse);
+    engine.sourceStatus = composeSourceStatus(last.sender, last.info, state.protocol, last.info.options, last.info.syncUniverse);
     if (!engine.receivedColumnShown) {
         refreshReceivedColumn(engine, view);
         return;
@@ -119,10 +113,10 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     }
 }
 
-void refreshReceivedColumn(DmxNetworkEngine& engine, const DmxView& view) {
+void refreshReceivedColumn(DmxReceiveRecord& received, const DmxView& view) {
     for (int row = 0; row < kDmxSlotCount; ++row) {
-        view.setCellText(row, kDmxReceivedColumn, levelText(engine.receivedLevels[static_cast<std::size_t>(row)]));
+        view.setCellText(row, kDmxReceivedColumn, levelText(received.receivedLevels[static_cast<std::size_t>(row)]));
     }
-    engine.shownReceivedLevels = engine.receivedLevels;
-    engine.receivedColumnShown = true;
+    received.shownReceivedLevels = received.receivedLevels;
+    received.receivedColumnShown = true;
 }

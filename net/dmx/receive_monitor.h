@@ -19,7 +19,7 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
 
 // Writes all 512 cells of column 1 ("Received (RX)") from the received levels; after
 // that pollReceive writes only the cells whose level changed.
-void refreshReceivedColumn(DmxNetworkEngine& engine, const DmxView& view);
+void refreshReceivedColumn(DmxReceiveRecord& received, const DmxView& view);
 
 // The source status line of an accepted packet: address, universe, sequence, priority
 // when there is one, and for sACN the stream-ended, preview and sync-universe notes.

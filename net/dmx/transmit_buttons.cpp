@@ -66,5 +66,5 @@ void onContinuousTx(DmxNetworkEngine& engine, DmxUniverseState& state, const Dmx
     sendToTarget(engine, state, view, now);
     if (engine.transmitEndpoint == kInvalidSocket) return;
     engine.continuous = true;
-    view.setControlText(kDmxContinuousTxButton, "Stop continuous TX");
+    view.setControlText(kDmxContinuousTxButton, kDmxStopContinuousTxCaption);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "../../core/packet_codec.h"
 #include "dmx_control_ids.h"
 #include "dmx_endpoint.h"
 #include "level_text.h"
@@ -60,7 +61,7 @@ void stopTransmit(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVi
         closeSocket(engine.transmitEndpoint);
         engine.transmitEndpoint = kInvalidSocket;
     }
-    view.setControlText(kDmxContinuousTxButton, "Continuous TX");
+    view.setControlText(kDmxContinuousTxButton, kDmxContinuousTxCaption);
     updateNetworkFieldLock(engine, view);
 }
 

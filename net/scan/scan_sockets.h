@@ -69,6 +69,3 @@ std::size_t raiseScanUniverseCapacity(Ipv4Address local);
 
 // Whether a socket of this role keeps a datagram with this destination.
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination);
-
-// The sACN multicast group of a universe, 239.255.hi.lo.
-Ipv4Address sacnGroupOf(uint16_t universe);

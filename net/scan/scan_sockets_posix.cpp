@@ -103,10 +103,10 @@ bool joinUniverse(ScanSockets& set, uint16_t universe) {
     bool joined = false;
     if (everyInterface) {
         for (unsigned index : set.interfaceIndexes) {
-            joined = joinSomewhere(set, set.groupSocket, {sacnGroupOf(universe), index, {}}, true, set.groupRole) || joined;
+            joined = joinSomewhere(set, set.groupSocket, {sacnGroupAddress(universe), index, {}}, true, set.groupRole) || joined;
         }
     } else {
-        joined = joinSomewhere(set, set.groupSocket, {sacnGroupOf(universe), 0, set.local}, false, set.groupRole);
+        joined = joinSomewhere(set, set.groupSocket, {sacnGroupAddress(universe), 0, set.local}, false, set.groupRole);
     }
     if (joined && universe < set.joined.size()) set.joined.set(universe);
     set.joinUs += monotonicMicroseconds() - start;
@@ -177,9 +177,9 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
         if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything, bindFailed);
         addSocket(set, kLimitedBroadcast, port, ScanSocketRole::LimitedBroadcast, bindFailed);
     }
-    if (ScanSocket* discovery = addSocket(set, sacnGroupOf(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
+    if (ScanSocket* discovery = addSocket(set, sacnGroupAddress(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
                                           ScanSocketRole::Everything, bindFailed)) {
-        if (joinMulticastGroup(discovery->handle, sacnGroupOf(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
+        if (joinMulticastGroup(discovery->handle, sacnGroupAddress(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
     }
     set.groupSocket = set.sockets.size();  // groups start on a socket of their own
     set.groupRole = ScanSocketRole::GroupsOnly;
@@ -188,10 +188,6 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
 }
 
 }  // namespace
-
-Ipv4Address sacnGroupOf(uint16_t universe) {
-    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-}
 
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
     closeScanSockets(set);
@@ -223,12 +219,6 @@ std::size_t raiseScanUniverseCapacity(Ipv4Address local) {
     const std::size_t perUniverse = local == kAnyAddress ? std::max<std::size_t>(1, interfaceIndexes(listInterfaceAddresses()).size()) : 1;
     const std::size_t memberships = groupSockets * perSocket / perUniverse;
     return memberships > 0 ? memberships - 1 : 0;  // the discovery group takes one
-}
-
-void closeScanSockets(ScanSockets& set) {
-    for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);
-    set.sockets.clear();
-    set.pollSocket = kInvalidSocket;
 }
 
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination) {

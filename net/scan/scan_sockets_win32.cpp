@@ -19,10 +19,6 @@ constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
 
 }  // namespace
 
-Ipv4Address sacnGroupOf(uint16_t universe) {
-    return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-}
-
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes) {
     closeScanSockets(set);
     set = ScanSockets();
@@ -60,7 +56,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     }
     set.pollSocket = set.sockets[1].handle;
     ScanSocket& sacn = set.sockets[0];
-    if (joinMulticastGroup(sacn.handle, sacnGroupOf(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    if (joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
     for (uint16_t universe : universes) {
         if (joinScanUniverse(set, universe)) {
             ++set.joinedUniverses;
@@ -74,7 +70,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
 bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
     const uint64_t start = monotonicMicroseconds();
     ScanSocket& sacn = set.sockets[0];
-    const bool joined = joinMulticastGroup(sacn.handle, sacnGroupOf(universe), set.local);
+    const bool joined = joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), set.local);
     if (joined) {
         ++sacn.memberships;
         if (universe < set.joined.size()) set.joined.set(universe);
@@ -84,11 +80,5 @@ bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
 }
 
 std::size_t raiseScanUniverseCapacity(Ipv4Address) { return SIZE_MAX; }
-
-void closeScanSockets(ScanSockets& set) {
-    for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);
-    set.sockets.clear();
-    set.pollSocket = kInvalidSocket;
-}
 
 bool acceptsScanDatagram(ScanSocketRole, unsigned, const DatagramDestination&) { return true; }

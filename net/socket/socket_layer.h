@@ -4,18 +4,12 @@
 // Winsock; what only Linux offers is in socket_linux.h. Nothing here throws or prints.
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
+
+#include "../../core/ipv4_address.h"
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
-
-// An IPv4 address as its four bytes in network order (a.b.c.d is {a, b, c, d}).
-struct Ipv4Address {
-    uint8_t bytes[4] = {0, 0, 0, 0};
-    friend bool operator==(const Ipv4Address&, const Ipv4Address&) = default;
-};
 
 // Library start and stop (Winsock needs them; no-ops on POSIX).
 void startSocketLibrary();
@@ -63,10 +57,6 @@ inline constexpr std::size_t kReceiveBufferSize = 1500;
 // Byte count of one datagram, or -1 when none is waiting, the time-out passed or an error occurred.
 long receiveDatagram(SocketHandle socket, uint8_t* buffer, std::size_t capacity);
 long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender);
-
-// Dotted-decimal text to address, strict like inet_pton: "1.2.3.4" only.
-bool parseIpv4(std::string_view text, Ipv4Address& address);
-std::string formatIpv4(Ipv4Address address);
 
 // Where a datagram was addressed and on which interface it arrived. localAddress is the
 // host's own address for the datagram (IP_PKTINFO ipi_spec_dst): the destination itself

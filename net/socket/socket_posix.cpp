@@ -97,22 +97,6 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
     return n;
 }
 
-bool parseIpv4(std::string_view text, Ipv4Address& address) {
-    if (text.size() > 15 || text.find('\0') != std::string_view::npos) return false;
-    char buffer[16] = {};
-    std::memcpy(buffer, text.data(), text.size());
-    in_addr parsed{};
-    if (inet_pton(AF_INET, buffer, &parsed) != 1) return false;
-    std::memcpy(address.bytes, &parsed.s_addr, 4);
-    return true;
-}
-
-std::string formatIpv4(Ipv4Address address) {
-    char buffer[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, address.bytes, buffer, sizeof buffer);
-    return buffer;
-}
-
 int lastSocketError() { return errno; }
 
 int socketErrorCode(SocketError error) {

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <vector>
 
-#include "../../core/utf16_text_win32.h"
 #include "socket_layer.h"
 
 namespace {
@@ -125,22 +124,6 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
     const long length = receivedLength(n, capacity);
     if (length >= 0) std::memcpy(sender.bytes, &sa.sin_addr.s_addr, 4);
     return length;
-}
-
-// Only ASCII digits and dots reach InetPtonW: wine's accepts full-width digits as well.
-bool parseIpv4(std::string_view text, Ipv4Address& address) {
-    if (text.size() > 15 || text.find_first_not_of("0123456789.") != std::string_view::npos) return false;
-    const std::wstring wide = utf8ToUtf16(text);
-    in_addr parsed{};
-    if (InetPtonW(AF_INET, wide.c_str(), &parsed) != 1) return false;
-    std::memcpy(address.bytes, &parsed.s_addr, 4);
-    return true;
-}
-
-std::string formatIpv4(Ipv4Address address) {
-    wchar_t buffer[INET_ADDRSTRLEN] = {};
-    if (InetNtopW(AF_INET, address.bytes, buffer, INET_ADDRSTRLEN) == nullptr) return {};
-    return utf16ToUtf8(buffer);
 }
 
 // Windows hands broadcast and the groups a socket joined to a socket bound to one unicast
