@@ -7,6 +7,7 @@ set -e
 root=$(cd "$(dirname "$0")" && pwd)
 cd "$root"
 tools/install-packages.sh tools/packages-build.txt tools/packages-test.txt
+tools/install-npm-packages.sh tools/packages-npm.txt
 
 # The folders stay one way and platform code stays in platform files.
 tools/check-includes.sh

@@ -7,6 +7,7 @@
 
 #include "../core/product_identity.h"
 #include "../midi/midi_options.h"
+#include "capture_modes.h"
 #include "dmx_options.h"
 #include "scan_options.h"
 #include "../core/exit_codes.h"
@@ -38,7 +39,7 @@ constexpr CommandLineMode kFixedModes[] = {
     {kExportIconMode,
      "Render the application icon at 256 x 256 into PATH.png and write the Windows icon file PATH holding that "
      "PNG. Only with exactly this one argument.",
-     {}, kExportIconExits},
+     {}, kExportIconExits, "PATH"},
 };
 
 std::vector<std::string> splitWords(std::string_view text) {
@@ -78,7 +79,7 @@ std::string padTo(std::string text, std::size_t width) {
 
 // The mode word with its one fixed argument: "--export-icon PATH".
 std::string modeHeading(const CommandLineMode& mode) {
-    return std::string(mode.word) + (mode.word == kExportIconMode ? " PATH" : "");
+    return std::string(mode.word) + (mode.argument.empty() ? "" : ' ' + std::string(mode.argument));
 }
 
 std::string invocation(const CommandLineMode& mode) {
@@ -127,13 +128,19 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
         const std::string head = indent + "  " + padTo(std::to_string(exit.code), 4);
         appendWrapped(text, head, head.size(), splitWords(exit.meaning));
     }
+    if (mode.outputKeys.empty()) return;
+    text += indent + "Printed keys:\n";
+    for (const OutputKey& key : mode.outputKeys) {
+        const std::string head = padTo(indent + "  " + std::string(key.name) + ' ', kOptionTextColumn);
+        appendWrapped(text, head, kOptionTextColumn, splitWords(key.meaning));
+    }
 }
 
 }  // namespace
 
 std::string commandLineHelpText() {
     const std::span<const CommandLineMode> groups[] = {kFixedModes, dmx_options::kModes, scan_options::kModes,
-                                                     midi_options::kModes};
+                                                     builtCaptureModes(), midi_options::kModes};
     std::string text = "Usage: lumibox [MODE [OPTION VALUE]...]\n";
     text += std::string(kProductTitle) + ": DMX / MIDI monitor and test sender.\n\n";
     for (const auto& modes : groups) {
@@ -145,8 +152,8 @@ std::string commandLineHelpText() {
                              "The first occurrence counts, an option with no value after it keeps its default, "
                              "and unknown options are ignored. An option shown without a value is a flag: it "
                              "takes none and is on when it appears anywhere after the mode word. Numbers are "
-                             "base-10 integers. Only --help and --version print: the other modes report through "
-                             "their exit code and the files they write. Any other mode word ends with exit code 2 (3 or 4 when the DMX socket cannot be "
+                             "base-10 integers. Only --help, --version and --replay print: the other modes "
+                             "report through their exit code and the files they write. Any other mode word ends with exit code 2 (3 or 4 when the DMX socket cannot be "
                              "created or bound first)."));
     for (const auto& modes : groups) {
         for (const CommandLineMode& mode : modes) appendModeDetails(text, mode);

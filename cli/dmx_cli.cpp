@@ -6,6 +6,7 @@
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
+#include "../core/interruption.h"
 #include "../core/ipv4_address.h"
 #include "../core/json_writer.h"
 #include "../core/packet_codec.h"
@@ -52,17 +53,21 @@ int runSender(const ArgumentVector& args, DmxUniverseState& state, SocketHandle 
     if (!channel || !value || !pulse) return kInvalidArguments;
 
     const uint16_t port = protocolPort(state.protocol);
+    // An interruption cuts the pulse short; the channel still goes back to 0.
+    takeInterruptions(true);
     setAllLevels(state, 0);
     bool allWhole = sendUniverse(state, socket, target, port);
-    sleepMs(kSettleBeforePulseMs);
+    bool pulsing = sleepUnlessInterrupted(kSettleBeforePulseMs);
 
     setLevelRange(state, *channel, *channel, static_cast<uint8_t>(*value));
-    for (int32_t elapsed = 0; elapsed < *pulse; elapsed += static_cast<int32_t>(kFramePeriodMs)) {
+    for (int32_t elapsed = 0; pulsing && elapsed < *pulse; elapsed += static_cast<int32_t>(kFramePeriodMs)) {
         allWhole = sendUniverse(state, socket, target, port) && allWhole;
-        sleepMs(kFramePeriodMs);
+        pulsing = sleepUnlessInterrupted(kFramePeriodMs);
     }
     setLevelRange(state, *channel, *channel, 0);
     allWhole = sendUniverse(state, socket, target, port) && allWhole;
+    takeInterruptions(false);
+    endIfInterrupted();
     return allWhole ? kSuccess : kSendFailed;
 }
 

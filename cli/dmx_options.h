@@ -50,7 +50,8 @@ inline constexpr CommandLineMode kModes[] = {
      kSelfTestOptions, kSelfTestExits},
     {kSend,
      "Send all 512 levels at 0, wait 40 ms, send the channel at the value every 33 ms until the pulse length has "
-     "passed, then the channel at 0 once.",
+     "passed, then the channel at 0 once. Interrupted (SIGINT, SIGTERM), it sends the channel at 0 at once and then "
+     "ends by the signal.",
      kSendOptions, kSendExits},
     {kListen,
      "Wait up to 5000 ms for the first valid packet of the universe addressed to --local and write it as one line "

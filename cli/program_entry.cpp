@@ -2,11 +2,13 @@
 
 #include <string_view>
 
+#include "../core/interruption.h"
 #include "../midi/midi_cli.h"
 #include "../midi/midi_options.h"
 #include "../net/socket/socket_layer.h"
 #include "../ui/icon_export.h"
 #include "broken_pipe.h"
+#include "capture_modes.h"
 #include "command_line_help.h"
 #include "dmx_cli.h"
 
@@ -21,7 +23,10 @@ bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).s
 }  // namespace
 
 int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
-    if (args.size() > 1) ignoreBrokenPipeSignal();  // the command-line paths
+    if (args.size() > 1) {  // the command-line paths
+        ignoreBrokenPipeSignal();
+        catchInterruptions();
+    }
     if (isIconExport(args)) return exportIcon(args[2]);  // no socket library on this path
     if (isInformationMode(args)) return runInformationMode(args);
 
@@ -32,7 +37,9 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     if (args.size() == 1 || isNetworkMode(args)) {
         exitCode = openWindow(state, args.size() == 1 ? WindowChoice::Main : WindowChoice::Network);
     } else {
-        exitCode = isMidiMode(args) ? runMidiCommandLine(args) : runDmxCommandLine(args, state);
+        exitCode = isCaptureMode(args) ? runCaptureMode(args)
+                   : isMidiMode(args)  ? runMidiCommandLine(args)
+                                       : runDmxCommandLine(args, state);
     }
     stopSocketLibrary();
     return exitCode;

@@ -178,6 +178,7 @@ int openRun(ScanRun& run, const ArgumentVector& args) {
     run.settings.unjoinedUniverses = run.sockets.unjoinedUniverses;
     run.settings.joinUs = run.sockets.joinUs;
     run.settings.pollTargets = run.sockets.pollTargets;
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) run.settings.unicast[portSlot(port)] = run.sockets.unicast[portSlot(port)];
     if (!openScanReceiver(run.receiver, run.sockets, run.request.follow ? stopWakeHandle() : kInvalidSocket)) return kSocketNotCreated;
     if (run.request.poll) run.receiver.ownPoll = run.poll;
     if (!openScanOutput(run.output, run.request.output, run.request.follow)) return kOutputNotWritten;

@@ -46,7 +46,8 @@ inline constexpr ExitCodeMeaning kExits[] = {
      "invalid arguments: --listen-ms, --interval-ms or --universes does not read or is out of range, or the "
      "system cannot hold the memberships of that many universes"},
     {kSocketNotCreated, "a UDP socket could not be created"},
-    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound"},
+    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound for another reason than another "
+                  "program holding it (on Windows: other programs hold both ports)"},
     {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them"},
     {kNothingReceived, "nothing at all was heard; the document (empty lists) is written all the same"}};
 
@@ -55,7 +56,9 @@ inline constexpr CommandLineMode kModes[] = {
      "Listen on both DMX ports at once (5568 sACN, 6454 Art-Net) for the listening time and write one JSON "
      "document: every sACN source and universe, synchronisation and universe discovery, every Art-Net sender and "
      "Port-Address, the nodes that answered an ArtPoll, and counts of the other datagrams; with --levels, every "
-     "universe merged as a receiver outputs it. Following (--follow), it streams one document per interval.",
+     "universe merged as a receiver outputs it. Following (--follow), it streams one document per interval. "
+     "Unicast is heard only on a port no other program holds (\"ports\" in the document says, per port); "
+     "multicast and broadcast also beside other programs.",
      kOptions, kExits},
 };
 

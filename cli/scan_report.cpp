@@ -302,6 +302,27 @@ void universes(JsonWriter& json, const ScanEngine& scan, const std::vector<std::
     json.close(']');
 }
 
+// Per port, whether unicast could be heard and, when not, why.
+void ports(JsonWriter& json, const ScanReportSettings& settings) {
+    json.objectKey("ports", '[');
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        const ScanPortUnicast& unicast = settings.unicast[portSlot(port)];
+        json.element();
+        json.open('{');
+        json.number("port", int{protocolPort(port)});
+        json.flag("unicast", unicast.heard);
+        if (unicast.heard) {
+            json.raw("unicastNotHeard", "null");
+        } else if (unicast.heldElsewhere) {
+            json.text("unicastNotHeard", "another program holds the port");
+        } else {
+            json.text("unicastNotHeard", "bind failed: " + std::to_string(unicast.bindError));
+        }
+        json.close('}');
+    }
+    json.close(']');
+}
+
 }  // namespace
 
 std::string cidText(const std::array<uint8_t, kSacnCidLength>& cid) {
@@ -329,6 +350,7 @@ std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& set
     json.number("joinedUniverses", settings.joinedUniverses);
     numbers(json, "unjoinedUniverses", settings.unjoinedUniverses.data(), settings.unjoinedUniverses.size());
     numbers(json, "announcedUniverses", settings.announcedUniverses.data(), settings.announcedUniverses.size());
+    ports(json, settings);
     if (settings.pollRequested) {
         json.objectKey("artPoll", '{');
         addresses(json, "targets", settings.pollTargets);

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "../net/scan/scan_engine.h"
 #include "../core/ipv4_address.h"
+#include "../net/scan/scan_engine.h"
+#include "../net/scan/scan_sockets.h"
 
 constexpr int kScanSchemaVersion = 2;
 
@@ -25,6 +26,7 @@ struct ScanReportSettings {
     bool pollSent = false;  // every ArtPoll of the latest round left
     bool levels = false;    // add the merged universes
     int64_t sequence = -1;  // the running number of a --follow line, from 0; -1: a single document
+    ScanPortUnicast unicast[2];  // sACN, Art-Net
 };
 
 std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& settings, uint64_t nowUs);

@@ -32,12 +32,20 @@ struct ExitCodeMeaning {
     std::string_view meaning;
 };
 
+// One key of the JSON a mode prints or writes.
+struct OutputKey {
+    std::string_view name;
+    std::string_view meaning;
+};
+
 // A mode word with its options and the exit codes it can end with, as --help lists them.
 struct CommandLineMode {
     std::string_view word;  // "--send"
     std::string_view summary;
     std::span<const CommandLineOption* const> options;
     std::span<const ExitCodeMeaning> exitCodes;
+    std::string_view argument = {};  // what stands right after the word, such as "FILE"; empty for none
+    std::span<const OutputKey> outputKeys = {};  // the keys of what it prints, where --help lists them
 };
 
 // The element after the first exact match of name among elements 2 .. count-2, else fallback.

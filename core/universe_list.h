@@ -1,6 +1,6 @@
 #pragma once
-// "1-16,100": sACN universe numbers and ranges separated by commas, as --scan's
-// --universes and the Network window's field take them.
+// "1-16,100": sACN universe numbers and ranges separated by commas, as the --universes of
+// --scan and --record and the Network window's field take them.
 #include <cstdint>
 #include <optional>
 #include <string_view>

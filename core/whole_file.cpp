@@ -1,9 +1,12 @@
 #include "whole_file.h"
 
 #include <cstdint>
-#include <fstream>
+#include <optional>
 #include <random>
 #include <system_error>
+
+#include "durable_file.h"
+#include "interruption.h"
 
 namespace fs = std::filesystem;
 
@@ -11,21 +14,17 @@ namespace {
 
 fs::path utf8Path(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
-bool writeBytes(const fs::path& file, std::string_view bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    out.close();
-    return !out.fail();
-}
-
-// A symbolic link to a file stays a link: the file it names is replaced.
-fs::path replacedFile(const fs::path& path) {
-    std::error_code error;
-    if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
-    fs::path resolved = fs::canonical(path, error);
-    return error ? path : resolved;
+// The file a path leads to through any symbolic links, whether that file exists or not;
+// empty for a loop of links.
+fs::path replacedFile(fs::path path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) return {};
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return {};
 }
 
 // ".<name>.<random>.tmp" in the target's folder: a rename within one file system is atomic.
@@ -49,34 +48,39 @@ bool stageFile(StagedFile& staged, const std::string& path, std::string_view byt
     staged = {};
     if (path.empty()) return false;
     const fs::path requested = utf8Path(path);
+    if (const std::optional<bool> streamed = writeToNamedStream(requested, bytes)) {
+        staged.target = requested;
+        return *streamed;
+    }
     std::error_code error;
     const fs::file_status status = fs::status(requested, error);
     if (fs::is_directory(status)) return false;
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        staged.target = requested;
-        return writeBytes(requested, bytes);
-    }
     staged.target = replacedFile(requested);
     if (staged.target.filename().empty()) return false;
     staged.temporary = temporaryBeside(staged.target);
     if (staged.temporary.empty()) return false;
-    if (!writeBytes(staged.temporary, bytes)) {
-        discardStagedFile(staged);
+    // Named before it exists, so that an interruption from here on removes it.
+    if (!removeOnInterruption(staged.temporary)) {
+        staged.temporary.clear();
         return false;
     }
     // A replaced file keeps who may read it.
-    if (fs::is_regular_file(status)) fs::permissions(staged.temporary, status.permissions(), error);
+    std::optional<fs::perms> permissions;
+    if (fs::is_regular_file(status)) permissions = status.permissions();
+    if (!writeNewFileDurably(staged.temporary, bytes, permissions)) {
+        discardStagedFile(staged);
+        return false;
+    }
     return true;
 }
 
 bool commitStagedFile(StagedFile& staged) {
     if (staged.temporary.empty()) return true;
-    std::error_code error;
-    fs::rename(staged.temporary, staged.target, error);
-    if (error) {
+    if (!replaceFileDurably(staged.temporary, staged.target)) {
         discardStagedFile(staged);
         return false;
     }
+    keepOnInterruption(staged.temporary);
     staged.temporary.clear();
     return true;
 }
@@ -85,6 +89,7 @@ void discardStagedFile(StagedFile& staged) {
     if (staged.temporary.empty()) return;
     std::error_code error;
     fs::remove(staged.temporary, error);
+    keepOnInterruption(staged.temporary);
     staged.temporary.clear();
 }
 

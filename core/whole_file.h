@@ -1,9 +1,11 @@
 #pragma once
 // Output files are replaced whole or not at all. The bytes go to a temporary file beside
-// the target, which is renamed over the target only once every byte is written; a write
-// that fails part-way (disk full, quota, file-size limit) leaves the previous file as it
-// was and no temporary file behind. A target that exists and is not a regular file (a
-// terminal, a pipe, /dev/stdout) cannot be replaced and is written directly.
+// the target and reach the disk before that file is renamed over the target, so that a
+// write that fails part-way (disk full, quota, file-size limit), an interruption or a power
+// cut leaves the previous file or the new one, never a mix, an empty file or a temporary
+// file behind. A symbolic link stays a link: the file it leads to is replaced or created. A
+// path that names a stream (/dev/stdout, /dev/fd/N, a pipe, a terminal) is written in
+// place, where the stream points.
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -14,8 +16,8 @@ struct StagedFile {
     std::filesystem::path temporary;  // empty once committed or discarded, or when written directly
 };
 
-// Writes bytes for path: into a temporary file in path's folder, or straight into a
-// target that is not a regular file. False (nothing left behind) when it cannot.
+// Writes bytes for path: into a temporary file in the target's folder, or straight into a
+// stream. False (nothing left behind) when it cannot.
 bool stageFile(StagedFile& staged, const std::string& path, std::string_view bytes);
 
 // Renames the temporary file over the target. False, with the temporary file removed,

@@ -1,9 +1,11 @@
-// net/socket/socket_layer.h and core/clock.h over FakeNetwork (see fake_network.h).
+// net/socket/socket_layer.h, core/clock.h and the interruptible sleep over FakeNetwork (see fake_network.h).
 #include <cerrno>
 #include <cstring>
 
 #include "core/clock.h"
+#include "core/interruption.h"
 #include "fake_network.h"
+#include "net/socket/socket_linux.h"
 
 FakeNetwork& fakeNetwork() {
     static FakeNetwork network;
@@ -56,6 +58,12 @@ uint64_t tickCountMs() { return fakeNetwork().now; }
 void sleepMs(uint32_t milliseconds) {
     if (fakeNetwork().onSleep) fakeNetwork().onSleep(milliseconds);
     fakeNetwork().now += milliseconds;
+}
+
+// Nothing interrupts a scripted run.
+bool sleepUnlessInterrupted(uint32_t milliseconds) {
+    sleepMs(milliseconds);
+    return true;
 }
 
 void startSocketLibrary() {}
@@ -198,6 +206,16 @@ int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity) 
     if (first < 0) return 0;
     ready[0] = first;
     return 1;
+}
+
+// The scan's shared socket of a port: here a socket bound to every address of it.
+SocketHandle openSharedPortSocket(uint16_t port) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket != kInvalidSocket && !bindSocket(socket, Ipv4Address{}, port)) {
+        closeSocket(socket);
+        return kInvalidSocket;
+    }
+    return socket;
 }
 
 // The first socket whose next datagram arrives within the time-out; the time passes.

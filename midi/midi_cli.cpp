@@ -1,13 +1,14 @@
 #include "midi_cli.h"
 
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "../core/clock.h"
 #include "../core/exit_codes.h"
+#include "../core/interruption.h"
 #include "../core/json_writer.h"
 #include "../core/whole_file.h"
 #include "../core/output_file.h"
@@ -67,10 +68,20 @@ void captureMessage(void* context, uint32_t word, uint32_t) {
     if (capture->messages.size() < kCaptureLimit) capture->messages.push_back(static_cast<int32_t>(word));
 }
 
-void writeReadyFile(const std::string& path) {
-    if (path.empty()) return;
+// Whether the file was written; a failure here does not end the capture.
+bool writeReadyFile(const std::string& path) {
+    if (path.empty()) return false;
     std::ofstream ready = openOutputFile(path);
-    ready << "ready";  // a failure here does not end the capture
+    ready << "ready";
+    ready.close();
+    return !ready.fail();
+}
+
+// An interrupted capture is no capture: a script waiting for the ready file must not take
+// the interrupted run for a running one.
+void removeReadyFile(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
 }
 
 int runListen(const ArgumentVector& args) {
@@ -90,10 +101,15 @@ int runListen(const ArgumentVector& args) {
         closeMidiInput(input);
         return kPortNotOpened;
     }
-    writeReadyFile(optionValue(args, midi_options::kReadyFile));
-    sleepMs(static_cast<uint32_t>(*listenMs));
+    takeInterruptions(true);
+    const std::string readyFile = optionValue(args, midi_options::kReadyFile);
+    const bool ready = writeReadyFile(readyFile);
+    sleepUnlessInterrupted(static_cast<uint32_t>(*listenMs));
     stopMidiInput(input);
     closeMidiInput(input);
+    if (interruptionRequested() && ready) removeReadyFile(readyFile);
+    takeInterruptions(false);
+    endIfInterrupted();
 
     JsonWriter json;
     json.open('{');
@@ -133,13 +149,17 @@ int runSend(const ArgumentVector& args) {
     const auto ch = static_cast<uint32_t>(*channel);
     const auto nr = static_cast<uint32_t>(*number);
     const uint32_t data2 = *status == kMidiProgramChange ? 0 : static_cast<uint32_t>(*value);
+    // From the first message on, an interruption cuts the pulse short but still releases.
+    takeInterruptions(true);
     const uint32_t result = sendMidiShortMessage(output, packMidiMessage(*status, ch, nr, data2));
     if (*pulse != 0 && (*status == kMidiNoteOn || *status == kMidiControlChange)) {
-        sleepMs(static_cast<uint32_t>(*pulse));
+        sleepUnlessInterrupted(static_cast<uint32_t>(*pulse));
         const uint32_t release = *status == kMidiNoteOn ? kMidiNoteOff : kMidiControlChange;
         sendMidiShortMessage(output, packMidiMessage(release, ch, nr, 0));  // sent even if the first failed
     }
     closeMidiOutput(output);
+    takeInterruptions(false);
+    endIfInterrupted();
     return result != 0 ? kSendFailed : kSuccess;
 }
 

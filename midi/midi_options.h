@@ -51,11 +51,13 @@ inline constexpr CommandLineMode kModes[] = {
      kListOptions, kListExits},
     {kListen,
      "Capture the messages arriving on one input port for the capture time, at most 512, and write them as "
-     "{\"messages\":[...]}, each a 32-bit word: status byte, data 1 << 8, data 2 << 16.",
+     "{\"messages\":[...]}, each a 32-bit word: status byte, data 1 << 8, data 2 << 16. Interrupted (SIGINT, "
+     "SIGTERM), it removes the ready file, writes nothing and ends by the signal.",
      kListenOptions, kListenExits},
     {kSend,
      "Send one Note On, Note Off, Control Change or Program Change; after a Note or CC, wait the pulse and send "
-     "its release (Note Off, or the controller at 0).",
+     "its release (Note Off, or the controller at 0). Interrupted (SIGINT, SIGTERM), it sends the release at once "
+     "and ends by the signal.",
      kSendOptions, kSendExits},
 };
 

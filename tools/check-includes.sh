@@ -2,9 +2,10 @@
 # Keeps the source folders one way and the platform code in platform files:
 #  - a file includes only files of its own folder or of a lower one:
 #    core < net, midi < ui < cli (net and midi never include each other);
-#  - net/ holds three folders, one job each: socket/ (the socket interface and its platform
+#  - net/ holds four folders, one job each: socket/ (the socket interface and its platform
 #    files) below dmx/ (the window's DMX engine) and scan/ (the --scan engine), which never
-#    include each other; no file sits in net/ itself;
+#    include each other, and capture/ (--record and --replay) above scan/, whose sockets it
+#    records from; no file sits in net/ itself;
 #  - no two files include each other round a circle;
 #  - a platform's own headers (Qt, POSIX/Linux, ALSA, JACK, Windows) are included only by
 #    files whose path names that platform (ui/qt/, socket_posix, service_jack, _win32 ...);
@@ -43,6 +44,7 @@ function platformOf(header) {
   if (header ~ /^Q[A-Za-z]*(\/|$)/ || header ~ /^Qt/) return "qt"
   if (header ~ /^jack\//) return "jack"
   if (header ~ /^(RtMidi\.h|alsa\/)/) return "alsa"
+  if (header ~ /^pcap(\/|\.h$)/) return "posix"  # libpcap, on the POSIX side only
   if (header ~ /^(sys\/|arpa\/|netinet\/|net\/if\.h|ifaddrs\.h|unistd\.h|fcntl\.h|signal\.h|poll\.h|pthread\.h|dlfcn\.h|spawn\.h|netdb\.h)/) return "posix"
   if (tolower(header) ~ /^(windows\.h|winsock2\.h|ws2tcpip\.h|mmsystem\.h|mmeapi\.h|gdiplus\.h|objidl\.h|commctrl\.h|dwmapi\.h|shellapi\.h|windowsx\.h|winuser\.h)$/) return "win32"
   return ""
@@ -59,7 +61,7 @@ function pathNames(path, platform) {
 
 $1 == "FILE" {
   known[$2] = 1
-  if (folderOf($2) == "net" && !(netPartOf($2) in netLevel)) fail($2 ": not in net/socket/, net/dmx/ or net/scan/")
+  if (folderOf($2) == "net" && !(netPartOf($2) in netLevel)) fail($2 ": not in net/socket/, net/dmx/, net/scan/ or net/capture/")
   next
 }
 $1 == "INCLUDE" {
@@ -78,7 +80,7 @@ $1 == "INCLUDE" {
     if (from == "net" && to == "net") {
       fromPart = netPartOf(file); toPart = netPartOf(target)
       if (fromPart != toPart && netLevel[toPart] >= netLevel[fromPart])
-        fail(where ": net/" fromPart "/ may not include " target " (socket < dmx, scan)")
+        fail(where ": net/" fromPart "/ may not include " target " (socket < dmx, scan < capture)")
     }
     edges[file] = edges[file] " " target
   } else if (match(line, /<[^>]*>/)) {
@@ -112,7 +114,7 @@ function reportCycle(node,    i, start, text) {
 
 BEGIN {
   level["core"] = 0; level["net"] = 1; level["midi"] = 1; level["ui"] = 2; level["cli"] = 3
-  netLevel["socket"] = 0; netLevel["dmx"] = 1; netLevel["scan"] = 1
+  netLevel["socket"] = 0; netLevel["dmx"] = 1; netLevel["scan"] = 1; netLevel["capture"] = 2
 }
 END {
   for (node in known) if (state[node] == 0) visit(node)

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "cli/capture_modes.h"
 #include "cli/command_line_help.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
@@ -50,11 +51,13 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
     const std::string synopsis = help.substr(0, help.find("\n\n", help.find("\n\n") + 2));
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
+                              builtCaptureModes(),  // none where the modes are not built
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
-            const std::vector<std::string> section = sectionOf(help, mode.word);
+            const std::string heading = std::string(mode.word) + (mode.argument.empty() ? "" : ' ' + std::string(mode.argument));
+            const std::vector<std::string> section = sectionOf(help, heading);
             ASSERT_FALSE(section.empty()) << mode.word;
-            const std::size_t usage = synopsis.find("  lumibox " + std::string(mode.word) + " [");
+            const std::size_t usage = synopsis.find("  lumibox " + heading + " [");
             ASSERT_NE(usage, std::string::npos) << "synopsis " << mode.word;
             const std::string usageLines = synopsis.substr(usage, synopsis.find("\n  lumibox ", usage + 1) - usage);
             for (const CommandLineOption* option : mode.options) {
@@ -75,6 +78,12 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
                                                 [&](const std::string& line) { return line.starts_with(prefix); });
                 EXPECT_TRUE(listed) << mode.word << " exit " << exit.code;
             }
+            for (const OutputKey& key : mode.outputKeys) {
+                const std::string prefix = "      " + std::string(key.name) + ' ';
+                EXPECT_TRUE(std::any_of(section.begin(), section.end(),
+                                        [&](const std::string& line) { return line.starts_with(prefix); }))
+                    << mode.word << " key " << key.name;
+            }
         }
     }
 }
@@ -85,6 +94,9 @@ TEST(CommandLineHelp, NamesEveryModeWordAndFitsATerminal) {
     for (const char* word : {"--help", "--version", "--export-icon PATH", "--self-test", "--send", "--listen",
                              "--scan", "--midi-list", "--midi-listen", "--midi-send"}) {
         EXPECT_NE(help.find("\n" + std::string(word) + "\n"), std::string::npos) << word;
+    }
+    for (const CommandLineMode& mode : builtCaptureModes()) {
+        EXPECT_NE(help.find("\n" + std::string(mode.word)), std::string::npos) << mode.word;
     }
     std::istringstream lines(help);
     for (std::string line; std::getline(lines, line);) {

@@ -2,8 +2,8 @@
 // Runs inside a private network namespace; everything stays on 127.0.0.0/8.
 #include <gtest/gtest.h>
 
-
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
@@ -193,6 +193,10 @@ TEST(DmxCli, SendHonoursOptionsAndOptionOrderingRules) {
     const auto second = receiveAll(receiver, 20);
     ASSERT_EQ(second.size(), 3u);
     EXPECT_EQ(levelOf(second[1], DmxProtocol::ArtNet, 1), 255);
+
+    // A pulse of exactly two frame periods: the value at 0 and 33 ms; at 66 ms it has passed.
+    ASSERT_EQ(runBinary(kBinary, {"--send", "--protocol", "Art-Net", "--pulse", "66", "--local", "127.0.0.9"}), 0);
+    EXPECT_EQ(receiveAll(receiver, 20).size(), 4u);
 }
 
 TEST(DmxCli, ListenerCapturesTheSendersFirstPacketInBothProtocols) {
@@ -248,43 +252,83 @@ TEST(DmxCli, ListenerSkipsOtherUniversesAndProtocolsAndKeepsShortPackets) {
 }
 
 // A capture is written whole or not at all: a write that fails part-way ends with 6 and
-// leaves the previous file and nothing else; one that succeeds replaces it whole.
+// leaves the previous file and nothing else; one that succeeds replaces it whole. A stream
+// named by the path is written where it points; a link, even a dangling one, stays a link.
 TEST(DmxCli, ListenerWritesTheCaptureWholeOrNotAtAll) {
     const std::string previous = "{\"previous\":" + std::string(2000, ' ') + "1}";
-    enum class Trouble { None, FileSizeLimit, FullFileSystem, ClosedPipe };
+    enum class Trouble { None, FileSizeLimit, FullFileSystem, ClosedPipe, AppendedStdout, SignalWhileWriting };
+    enum class Result { Previous, Replaced, Appended, MadeAtLinkTarget };
     struct Case {
-        const char* output;  // in the case's folder, which holds capture.json and link.json -> capture.json
+        const char* output;  // in the case's folder: capture.json, link.json -> capture.json, gone.json -> made.json
         Trouble trouble;
         int expected;
-        bool replaced;  // capture.json then holds the new capture
+        Result result;
     };
     const Case cases[] = {
-        {"missing/capture.json", Trouble::None, 6, false},
-        {".", Trouble::None, 6, false},  // the folder itself
-        {"capture.json", Trouble::FileSizeLimit, 6, false},
-        {"capture.json", Trouble::FullFileSystem, 6, false},
-        {"/dev/stdout", Trouble::ClosedPipe, 6, false},
-        {"/dev/full", Trouble::None, 6, false},
-        {"capture.json", Trouble::None, 0, true},
-        {"link.json", Trouble::None, 0, true},  // the file is replaced, the link stays
+        {"missing/capture.json", Trouble::None, 6, Result::Previous},
+        {".", Trouble::None, 6, Result::Previous},  // the folder itself
+        {"capture.json", Trouble::FileSizeLimit, 6, Result::Previous},
+        {"capture.json", Trouble::FullFileSystem, 6, Result::Previous},
+        {"/dev/stdout", Trouble::ClosedPipe, 6, Result::Previous},
+        {"/dev/full", Trouble::None, 6, Result::Previous},
+        {"capture.json", Trouble::None, 0, Result::Replaced},
+        {"link.json", Trouble::None, 0, Result::Replaced},  // the file is replaced, the link stays
+        {"/dev/stdout", Trouble::AppendedStdout, 0, Result::Appended},  // lumibox ... >> capture.json
+        {"gone.json", Trouble::None, 0, Result::MadeAtLinkTarget},
+        {"capture.json", Trouble::SignalWhileWriting, 128 + SIGTERM, Result::Previous},
     };
     for (const Case& c : cases) {
         const std::string dir = makeTempDirectory();
         std::ofstream(dir + "/capture.json", std::ios::binary) << previous;
         std::filesystem::create_symlink("capture.json", dir + "/link.json");
+        std::filesystem::create_symlink("made.json", dir + "/gone.json");
         const std::string output = c.output[0] == '/' ? c.output : dir + "/" + c.output;
         ChildOptions child;
         if (c.trouble == Trouble::FileSizeLimit) child.fileSizeLimit = 1024;  // the capture is 1063 bytes
         if (c.trouble == Trouble::FullFileSystem) child.wrapper = {kFullFileSystemTool, dir};
         if (c.trouble == Trouble::ClosedPipe) child.standardOutput = pipeWithoutReader();
+        if (c.trouble == Trouble::AppendedStdout) child.standardOutput = appendingDescriptor(dir + "/capture.json");
+        if (c.trouble == Trouble::SignalWhileWriting) child.wrapper = {"/usr/bin/env", "LD_PRELOAD=" LUMIBOX_FSYNC_NEVER_RETURNS};
         RunningBinary listener = startBinary(kBinary, {"--listen", "--local", "127.0.0.1", "--output", output}, child);
         closeDescriptor(child.standardOutput);
         ASSERT_TRUE(waitUntilBound(kSacnPort)) << c.output;
         EXPECT_EQ(runBinary(kBinary, {"--send", "--pulse", "30"}), 0);
+        if (c.trouble == Trouble::SignalWhileWriting) {
+            // The temporary file is written and held at its flush to the disk.
+            for (int i = 0; i < 1000 && directoryEntries(dir).size() < 4; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            ASSERT_EQ(directoryEntries(dir).size(), 4u);
+            signalBinary(listener, SIGTERM);
+        }
         EXPECT_EQ(waitForExit(listener, 10000), c.expected) << c.output;
-        EXPECT_EQ(readWholeFile(dir + "/capture.json"), c.replaced ? captureText(100, 1, {}) : previous) << c.output;
-        EXPECT_EQ(directoryEntries(dir), (std::vector<std::string>{"capture.json", "link.json"})) << c.output;
+        const std::string capture = captureText(100, 1, {});
+        const std::string kept = c.result == Result::Replaced ? capture : c.result == Result::Appended ? previous + capture : previous;
+        EXPECT_EQ(readWholeFile(dir + "/capture.json"), kept) << c.output;
+        std::vector<std::string> entries = {"capture.json", "gone.json", "link.json"};
+        if (c.result == Result::MadeAtLinkTarget) {
+            entries.push_back("made.json");
+            EXPECT_EQ(readWholeFile(dir + "/made.json"), capture);
+        }
+        EXPECT_EQ(directoryEntries(dir), entries) << c.output;
         EXPECT_TRUE(std::filesystem::is_symlink(dir + "/link.json")) << c.output;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir + "/gone.json")) << c.output;
+    }
+}
+
+// An interrupted pulse still ends with the channel at 0, and the process then ends by the signal.
+TEST(DmxCli, InterruptedSendReleasesTheChannelAndEndsByTheSignal) {
+    TestSocket receiver("127.0.0.1", kSacnPort);
+    ASSERT_TRUE(receiver.ok());
+    for (const int signal : {SIGINT, SIGTERM}) {
+        RunningBinary sender = startBinary(kBinary, {"--send", "--channel", "5", "--value", "200", "--pulse", "60000"});
+        const auto started = receiveAll(receiver, 2);  // all at 0, then the first at the value
+        ASSERT_EQ(started.size(), 2u);
+        EXPECT_EQ(levelOf(started[1], DmxProtocol::Sacn, 5), 200);
+        signalBinary(sender, signal);
+        EXPECT_EQ(waitForExit(sender, 10000), 128 + signal);
+        const auto rest = receiveAll(receiver, 100);
+        ASSERT_FALSE(rest.empty());
+        for (std::size_t i = 0; i < rest.size(); ++i)
+            EXPECT_EQ(levelOf(rest[i], DmxProtocol::Sacn, 5), i + 1 < rest.size() ? 200 : 0) << signal;
     }
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/tests/scan_packets.h"
+#include "net/dmx/receive_endpoint.h"
 #include "net/socket/socket_layer.h"
 #include "core/tests/run_binary.h"
 
@@ -123,10 +124,11 @@ bool waitFor(const std::function<bool()>& ready, int timeoutMs = 5000) {
     return ready();
 }
 
+// IPv4 and IPv6 sockets of the port: the scan's shared sockets are IPv6 ones.
 int portSockets(uint16_t port) {
     char wanted[16];
     std::snprintf(wanted, sizeof wanted, ":%04X ", port);
-    const std::string table = readWholeFile("/proc/net/udp");
+    const std::string table = readWholeFile("/proc/net/udp") + readWholeFile("/proc/net/udp6");
     int count = 0;
     for (std::size_t at = table.find(wanted); at != std::string::npos; at = table.find(wanted, at + 1)) ++count;
     return count;
@@ -510,5 +512,61 @@ TEST(ScanCliLimits, UniversesBeyondTheMembershipsTheSystemHoldsAreRefused) {
     for (const Case& c : cases) {
         EXPECT_EQ(runBinary(kBinary, {"--scan", "--local", "127.0.0.1", "--listen-ms", "100", "--universes", c.universes}, options), c.expected)
             << c.universes;
+    }
+}
+
+// Beside another listener of the port, started first, a scan hears multicast but never takes
+// the unicast the other one would get: a window receiving on 0.0.0.0 (its receive endpoint
+// as the window opens it), or another scan, which does hear it.
+TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
+    enum class First { Window, Scan };
+    const auto packetsOf = [](const json& doc, uint8_t cid) {
+        const json* source = findSource(doc, cidOf(cid), 1);
+        return source ? (*source)["packets"].get<int>() : 0;
+    };
+    for (const First first : {First::Window, First::Scan}) {
+        const std::string dir = makeTempDirectory();
+        DmxNetworkEngine window;
+        RunningBinary firstScan;
+        if (first == First::Window) {
+            window.receiveEndpoint = openReceiveEndpoint(window, DmxUniverseState(), Ipv4Address{});
+            ASSERT_NE(window.receiveEndpoint, kInvalidSocket) << window.networkMessage;
+            ASSERT_TRUE(joinReceiveGroup(window, ip("239.255.0.1"), Ipv4Address{}, kSacnPort));
+        } else {
+            firstScan = startBinary(kBinary, {"--scan", "--universes", "1", "--listen-ms", "4000", "--output", dir + "/first.json"});
+            ASSERT_TRUE(waitFor([] { return portSockets(kSacnPort) >= 2; }));
+        }
+        const int before = portSockets(kSacnPort);
+        RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1", "--listen-ms", "3000", "--output", dir + "/scan.json"});
+        ASSERT_TRUE(waitFor([&] { return portSockets(kSacnPort) > before; }));
+
+        PeerSocket source("10.77.0.2");
+        SacnData unicast{.slots = 24, .cid = cidOf(8)}, multicast{.cid = cidOf(9)};
+        for (int i = 0; i < 20; ++i) {
+            unicast.sequence = multicast.sequence = static_cast<uint8_t>(i + 1);
+            source.send(sacnData(unicast), "10.77.0.1", kSacnPort);
+            source.send(sacnData(multicast), groupOf(1).c_str(), kSacnPort);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_EQ(waitForExit(scan, 10000), 0);
+        const json doc = json::parse(readWholeFile(dir + "/scan.json"));
+        EXPECT_EQ(packetsOf(doc, 9), 20);
+        EXPECT_EQ(packetsOf(doc, 8), 0) << "unicast taken from the one listening before";
+        EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
+        EXPECT_EQ(doc["ports"][1]["unicast"], first == First::Window) << "the first scan holds both ports";
+        if (first == First::Window) {
+            int unicastHeard = 0;
+            uint8_t buffer[1500];
+            for (long n; (n = receiveDatagram(window.receiveEndpoint, buffer, sizeof buffer)) >= 0;)
+                unicastHeard += n == static_cast<long>(sacnData(unicast).size());
+            EXPECT_EQ(unicastHeard, 20);
+            closeReceiveEndpoint(window);
+            continue;
+        }
+        ASSERT_EQ(waitForExit(firstScan, 10000), 0);
+        const json firstDoc = json::parse(readWholeFile(dir + "/first.json"));
+        EXPECT_EQ(packetsOf(firstDoc, 8), 20);
+        EXPECT_EQ(packetsOf(firstDoc, 9), 20);
+        EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"unicast":true,"unicastNotHeard":null})"));
     }
 }

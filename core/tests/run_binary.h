@@ -52,7 +52,9 @@ std::string readWholeFile(const std::string& path);
 std::vector<std::string> directoryEntries(const std::string& path);
 // The write end of a pipe whose read end is already closed (close-on-exec; the child gets a copy).
 int pipeWithoutReader();
-// Closes a descriptor that pipeWithoutReader gave (the parent's copy).
+// A descriptor that appends to path, as a shell's >> opens it (close-on-exec; the child gets a copy).
+int appendingDescriptor(const std::string& path);
+// Closes a descriptor that pipeWithoutReader or appendingDescriptor gave (the parent's copy).
 void closeDescriptor(int descriptor);
 // Sends the running child a signal (SIGTERM, SIGINT from <csignal>).
 void signalBinary(RunningBinary& running, int signal);

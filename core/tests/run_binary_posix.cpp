@@ -120,6 +120,8 @@ int pipeWithoutReader() {
     return ends[1];
 }
 
+int appendingDescriptor(const std::string& path) { return open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC); }
+
 void closeDescriptor(int descriptor) {
     if (descriptor >= 0) close(descriptor);
 }

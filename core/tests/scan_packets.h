@@ -52,7 +52,7 @@ struct SacnData {
     std::string name = "Scan test source";
     Cid cid = cidOf(1);
     uint8_t level = 0;  // every slot
-    std::vector<uint8_t> slotLevels;  // the first slots, where given
+    std::vector<uint8_t> slotLevels = {};  // the first slots, where given
 };
 
 inline std::vector<uint8_t> sacnData(const SacnData& s) {

@@ -4,6 +4,7 @@
 
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -304,6 +305,43 @@ TEST_F(MidiCli, ListenFailuresAndWhatTheyWrite) {
     }
     EXPECT_EQ(runBinary(kBinary, {"--midi-listen", "--ready-file", path("r"), "--output", path("c.json")}), 2);
     EXPECT_FALSE(fileExists(path("c.json")));
+}
+
+// Interrupted, a send still releases its note or controller and a capture removes its
+// ready file; then the process ends by the signal.
+TEST_F(MidiCli, InterruptionsReleaseWhatIsHeldAndEndByTheSignal) {
+    struct Case {
+        std::vector<std::string> args;
+        int signal;
+        std::vector<uint32_t> received;  // empty: a capture, signalled once ready
+    };
+    const std::vector<Case> cases = {
+        {{"--midi-send", "--port", sendPort(), "--channel", "10", "--pulse", "60000"}, SIGINT,
+         {midiWord(0x99, 60, 127), midiWord(0x89, 60, 0)}},
+        {{"--midi-send", "--port", sendPort(), "--type", "CC", "--number", "7", "--value", "100", "--pulse", "60000"},
+         SIGTERM, {midiWord(0xB0, 7, 100), midiWord(0xB0, 7, 0)}},
+        {{"--midi-listen", "--port", listenPort(), "--listen-ms", "60000", "--ready-file", path("ready"), "--output",
+          path("c.json")},
+         SIGINT, {}},
+    };
+    std::size_t seen = 0;
+    for (const Case& c : cases) {
+        RunningBinary running = startBinary(kBinary, c.args);
+        const bool started = c.received.empty() ? eventually([&] { return readWholeFile(path("ready")) == "ready"; })
+                                                : waitForPeerEvents(peer, seen + 1, kArrivalTimeoutMs);
+        EXPECT_TRUE(started) << c.args[0];
+        signalBinary(running, c.signal);
+        EXPECT_EQ(waitForExit(running, 10000), 128 + c.signal) << c.args[0];
+        if (c.received.empty()) {
+            EXPECT_FALSE(fileExists(path("ready")));
+            EXPECT_FALSE(fileExists(path("c.json")));
+            continue;
+        }
+        ASSERT_TRUE(waitForPeerEvents(peer, seen + c.received.size(), kArrivalTimeoutMs)) << c.args[0];
+        const std::vector<uint32_t> words = wordsOf(peerEvents(peer));
+        EXPECT_EQ(std::vector<uint32_t>(words.begin() + static_cast<long>(seen), words.end()), c.received);
+        seen = words.size();
+    }
 }
 
 TEST_F(MidiCli, ListenAcceptsTheLongestCaptureTime) {

@@ -233,6 +233,8 @@ TEST_F(MidiEngineWithPorts, PulsesHeldNotesAndCloseLeaveNothingSounding) {
     window.selectors[kMidiOutputPortSelector].selected = 1;
     setFields("2", "61", "90", "0", 0);
     midiButton(engine, kMidiSendButton, clockAt(1000));  // held: pulse 0
+    setFields("16", "62", "80", "0", 0);
+    midiButton(engine, kMidiSendButton, clockAt(1000));  // held on the last channel
     setFields("1", "60", "100", "200", 0);
     midiButton(engine, kMidiSendButton, clockAt(1000));  // pulsed
     EXPECT_EQ(engine.pulseDeadline, 1200u);
@@ -243,11 +245,12 @@ TEST_F(MidiEngineWithPorts, PulsesHeldNotesAndCloseLeaveNothingSounding) {
     setFields("1", "64", "100", "500", 0);
     midiButton(engine, kMidiSendButton, clockAt(2000));  // still running at close
     handleMidiCommand(engine, kMidiCloseButton, clockAt(2100));
-    // The running pulse's release, then every held note off in key order: 0x3D91 (ch 2
-    // note 61) before 0x4090 (ch 1 note 64, also the pulsed note).
-    EXPECT_EQ(fakeMidiService().sent, (std::vector<uint32_t>{0x5A3D91, 0x643C90, 0x003C80, 0x644090,
-                                                             0x004080, 0x003D81, 0x004080}));
-    EXPECT_EQ(engine.sentCount, 4u);  // what closing sends is not counted
+    // The running pulse's release, then every held note off in key order, each on its own
+    // channel: 0x3D91 (ch 2 note 61), 0x3E9F (ch 16 note 62), 0x4090 (ch 1 note 64, also
+    // the pulsed note).
+    EXPECT_EQ(fakeMidiService().sent, (std::vector<uint32_t>{0x5A3D91, 0x503E9F, 0x643C90, 0x003C80, 0x644090,
+                                                             0x004080, 0x003D81, 0x003E8F, 0x004080}));
+    EXPECT_EQ(engine.sentCount, 5u);  // what closing sends is not counted
     EXPECT_TRUE(engine.heldNotes.empty());
     EXPECT_EQ(fakeMidiService().openOutputs, 0);
     EXPECT_TRUE(engine.notice.empty());

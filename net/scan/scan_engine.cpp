@@ -134,6 +134,9 @@ int sequenceDistance(uint8_t last, uint8_t current, int first, int size) {
     return d > size / 2 ? d - size : d;
 }
 
+// The one out-of-order rule for every ring: 0 to 19 behind.
+bool isBehindWithinWindow(int distance) { return distance <= 0 && distance > -kSacnOutOfOrderWindow; }
+
 // Sequence rules: a packet 0 to 19 behind is out of order and does not move the sequence
 // on; a jump ahead by n skips n - 1 numbers; anything further behind restarts the count.
 void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
@@ -143,7 +146,7 @@ void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
         return;
     }
     const int d = sequenceDistance(check.last, current, first, size);
-    if (d <= 0 && d > -kSacnOutOfOrderWindow) {
+    if (isBehindWithinWindow(d)) {
         ++check.outOfOrder;
         return;
     }
@@ -344,10 +347,7 @@ void expireScan(ScanEngine& scan, uint64_t nowUs) {
     dropSilent(scan.nodes, nowUs, [](const ArtNetNodeRecord& r) { return r.lastReplyUs; });
 }
 
-bool isSacnOutOfOrder(uint8_t last, uint8_t current) {
-    const int d = sequenceDistance(last, current, 0, 256);
-    return d <= 0 && d > -kSacnOutOfOrderWindow;
-}
+bool isSacnOutOfOrder(uint8_t last, uint8_t current) { return isBehindWithinWindow(sequenceDistance(last, current, 0, 256)); }
 
 bool isSacnSourceLost(const SacnStreamRecord& stream, uint64_t endUs) {
     return sacnSourceState(stream, endUs) != SacnSourceState::Live;

@@ -2,7 +2,7 @@
 #include "scan_sockets.h"
 
 void closeScanSockets(ScanSockets& set) {
-    for (ScanSocket& socket : set.sockets) closeSocket(socket.handle);
+    for (auto socket = set.sockets.rbegin(); socket != set.sockets.rend(); ++socket) closeSocket(socket->handle);
     set.sockets.clear();
     set.pollSocket = kInvalidSocket;
 }

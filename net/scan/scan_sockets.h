@@ -14,10 +14,19 @@
 // What a socket keeps of the datagrams the system hands it.
 enum class ScanSocketRole : uint8_t {
     Everything,        // bound to exactly what it is for
-    GroupsOnly,        // bound to 0.0.0.0 for its groups: multicast only
-    GroupsAndUnicast,  // the same while listening on every interface: multicast, and unicast
-                       // to this host, which the system may hand to any socket of the port
+    GroupsOnly,        // bound to every address for its groups: multicast only
+    GroupsAndBroadcast,  // the same, also keeping broadcast: unicast is the unicast socket's
+    UnicastOnly,       // bound to 0.0.0.0 for unicast to this host; broadcast is kept elsewhere
     LimitedBroadcast,  // bound to 255.255.255.255: only what arrived on the scope's interface
+};
+
+// Whether the scan hears unicast on a port. The system hands a unicast datagram to one
+// socket of the port only, so the scan listens for it only where no other program holds
+// the port; multicast and broadcast it hears beside them.
+struct ScanPortUnicast {
+    bool heard = false;
+    bool heldElsewhere = false;  // another program holds the port
+    int bindError = 0;           // otherwise the system's code for the refused bind
 };
 
 struct ScanSocket {
@@ -39,6 +48,7 @@ struct ScanSockets {
     int joinedUniverses = 0;  // universes asked for with at least one membership
     std::vector<uint16_t> unjoinedUniverses;
     std::vector<Ipv4Address> hostAddresses;  // this host's own, to know its own datagrams
+    ScanPortUnicast unicast[2];              // sACN, Art-Net
     std::bitset<64000> joined;               // universes with at least one membership
     uint64_t joinUs = 0;                     // time spent in joins
     // Where the next group goes: the socket holding the latest memberships and the role of
@@ -48,12 +58,17 @@ struct ScanSockets {
     std::vector<unsigned> interfaceIndexes;
 };
 
+inline std::size_t portSlot(DmxProtocol port) { return port == DmxProtocol::Sacn ? 0 : 1; }
+
 enum class ScanOpenResult { Opened, SocketNotCreated, BindFailed };
 
 // Opens every socket of the scan on local (0.0.0.0 or one interface address) and joins the
 // discovery group and the groups of universes (1 to 63999, no duplicates). A failed join
-// is recorded, not fatal; a failed bind of a port's main socket is.
+// is recorded, not fatal; so is a port held by another program, whose unicast is then not
+// heard. Any other failure to bind a port is fatal.
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes);
+// Closes the sockets in the reverse order of opening: the system finds each group it
+// leaves at the head of its list then, instead of searching every group joined before it.
 void closeScanSockets(ScanSockets& set);
 
 // Joins one more universe's group on an open set, as openScanSockets joins them (sockets

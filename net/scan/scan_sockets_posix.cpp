@@ -7,23 +7,31 @@
 
 #include "../../core/clock.h"
 #include "../../core/scan_codec.h"
+#include "../socket/socket_linux.h"
 
 // Linux delivers a datagram to the sockets whose bound address matches its destination:
-// unicast to the most specific bind (one socket only), broadcast and multicast to every
-// socket bound to that address or to 0.0.0.0, multicast only where the socket joined the
-// group (IP_MULTICAST_ALL off). A socket bound to an interface address therefore never
-// sees a group, and a socket may hold only so many memberships (igmp_max_memberships, 20).
+// unicast to one socket only (the most specific bind, an IPv4 socket before an IPv6 one,
+// else the one bound last), broadcast and multicast to every socket bound to that address
+// or to every address, multicast only where the socket joined the group (IP_MULTICAST_ALL
+// off). A socket bound to an interface address therefore never sees a group, and a socket
+// may hold only so many memberships (igmp_max_memberships, 20).
 //
-// Every interface (0.0.0.0): one 0.0.0.0 socket per port takes everything, the sACN one
-// also holds the first memberships; further 0.0.0.0 sockets hold the rest and drop the
-// broadcasts the first one already has.
+// Unicast: per port one IPv4 socket, bound without address reuse to --local, so the bind
+// succeeds only where no other program holds the port; address reuse is switched on after
+// the bind, so that programs started later may still share the port (and, bound later,
+// take its unicast). Where the bind is refused the port's unicast is not heard.
 //
-// One interface address A: A itself per port for unicast, the directed broadcast of A's
-// interface and 255.255.255.255 per port for broadcast (the latter checked for arriving on
-// A's interface), the discovery group bound by its own address, and 0.0.0.0 sockets for
-// the universes' groups joined on A's interface, keeping multicast only. Nothing is bound
-// to 0.0.0.0 unless universes are asked for, so other programs may bind other addresses
-// of the ports without address reuse.
+// Everything else comes from sockets that never take unicast from anyone: IPv6 sockets
+// bound to [::] (openSharedPortSocket), or IPv4 ones bound to a broadcast or group address.
+//
+// Every interface (0.0.0.0): one shared socket per port keeps multicast and broadcast, the
+// sACN one also holding the first memberships; further shared sockets hold the rest and
+// keep multicast only.
+//
+// One interface address A: the directed broadcast of A's interface and 255.255.255.255 per
+// port for broadcast (the latter checked for arriving on A's interface), the discovery group
+// bound by its own address, and shared sockets for the universes' groups joined on A's
+// interface, keeping multicast only.
 
 namespace {
 
@@ -32,31 +40,70 @@ constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
 
 bool isMulticast(Ipv4Address address) { return address.bytes[0] >= 224 && address.bytes[0] <= 239; }
 
-SocketHandle openBound(Ipv4Address address, uint16_t port, bool& bound) {
-    bound = false;
-    const SocketHandle socket = openUdpSocket();
-    if (socket == kInvalidSocket) return socket;
-    setReuseAddress(socket, true);
+void prepareScanSocket(SocketHandle socket, ScanSocketRole role) {
     setBroadcast(socket, true);
     setMulticastAll(socket, false);
     prepareBatchReceive(socket);
     setNonBlocking(socket, true);
-    bound = bindSocket(socket, address, port);
-    return socket;
+    if (role != ScanSocketRole::Everything) setReceiveDestination(socket, true);
 }
 
-// Adds a socket bound to address; kInvalidSocket (and nothing added) when it cannot be had.
-ScanSocket* addSocket(ScanSockets& set, Ipv4Address address, DmxProtocol port, ScanSocketRole role, bool& bindFailed) {
-    bool bound = false;
-    const SocketHandle socket = openBound(address, protocolPort(port), bound);
-    bindFailed = socket != kInvalidSocket && !bound;
-    if (!bound) {
+ScanSocket* keep(ScanSockets& set, SocketHandle socket, DmxProtocol port, ScanSocketRole role) {
+    prepareScanSocket(socket, role);
+    set.sockets.push_back({socket, port, role, 0});
+    return &set.sockets.back();
+}
+
+// Adds an IPv4 socket bound with address reuse to a broadcast or group address; null (and
+// nothing added) when it cannot be had.
+ScanSocket* addSocket(ScanSockets& set, Ipv4Address address, DmxProtocol port, ScanSocketRole role) {
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return nullptr;
+    setReuseAddress(socket, true);
+    if (!bindSocket(socket, address, protocolPort(port))) {
         closeSocket(socket);
         return nullptr;
     }
-    if (role != ScanSocketRole::Everything) setReceiveDestination(socket, true);
-    set.sockets.push_back({socket, port, role, 0});
-    return &set.sockets.back();
+    return keep(set, socket, port, role);
+}
+
+// Adds a socket of the port that hears no other program's unicast; null when it cannot be had.
+ScanSocket* addSharedSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
+    const SocketHandle socket = openSharedPortSocket(protocolPort(port));
+    return socket == kInvalidSocket ? nullptr : keep(set, socket, port, role);
+}
+
+// The port's unicast socket, bound to local only where no other program holds the port.
+// False for a failure that ends the scan: no socket at all, or a bind refused for another
+// reason than the port being in use (an address this host does not have).
+bool addUnicastSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
+    ScanPortUnicast& unicast = set.unicast[portSlot(port)];
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return false;
+    if (!bindSocket(socket, set.local, protocolPort(port))) {
+        unicast.bindError = lastSocketError();
+        unicast.heldElsewhere = unicast.bindError == socketErrorCode(SocketError::AddressInUse);
+        closeSocket(socket);
+        return unicast.heldElsewhere;
+    }
+    setReuseAddress(socket, true);  // from now on others may share the port
+    unicast.heard = true;
+    keep(set, socket, port, role);
+    if (port == DmxProtocol::ArtNet) set.pollSocket = socket;
+    return true;
+}
+
+// The socket ArtPoll leaves from: the Art-Net port's unicast socket where there is one,
+// else one of its own on an ephemeral port, which also keeps the replies sent back to it.
+void choosePollSocket(ScanSockets& set) {
+    if (set.pollSocket != kInvalidSocket) return;
+    const SocketHandle socket = openUdpSocket();
+    if (socket == kInvalidSocket) return;
+    if (!bindSocket(socket, set.local, 0)) {
+        closeSocket(socket);
+        return;
+    }
+    set.pollSocket = keep(set, socket, DmxProtocol::ArtNet, ScanSocketRole::Everything)->handle;
 }
 
 struct Membership {
@@ -78,8 +125,7 @@ bool joinSomewhere(ScanSockets& set, std::size_t& current, const Membership& m, 
         return true;
     }
     if (current < set.sockets.size() && set.sockets[current].memberships == 0) return false;
-    bool bindFailed = false;
-    if (addSocket(set, kAnyAddress, DmxProtocol::Sacn, role, bindFailed) == nullptr) return false;
+    if (addSharedSocket(set, DmxProtocol::Sacn, role) == nullptr) return false;
     current = set.sockets.size() - 1;
     if (!join(set.sockets[current].handle, m, everyInterface)) return false;
     ++set.sockets[current].memberships;
@@ -132,12 +178,14 @@ long systemSetting(const char* path, long fallback) {
 
 ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>& universes,
                                   const std::vector<LocalInterfaceAddress>& interfaces) {
-    bool bindFailed = false;
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        ScanSocket* main = addSocket(set, kAnyAddress, port, ScanSocketRole::Everything, bindFailed);
-        if (main == nullptr) return bindFailed ? ScanOpenResult::BindFailed : ScanOpenResult::SocketNotCreated;
+        if (!addUnicastSocket(set, port, ScanSocketRole::UnicastOnly)) return ScanOpenResult::BindFailed;
     }
-    set.pollSocket = set.sockets[1].handle;
+    set.groupSocket = set.sockets.size();  // the shared sACN socket takes the first memberships
+    set.groupRole = ScanSocketRole::GroupsOnly;
+    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
+        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) == nullptr) return ScanOpenResult::BindFailed;
+    }
     for (const LocalInterfaceAddress& item : interfaces) {
         set.interfaces.push_back(item.address);
         const bool directed = item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast;
@@ -146,8 +194,7 @@ ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>&
         }
     }
     set.pollTargets.push_back(kLimitedBroadcast);
-    set.groupSocket = 0;  // the main sACN socket takes the first memberships
-    set.groupRole = ScanSocketRole::GroupsAndUnicast;
+    choosePollSocket(set);
     joinUniverse(set, kSacnDiscoveryUniverse);
     joinAskedUniverses(set, universes);
     return ScanOpenResult::Opened;
@@ -163,22 +210,20 @@ ScanOpenResult openOneInterface(ScanSockets& set, const std::vector<uint16_t>& u
         set.scopeInterface = item.interfaceIndex;
         directedBroadcast = item.broadcast;
     }
-    bool bindFailed = false;
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        ScanSocket* main = addSocket(set, set.local, port, ScanSocketRole::Everything, bindFailed);
-        if (main == nullptr) return bindFailed ? ScanOpenResult::BindFailed : ScanOpenResult::SocketNotCreated;
+        if (!addUnicastSocket(set, port, ScanSocketRole::Everything)) return ScanOpenResult::BindFailed;
     }
-    set.pollSocket = set.sockets[1].handle;
     set.interfaces.push_back(set.local);
     const bool hasDirected = directedBroadcast != kAnyAddress && directedBroadcast != kLimitedBroadcast;
     set.pollTargets.push_back(hasDirected ? directedBroadcast : kLimitedBroadcast);
+    choosePollSocket(set);
     // Broadcast and discovery sockets are extras: a platform that refuses them still scans.
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything, bindFailed);
-        addSocket(set, kLimitedBroadcast, port, ScanSocketRole::LimitedBroadcast, bindFailed);
+        if (hasDirected) addSocket(set, directedBroadcast, port, ScanSocketRole::Everything);
+        addSocket(set, kLimitedBroadcast, port, ScanSocketRole::LimitedBroadcast);
     }
     if (ScanSocket* discovery = addSocket(set, sacnGroupAddress(kSacnDiscoveryUniverse), DmxProtocol::Sacn,
-                                          ScanSocketRole::Everything, bindFailed)) {
+                                          ScanSocketRole::Everything)) {
         if (joinMulticastGroup(discovery->handle, sacnGroupAddress(kSacnDiscoveryUniverse), set.local)) discovery->memberships = 1;
     }
     set.groupSocket = set.sockets.size();  // groups start on a socket of their own
@@ -222,14 +267,14 @@ std::size_t raiseScanUniverseCapacity(Ipv4Address local) {
 }
 
 bool acceptsScanDatagram(ScanSocketRole role, unsigned scopeInterface, const DatagramDestination& destination) {
+    // The host's own address for a datagram equals its destination exactly when it was
+    // unicast to this host.
+    const bool unicastToHost = destination.address != kAnyAddress && destination.address == destination.localAddress;
     switch (role) {
         case ScanSocketRole::Everything: return true;
         case ScanSocketRole::GroupsOnly: return isMulticast(destination.address);
-        case ScanSocketRole::GroupsAndUnicast:
-            // The host's own address for a datagram equals its destination exactly when it
-            // was unicast to this host; broadcast reached the main socket as well.
-            return isMulticast(destination.address) ||
-                   (destination.address != kAnyAddress && destination.address == destination.localAddress);
+        case ScanSocketRole::GroupsAndBroadcast: return destination.address != kAnyAddress && !unicastToHost;
+        case ScanSocketRole::UnicastOnly: return unicastToHost;
         case ScanSocketRole::LimitedBroadcast: return scopeInterface != 0 && destination.interfaceIndex == scopeInterface;
     }
     return false;

@@ -11,6 +11,10 @@
 // gets, and the groups are joined on the sACN one. A second socket of the port would get
 // every broadcast again and could not tell them apart, so universes whose join that one
 // socket refuses are reported as not joined instead.
+//
+// Of sockets sharing a port with address reuse, Windows hands unicast to any one, so a
+// shared bind could take another program's unicast. Each socket is therefore bound without
+// reuse: where another program holds the port, the scan does not listen on it at all.
 
 namespace {
 
@@ -43,20 +47,28 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
             closeScanSockets(set);
             return ScanOpenResult::SocketNotCreated;
         }
-        setReuseAddress(socket, true);
         setBroadcast(socket, true);
         prepareBatchReceive(socket);
         setNonBlocking(socket, true);
+        ScanPortUnicast& unicast = set.unicast[portSlot(port)];
         if (!bindSocket(socket, local, protocolPort(port))) {
+            unicast.bindError = lastSocketError();
+            unicast.heldElsewhere = unicast.bindError == socketErrorCode(SocketError::AddressInUse);
             closeSocket(socket);
+            if (unicast.heldElsewhere) continue;
             closeScanSockets(set);
             return ScanOpenResult::BindFailed;
         }
+        unicast.heard = true;
         set.sockets.push_back({socket, port, ScanSocketRole::Everything, 0});
     }
-    set.pollSocket = set.sockets[1].handle;
+    if (set.sockets.empty()) return ScanOpenResult::BindFailed;
+    for (const ScanSocket& socket : set.sockets) {
+        if (socket.port == DmxProtocol::ArtNet) set.pollSocket = socket.handle;
+    }
     ScanSocket& sacn = set.sockets[0];
-    if (joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    const bool hasSacn = sacn.port == DmxProtocol::Sacn;
+    if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
     for (uint16_t universe : universes) {
         if (joinScanUniverse(set, universe)) {
             ++set.joinedUniverses;
@@ -70,6 +82,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
 bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
     const uint64_t start = monotonicMicroseconds();
     ScanSocket& sacn = set.sockets[0];
+    if (sacn.port != DmxProtocol::Sacn) return false;  // another program holds the sACN port
     const bool joined = joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), set.local);
     if (joined) {
         ++sacn.memberships;

@@ -2,6 +2,7 @@
 
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
@@ -17,6 +18,22 @@ namespace {
 
 int fd(SocketHandle socket) { return static_cast<int>(socket); }
 
+// The IPv4 sender of a datagram, also when a shared-port socket gives it as ::ffff:a.b.c.d.
+Ipv4Address ipv4Of(const sockaddr_storage& from) {
+    Ipv4Address address;
+    if (from.ss_family == AF_INET6) {
+        std::memcpy(address.bytes, reinterpret_cast<const sockaddr_in6&>(from).sin6_addr.s6_addr + 12, 4);
+    } else {
+        std::memcpy(address.bytes, &reinterpret_cast<const sockaddr_in&>(from).sin_addr.s_addr, 4);
+    }
+    return address;
+}
+
+uint16_t portOf(const sockaddr_storage& from) {
+    return ntohs(from.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(from).sin6_port
+                                            : reinterpret_cast<const sockaddr_in&>(from).sin_port);
+}
+
 bool setIntOption(SocketHandle socket, int level, int name, int value) {
     return setsockopt(fd(socket), level, name, &value, sizeof value) == 0;
 }
@@ -29,7 +46,7 @@ bool setReceiveDestination(SocketHandle socket, bool on) {
 
 long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
                        DatagramDestination& destination) {
-    sockaddr_in from{};
+    sockaddr_storage from{};
     iovec part{buffer, capacity};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
     msghdr message{};
@@ -41,7 +58,7 @@ long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacit
     message.msg_controllen = sizeof control;
     const long n = ::recvmsg(fd(socket), &message, 0);
     if (n < 0) return n;
-    std::memcpy(sender.bytes, &from.sin_addr.s_addr, 4);
+    sender = ipv4Of(from);
     destination = {};
     for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
         if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
@@ -87,6 +104,21 @@ bool bindSocketToInterface(SocketHandle socket, unsigned interfaceIndex) {
     char name[IF_NAMESIZE] = {};
     if (if_indextoname(interfaceIndex, name) == nullptr) return false;
     return setsockopt(fd(socket), SOL_SOCKET, SO_BINDTODEVICE, name, static_cast<socklen_t>(std::strlen(name))) == 0;
+}
+
+SocketHandle openSharedPortSocket(uint16_t port) {
+    const int socket = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+    if (socket < 0) return kInvalidSocket;
+    sockaddr_in6 any{};
+    any.sin6_family = AF_INET6;
+    any.sin6_port = htons(port);
+    if (!setIntOption(socket, IPPROTO_IPV6, IPV6_V6ONLY, 0) || !setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1) ||
+        !setIntOption(socket, SOL_SOCKET, SO_REUSEPORT, 1) ||
+        ::bind(socket, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+        ::close(socket);
+        return kInvalidSocket;
+    }
+    return socket;
 }
 
 bool prepareBatchReceive(SocketHandle socket) {
@@ -141,7 +173,7 @@ void readControl(msghdr& message, const ClockPair& clocks, ReceivedDatagram& dat
 int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
     mmsghdr messages[kBatchLimit] = {};
     iovec parts[kBatchLimit];
-    sockaddr_in senders[kBatchLimit];
+    sockaddr_storage senders[kBatchLimit];
     alignas(cmsghdr) char control[kBatchLimit][kControlSpace];
     for (int i = 0; i < count; ++i) {
         parts[i] = {datagrams[i].buffer, datagrams[i].capacity};
@@ -159,7 +191,8 @@ int receiveBatch(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
     for (int i = 0; i < received; ++i) {
         ReceivedDatagram& datagram = datagrams[i];
         datagram.length = messages[i].msg_len;
-        std::memcpy(datagram.sender.bytes, &senders[i].sin_addr.s_addr, 4);
+        datagram.sender = ipv4Of(senders[i]);
+        datagram.senderPort = portOf(senders[i]);
         readControl(messages[i].msg_hdr, clocks, datagram);
     }
     return received;

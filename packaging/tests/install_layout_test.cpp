@@ -13,6 +13,7 @@
 #include <span>
 #include <sstream>
 
+#include "cli/capture_options.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
 #include "core/tests/run_binary.h"
@@ -180,9 +181,13 @@ TEST_F(InstallLayout, ManualRendersWithoutWarningsAndAgreesWithTheOptionTables) 
     const std::vector<std::string> lines = linesOf(text.standardOutput);
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
+                              std::span<const CommandLineMode>(capture_options::kModes),
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
-            const std::vector<std::string> section = manualSection(lines, mode.word);
+            std::string heading = std::string(mode.word) + (mode.argument.empty() ? "" : ' ' + std::string(mode.argument));
+            for (std::size_t i = mode.word.size(); i < heading.size(); ++i)
+                heading[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(heading[i])));
+            const std::vector<std::string> section = manualSection(lines, heading);
             ASSERT_FALSE(section.empty()) << mode.word;
             const std::string synopsisHead = "       lumibox " + std::string(mode.word) + ' ';
             const auto synopsis = std::find_if(lines.begin(), lines.end(),

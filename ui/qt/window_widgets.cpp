@@ -178,10 +178,10 @@ std::string controlText(const WindowWidgets& widgets, int id) {
     else if (auto* selector = qobject_cast<QComboBox*>(widget)) text = selector->currentText();
     else if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
     else if (auto* button = qobject_cast<QPushButton*>(widget)) text = button->text();
-    if (text.size() > kFieldTextCapacity) {
-        // Never leave half of a surrogate pair behind.
-        text.truncate(text.at(kFieldTextCapacity - 1).isHighSurrogate() ? kFieldTextCapacity - 1 : kFieldTextCapacity);
-    }
+    if (text.size() > kFieldTextCapacity) text.truncate(kFieldTextCapacity);
+    // Never pass on half of a surrogate pair: the cut above, or the field's own length
+    // limit (it counts UTF-16 units), may split the last character.
+    if (!text.isEmpty() && text.back().isHighSurrogate()) text.chop(1);
     return text.toStdString();
 }
 

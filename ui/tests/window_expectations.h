@@ -52,6 +52,12 @@ inline constexpr const char* kProtocolEntries[] = {"sACN", "Art-Net"};
 inline constexpr const char* kMidiTypeEntries[] = {"Note On", "Control Change", "Program Change"};
 inline constexpr const char* kLevelColumnTitles[] = {"Channel", "Received (RX)", "Output (TX)"};
 inline constexpr const char* kMidiPortPlaceholder = "Select MIDI port …";
+// The MIDI page's hint, a label without an id: it names the platform on Windows only.
+#ifdef _WIN32
+inline constexpr const char* kMidiPortsHint = "Windows MIDI ports: USB / DIN or virtual network MIDI ports";
+#else
+inline constexpr const char* kMidiPortsHint = "MIDI ports: USB / DIN or virtual network MIDI ports";
+#endif
 
 // The message a refused send leaves in the DMX status text.
 inline constexpr const char* kRangeMessage = "Use channels 1–512, value 0–255 and pulse 30–60000 ms.";

@@ -168,6 +168,7 @@ TEST_F(ScanEngineTest, ArtNetSequenceSkipsZeroAndWrapsAt255) {
         {{5, 0, 6}, 0, 0},               // a 0 between is not a number of the ring
         {{5, 6, 6, 4, 7}, 2, 0},
         {{100, 10}, 0, 0},               // far behind: a restart
+        {{30, 10, 11}, 0, 0},            // 20 behind: a restart, then in order
     };
     uint16_t port = 0;
     for (const Case& c : cases) {

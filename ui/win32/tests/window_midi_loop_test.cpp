@@ -4,76 +4,59 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "core/utf16_text_win32.h"
 #include "ui/window_controls.h"
 #include "window_test_support.h"
 
 namespace {
 
-constexpr ULONGLONG kArrivalTimeoutMs = 3000;
-
-// Handles the window's messages, never a tick, until the condition holds or time is up.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const ULONGLONG deadline = GetTickCount64() + kArrivalTimeoutMs;
-    while (!condition() && GetTickCount64() < deadline) {
-        pumpMessages();
-        Sleep(1);
-    }
-    return condition();
-}
-
-int rowCount(const TestWindow& t) { return static_cast<int>(SendMessageW(control(t, kMidiMessageList), LB_GETCOUNT, 0, 0)); }
-
-std::string row(const TestWindow& t, int index) {
-    wchar_t text[256] = {};
-    SendMessageW(control(t, kMidiMessageList), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
-    return utf16ToUtf8(text);
-}
+constexpr int kArrivalTimeoutMs = 3000;
 
 class WindowMidiLoop : public ::testing::Test {
 protected:
     void SetUp() override {
-        click(t, kMidiPageButton);
+        t.click(kMidiPageButton);
         // The placeholder, then the loop device of each direction, named as winmm names it.
-        for (int id : {203, 204}) ASSERT_EQ(SendMessageW(control(t, id), CB_GETCOUNT, 0, 0), 2) << id;
-        SendMessageW(control(t, 203), CB_SETCURSEL, 1, 0);
-        SendMessageW(control(t, 204), CB_SETCURSEL, 1, 0);
+        for (int id : {203, 204}) ASSERT_EQ(t.entries(id).size(), 2u) << id;
+        t.select(203, 1);
+        t.select(204, 1);
     }
-    TestWindow t;
+    bool rowsArrive(std::size_t count) {
+        return t.eventually([&] { return t.messageRows().size() == count; }, kArrivalTimeoutMs);
+    }
+    Win32WindowDriver t;
 };
 
 TEST_F(WindowMidiLoop, PortNamesReachTheSelectorsIntact) {
-    EXPECT_EQ(textOf(t, 203), "0 · Loop \"In\" \\ Ä");
-    EXPECT_EQ(textOf(t, 204), "0 · Loop Out ü");
+    EXPECT_EQ(t.text(203), "0 · Loop \"In\" \\ Ä");
+    EXPECT_EQ(t.text(204), "0 · Loop Out ü");
 }
 
 TEST_F(WindowMidiLoop, SentPulseComesBackAsRowsAndTheTickReleasesIt) {
-    click(t, 205);
-    ASSERT_EQ(textOf(t, 205), "Stop MIDI RX");
+    t.click(205);
+    ASSERT_EQ(t.text(205), "Stop MIDI RX");
     t.tick();
-    click(t, 211);  // Note On, channel 1, number 60, value 127, released after 200 ms
-    ASSERT_TRUE(eventually([&] { return rowCount(t) == 1; }));
-    EXPECT_TRUE(row(t, 0).ends_with(" ms | Note On | Ch 1 | Nr 60 | Value 127")) << row(t, 0);
+    t.click(211);  // Note On, channel 1, number 60, value 127, released after 200 ms
+    ASSERT_TRUE(rowsArrive(1));
+    EXPECT_TRUE(t.messageRows()[0].ends_with(" ms | Note On | Ch 1 | Nr 60 | Value 127")) << t.messageRows()[0];
 
     t.tick(19);  // 190 ms: still held
     pumpMessages();
-    EXPECT_EQ(rowCount(t), 1);
+    EXPECT_EQ(t.messageRows().size(), 1u);
     t.tick(2);  // the release goes out
-    ASSERT_TRUE(eventually([&] { return rowCount(t) == 2; }));
-    EXPECT_TRUE(row(t, 1).ends_with(" ms | Note Off | Ch 1 | Nr 60 | Value 0")) << row(t, 1);
+    ASSERT_TRUE(rowsArrive(2));
+    EXPECT_TRUE(t.messageRows()[1].ends_with(" ms | Note Off | Ch 1 | Nr 60 | Value 0")) << t.messageRows()[1];
     t.tick(21);
-    EXPECT_EQ(textOf(t, kMidiStatusText), "MIDI RX 2 | TX 2 | Rejected 0\n");
+    EXPECT_EQ(t.text(kMidiStatusText), "MIDI RX 2 | TX 2 | Rejected 0\n");
 
-    click(t, 205);
-    EXPECT_EQ(textOf(t, 205), "Start MIDI RX");
+    t.click(205);
+    EXPECT_EQ(t.text(205), "Start MIDI RX");
 }
 
 TEST_F(WindowMidiLoop, ClosingTheWindowClosesBothPorts) {
-    click(t, 205);
-    typeText(t, 210, "0");  // hold
-    click(t, 211);
-    ASSERT_TRUE(eventually([&] { return rowCount(t) == 1; }));
+    t.click(205);
+    t.setText(210, "0");  // hold
+    t.click(211);
+    ASSERT_TRUE(rowsArrive(1));
     SendMessageW(t.handle, WM_CLOSE, 0, 0);
     EXPECT_EQ(t.window->engines.midi.inputPort, nullptr);
     EXPECT_EQ(t.window->engines.midi.outputPort, nullptr);

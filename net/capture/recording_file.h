@@ -1,0 +1,32 @@
+#pragma once
+// The pcapng file --record writes while it records. It is valid at every moment a reader
+// looks: blocks are collected in memory and written whole, the pending ones at least
+// every kRecordingFlushUs; a write that fails part-way is cut back to the last whole block.
+// recording_file_posix.cpp writes it with POSIX file calls.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "../../core/captured_frame.h"
+
+inline constexpr uint64_t kRecordingFlushUs = 500000;
+// Pending bytes that are written at once, without waiting for the flush time.
+inline constexpr std::size_t kRecordingFlushBytes = 1 << 20;
+
+struct RecordingFile {
+    int descriptor = -1;
+    std::vector<uint8_t> pending;  // whole blocks not yet written
+    uint64_t writtenBytes = 0;
+    uint64_t lastFlushUs = 0;      // monotonic
+    uint64_t datagrams = 0;
+    bool failed = false;           // a write failed; nothing more is written
+};
+
+// Creates or replaces path and writes the section header and the raw IPv4 interface.
+bool openRecordingFile(RecordingFile& file, const std::string& path, uint64_t nowUs);
+// Adds the datagram, stamped at microseconds since 1970 (UTC); writes when a flush is due.
+void appendRecordedDatagram(RecordingFile& file, const UdpDatagramView& datagram, uint64_t stampUs, uint64_t nowUs);
+// Writes what is pending when kRecordingFlushUs has passed since the last write.
+void flushRecordingFileIfDue(RecordingFile& file, uint64_t nowUs);
+// Writes what is pending and closes. False when any write failed.
+bool closeRecordingFile(RecordingFile& file);
