@@ -23,7 +23,7 @@ bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).s
 }  // namespace
 
 int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
-    if (args.size() > 1) {  // the command-line paths
+    if (args.size() > 1 && !isNetworkMode(args)) {  // the command-line paths
         ignoreBrokenPipeSignal();
         catchInterruptions();
     }
