@@ -20,6 +20,8 @@ constexpr std::size_t kOptionTextColumn = 24;
 
 constexpr ExitCodeMeaning kWindowExits[] = {{kSuccess, "the window was closed"},
                                             {1, "no display could be had"}};
+constexpr ExitCodeMeaning kNetworkWindowExits[] = {{kSuccess, "the Network window and any main window it opened were closed"},
+                                                   {1, "no display could be had"}};
 constexpr ExitCodeMeaning kInformationExits[] = {{kSuccess, "printed"},
                                                  {kOutputNotWritten, "standard output could not be written"}};
 constexpr ExitCodeMeaning kExportIconExits[] = {{kSuccess, "both files were written"},
@@ -28,6 +30,11 @@ constexpr ExitCodeMeaning kExportIconExits[] = {{kSuccess, "both files were writ
 // The modes that take no options, in the order the summary lists them.
 constexpr CommandLineMode kFixedModes[] = {
     {"", "Open the window.", {}, kWindowExits},
+    {kNetworkMode,
+     "Open the Network window: every sACN source, Art-Net sender and node heard, live, and the merged levels of "
+     "the selected universe. \"Monitor this universe\" opens the main window on it in the same process. Only "
+     "with exactly this one argument.",
+     {}, kNetworkWindowExits},
     {kHelpMode, "Print this summary.", {}, kInformationExits},
     {kVersionMode, "Print the name and version.", {}, kInformationExits},
     {kExportIconMode,

@@ -8,6 +8,7 @@
 inline constexpr std::string_view kHelpMode = "--help";
 inline constexpr std::string_view kVersionMode = "--version";
 inline constexpr std::string_view kExportIconMode = "--export-icon";
+inline constexpr std::string_view kNetworkMode = "--network";
 
 // The usage summary: every mode with its options, defaults, ranges and exit codes, read
 // from the same tables the parsers use. Lines are at most kHelpWidth characters.

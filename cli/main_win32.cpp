@@ -19,8 +19,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const bool gdiplusStarted = Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr) == Gdiplus::Ok;
 
     // The narrow command line is not used: the wide one holds every name as typed.
-    const int exitCode = runProgram(processArguments(), [&](DmxUniverseState& state) {
-        return runMainWindow(instance, showCommand, state);  // the window transmits with the CID made here
+    const int exitCode = runProgram(processArguments(), [&](DmxUniverseState& state, WindowChoice choice) {
+        // The windows transmit with the CID made here.
+        if (choice == WindowChoice::Network) return runNetworkWindow(instance, showCommand, state);
+        return runMainWindow(instance, showCommand, state);
     });
 
     if (gdiplusStarted) Gdiplus::GdiplusShutdown(gdiplusToken);

@@ -17,12 +17,14 @@ namespace {
 
 bool isIconExport(const ArgumentVector& args) { return args.size() == 3 && args[1] == kExportIconMode; }
 
+bool isNetworkMode(const ArgumentVector& args) { return args.size() == 2 && args[1] == kNetworkMode; }
+
 bool isMidiMode(const ArgumentVector& args) { return std::string_view(args[1]).starts_with(midi_options::kPrefix); }
 
 }  // namespace
 
 int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
-    if (args.size() > 1) {  // the command-line paths
+    if (args.size() > 1 && !isNetworkMode(args)) {  // the command-line paths
         ignoreBrokenPipeSignal();
         catchInterruptions();
     }
@@ -35,12 +37,12 @@ int runProgram(const ArgumentVector& args, const WindowPath& openWindow) {
     DmxUniverseState state;
     generateCid(state);
     int exitCode = 0;
-    if (args.size() > 1) {
+    if (args.size() == 1 || isNetworkMode(args)) {
+        exitCode = openWindow(state, args.size() == 1 ? WindowChoice::Main : WindowChoice::Network);
+    } else {
         exitCode = isCaptureMode(args) ? runCaptureMode(args)
                    : isMidiMode(args)  ? runMidiCommandLine(args)
                                        : runDmxCommandLine(args, state);
-    } else {
-        exitCode = openWindow(state);
     }
     stopSocketLibrary();
     return exitCode;

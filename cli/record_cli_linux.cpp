@@ -6,7 +6,7 @@
 #include "capture_options.h"
 #include "record_cli.h"
 #include "stop_signal.h"
-#include "universe_list.h"
+#include "../core/universe_list.h"
 
 namespace {
 

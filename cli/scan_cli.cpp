@@ -6,12 +6,12 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
 #include "../core/output_file.h"
 #include "../core/scan_codec.h"
+#include "../core/universe_list.h"
 #include "../core/utc_time.h"
 #include "../core/ipv4_address.h"
 #include "../core/whole_file.h"
@@ -20,11 +20,12 @@
 #include "scan_report.h"
 #include "scan_run_steps.h"
 #include "stop_signals.h"
-#include "universe_list.h"
 
 namespace {
 
 using scan_options::kUniverses;
+
+static_assert(kUniverses.min == kFirstListedUniverse && kUniverses.max == kLastListedUniverse);
 
 constexpr uint64_t kPollPeriodUs = 3000000;  // as Art-Net controllers poll
 constexpr uint64_t kExpirePeriodUs = 1000000;

@@ -6,3 +6,7 @@
 // Opens the desktop window and runs its event loop until it is closed; returns the exit
 // code (0, or 1 when no display can be reached).
 int runMainWindow(int argc, char** argv, DmxUniverseState& state);
+
+// The --network path: the Network window, and the main window it may open, until both
+// are closed; exit codes as above.
+int runNetworkWindow(int argc, char** argv, DmxUniverseState& state);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "../../core/packet_codec.h"
+#include "datagram_feed.h"
 #include "dmx_control_ids.h"
 #include "receive_endpoint.h"
 #include "endpoint_socket.h"
@@ -49,12 +50,32 @@ SocketHandle openEndpoint(DmxNetworkEngine& engine, const DmxUniverseState& stat
     return openEndpointSocket(engine, local, protocolPort(state.protocol), prepareTransmitEndpoint);
 }
 
+namespace {
+
+// Receiving from the feed: the endpoint is a socket bound to nothing, which never holds
+// a datagram, so that everything that asks "is RX on?" still asks the endpoint.
+bool startFeedReceive(DmxEndpoints& endpoints) {
+    endpoints.receiveEndpoint = openUdpSocket();
+    if (endpoints.receiveEndpoint == kInvalidSocket) return false;
+    setNonBlocking(endpoints.receiveEndpoint, true);
+    endpoints.feedNext = endpoints.feed->written;
+    return true;
+}
+
+}  // namespace
+
 void toggleReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view) {
     if (engine.receiveEndpoint != kInvalidSocket) {
         stopReceive(engine, view);
         return;
     }
     if (!validateNetworkFields(engine, state, view)) return;
+    if (engine.feed) {
+        if (!startFeedReceive(engine)) return;
+        view.setControlText(kDmxStartRxButton, kDmxStopRxCaption);
+        updateNetworkFieldLock(engine, view);
+        return;
+    }
     Ipv4Address local;
     localAddressOf(view, local);
     engine.receiveEndpoint = openReceiveEndpoint(engine, state, local);

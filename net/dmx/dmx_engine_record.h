@@ -15,6 +15,8 @@
 // receive_endpoint_linux.cpp). Unused ones stay kInvalidSocket.
 inline constexpr std::size_t kReceiveCompanionCount = 3;
 
+struct DatagramFeed;
+
 // The endpoints: both UDP sockets, what was opened beside the receive endpoint, and the
 // network message.
 struct DmxEndpoints {
@@ -23,6 +25,11 @@ struct DmxEndpoints {
     std::array<SocketHandle, kReceiveCompanionCount> receiveCompanions{kInvalidSocket, kInvalidSocket, kInvalidSocket};
     bool receiveOnEveryInterface = true;  // Local IPv4 was 0.0.0.0 when receiving started
     std::string networkMessage;  // last failure; second line of the DMX status text
+    // Set while another receiver of the process holds the ports (datagram_feed.h): Start
+    // RX then reads from it and binds nothing.
+    const DatagramFeed* feed = nullptr;
+    uint64_t feedNext = 0;
+    uint64_t feedLost = 0;
 };
 
 // What the receive monitor has seen. None of these is reset by Stop RX or Reset network.

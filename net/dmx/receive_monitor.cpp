@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "datagram_feed.h"
 #include "dmx_control_ids.h"
 #include "level_text.h"
 #include "receive_endpoint.h"
@@ -72,6 +73,17 @@ int drainSource(DmxNetworkEngine& engine, const DmxUniverseState& state, const R
     return taken;
 }
 
+// Takes what the feed holds for this protocol's port, within the poll's budget.
+void drainFeed(DmxNetworkEngine& engine, const DmxUniverseState& state, int budget, uint64_t now, PollIntake& intake) {
+    const DmxProtocol port = state.protocol;
+    for (int taken = 0; taken < budget; ++taken) {
+        const FedDatagram* d = datagramAt(*engine.feed, engine.feedNext, engine.feedLost);
+        if (!d) return;
+        ++engine.feedNext;
+        if (d->port == port) takeDatagram(engine, state, d->bytes.data(), static_cast<long>(d->length), d->sender, now, intake);
+    }
+}
+
 }  // namespace
 
 void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxView& view, uint64_t now) {
@@ -82,6 +94,7 @@ void pollReceive(DmxNetworkEngine& engine, DmxUniverseState& state, const DmxVie
     const std::size_t count = listReceiveSources(engine, sources);
     int budget = kMaxDatagramsPerPoll;
     for (std::size_t i = 0; i < count; ++i) budget -= drainSource(engine, state, sources[i], budget, now, intake);
+    if (engine.feed) drainFeed(engine, state, budget, now, intake);
     // Anything read, valid or not, shows that datagrams get through to the program.
     if (budget < kMaxDatagramsPerPoll) engine.lastArrivalTime = now;
     // The text and the column are made once per poll, from the last accepted packet: the

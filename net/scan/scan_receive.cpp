@@ -48,6 +48,7 @@ int readSocket(ScanReceiver& receiver, ScanEngine& scan, const ScanSockets& set,
             if (!acceptsScanDatagram(socket.role, set.scopeInterface, d.destination)) continue;
             if (isOwnPoll(set, socket, d, receiver.ownPoll)) continue;
             takeScanDatagram(scan, socket.port, d.buffer, d.length, d.sender, d.arrivalUs);
+            if (receiver.observer) receiver.observer(socket.port, d);
         }
         largest = std::max(largest, n);
         if (n < kScanBatch) return largest;
@@ -109,4 +110,8 @@ ScanWakeReason receiveScan(ScanReceiver& receiver, ScanEngine& scan, const ScanS
         receiver.lastRoundUs = end;
         if (pauseUs > 0) std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
     }
+}
+
+void drainScanSockets(ScanReceiver& receiver, ScanEngine& scan, const ScanSockets& set) {
+    for (const ScanSocket& socket : set.sockets) readSocket(receiver, scan, set, socket, UINT64_MAX);
 }

@@ -3,6 +3,7 @@
 // hold datagrams in batches, until a deadline, a wake handle or a newly announced universe.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct ScanReceiver {
     SocketHandle wake = kInvalidSocket;      // readable: stop waiting (a stop signal)
     std::span<const uint8_t> ownPoll;        // this scan's ArtPoll: its copy coming back is not counted
     uint64_t lastRoundUs = 0;
+    // Called with every datagram the engine took: another receiver in the same process
+    // sees the same datagrams, unicast included.
+    std::function<void(DmxProtocol port, const ReceivedDatagram& datagram)> observer;
 };
 
 // Makes the buffers and waits on every socket of set, and on wake when it is valid.
@@ -37,3 +41,7 @@ enum class ScanWakeReason { Deadline, Woken, Announced };
 // carries several datagrams. maxWaitMs bounds each wait (where no wake handle exists).
 ScanWakeReason receiveScan(ScanReceiver& receiver, ScanEngine& scan, const ScanSockets& set, uint64_t deadlineUs,
                            uint64_t cutoffUs, int maxWaitMs = -1);
+
+// Reads what is already waiting on every socket of set, without waiting: for a caller
+// that has its own loop (the Network window's timer).
+void drainScanSockets(ScanReceiver& receiver, ScanEngine& scan, const ScanSockets& set);

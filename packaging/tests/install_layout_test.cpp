@@ -130,7 +130,8 @@ TEST_F(InstallLayout, ValidatorsAcceptTheDesktopEntryAndTheMetainfo) {
 TEST_F(InstallLayout, DesktopEntryNamesTheWindowClassTheCommandAndTheIcon) {
     const std::vector<std::string> lines = linesOf(readWholeFile(path("share/applications/" + kAppId + ".desktop")));
     const std::string expected[] = {"StartupWMClass=" + std::string(kWindowClassName), "Exec=lumibox",
-                                    "Icon=" + kAppId, "Type=Application", "Terminal=false"};
+                                    "Icon=" + kAppId, "Type=Application", "Terminal=false",
+                                    "Actions=network;", "Exec=lumibox --network"};
     for (const std::string& line : expected) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
     }

@@ -39,17 +39,26 @@ void LevelTableModel::publishChanges(const QTableView& view) {
     const int firstShown = std::max(view.rowAt(0), 0);
     const int bottom = view.rowAt(view.viewport()->height() - 1);
     const int lastShown = bottom < 0 ? kLevelRowCount - 1 : bottom;
+    // One signal for everything a tick changed in view: the view repaints that block once
+    // instead of taking one update per cell.
+    int firstRow = kLevelRowCount;
+    int lastRow = -1;
+    int firstColumn = kColumnCount;
+    int lastColumn = -1;
     for (int column = 0; column < kColumnCount; ++column) {
         DirtyRows& rows = dirty_[column];
         if (rows.first < 0) continue;
         const int first = std::max(rows.first, firstShown);
         const int last = std::min(rows.last, lastShown);
         rows = {};
-        // One signal per cell: the view then repaints just that cell's rectangle.
-        for (int row = first; row <= last; ++row) {
-            ++reportedCells_;
-            const QModelIndex changed = index(row, column);
-            Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
-        }
+        if (first > last) continue;
+        firstRow = std::min(firstRow, first);
+        lastRow = std::max(lastRow, last);
+        firstColumn = std::min(firstColumn, column);
+        lastColumn = std::max(lastColumn, column);
     }
+    if (lastRow < 0) return;
+    reportedCells_ += static_cast<long long>(lastRow - firstRow + 1) * (lastColumn - firstColumn + 1);
+    ++reportedUpdates_;
+    Q_EMIT dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn), {Qt::DisplayRole});
 }

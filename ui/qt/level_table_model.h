@@ -1,8 +1,9 @@
 #pragma once
 // The level table's data: 512 rows of "Channel", "Received (RX)" and "Output (TX)".
 // The engines rewrite a whole column per packet; the model keeps each cell's text,
-// ignores writes that change nothing and tells the view only about changed cells in
-// the rows it shows, so a busy universe costs a repaint of the visible part only.
+// ignores writes that change nothing and tells the view once per tick about the block of
+// changed cells in the rows it shows, so a busy universe costs one repaint of the
+// visible part at most per tick.
 #include <QAbstractTableModel>
 #include <array>
 #include <string>
@@ -24,12 +25,14 @@ public:
     // The engines' set-cell-text; out-of-range cells are ignored.
     void setCellText(int row, int column, const std::string& text);
 
-    // Report the cells changed since the last call, limited to the rows `view` shows.
+    // Report the cells changed since the last call, limited to the rows `view` shows, in
+    // one signal.
     // Rows outside are read fresh when they scroll into view.
     void publishChanges(const QTableView& view);
 
     // Cells reported to views so far (for the benchmark and tests).
     long long reportedCellCount() const { return reportedCells_; }
+    long long reportedUpdateCount() const { return reportedUpdates_; }
 
 private:
     struct DirtyRows {
@@ -39,4 +42,5 @@ private:
     LevelCells cells_;
     std::array<DirtyRows, kColumnCount> dirty_{};
     long long reportedCells_ = 0;
+    long long reportedUpdates_ = 0;
 };

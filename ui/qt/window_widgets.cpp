@@ -101,6 +101,15 @@ void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, 
 
 }  // namespace
 
+QWidget* makeBasicControl(const ControlDefinition& control, QWidget& host,
+                          const std::function<void(int id, int notification)>& onCommand) {
+    switch (control.kind) {
+        case ControlKind::Field: return makeField(control, host);
+        case ControlKind::Button: return makeButton(control, host, onCommand);
+        default: return makeLabel(control, host);
+    }
+}
+
 void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<void(int id, int notification)>& onCommand) {
     widgets.host = &host;
     for (const ControlDefinition& control : controlTable()) {

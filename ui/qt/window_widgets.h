@@ -29,6 +29,10 @@ struct WindowWidgets {
 // commands go to onCommand(id, notification).
 void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<void(int id, int notification)>& onCommand);
 
+// A label, field or button as the table describes it, for a window made from another table.
+QWidget* makeBasicControl(const ControlDefinition& control, QWidget& host,
+                          const std::function<void(int id, int notification)>& onCommand);
+
 // Shows one page list, hides the other, repaints the header band.
 void showPage(WindowWidgets& widgets, ControlPage page);
 

@@ -94,16 +94,7 @@ PixelRect tableRect(const ControlDefinition& control, int dpi) {
 
 // Creates one control as its table row says, in the window's font, into its page list.
 HWND addControl(Win32MainWindow& window, const ControlDefinition& control) {
-    const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
-    const PixelRect rect = tableRect(control, window.dpi);
-    const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
-                                        styleOf(control), rect.x, rect.y, rect.width, rect.height,
-                                        window.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window.window, GWLP_HINSTANCE)),
-                                        nullptr);
-    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
-    if (control.kind == ControlKind::Selector) useClassicDrawing(handle);
-    if (control.kind == ControlKind::Field) keepLightTextWhenDisabled(handle);
+    const HWND handle = createControl(window.window, window.uiFont, control, window.dpi);
     window.controls.push_back(handle);
     if (control.page == ControlPage::Dmx) window.dmxPage.push_back(handle);
     if (control.page == ControlPage::Midi) window.midiPage.push_back(handle);
@@ -116,6 +107,19 @@ void place(HWND control, const PixelRect& rect) {
 }
 
 }  // namespace
+
+HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi) {
+    const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
+    const PixelRect rect = tableRect(control, dpi);
+    const HWND handle = CreateWindowExW(extendedStyle, classNameOf(control.kind), utf8ToUtf16(control.text).c_str(),
+                                        styleOf(control), rect.x, rect.y, rect.width, rect.height, parent,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (control.kind == ControlKind::Selector) useClassicDrawing(handle);
+    if (control.kind == ControlKind::Field) keepLightTextWhenDisabled(handle);
+    return handle;
+}
 
 void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.window = handle;

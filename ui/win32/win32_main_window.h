@@ -10,3 +10,7 @@
 // by the entry); the form without a state makes one with a fresh CID.
 int runMainWindow(HINSTANCE instance, int showCommand, DmxUniverseState& state);
 int runMainWindow(HINSTANCE instance, int showCommand);
+
+// The --network path: the Network window, and the main window it may open, until both
+// are closed; 0, or 1 when the window cannot be created.
+int runNetworkWindow(HINSTANCE instance, int showCommand, DmxUniverseState& state);

@@ -31,6 +31,8 @@ void moveIntoWorkArea(HWND handle) {
     if (x != outer.left || y != outer.top) SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+int openWindows = 0;  // on the user-interface thread only
+
 const std::wstring& className() {
     static const std::wstring name = utf8ToUtf16(kWindowClassName);
     return name;
@@ -96,4 +98,13 @@ void closeMainWindow(Win32MainWindow& window) {
     stopWindowEngines(window.engines);
     releaseLevelTableDrawing(window);
     if (window.window) DestroyWindow(window.window);
+}
+
+void countWindowOpened() { ++openWindows; }
+
+void countWindowDestroyed() {
+    if (--openWindows <= 0) {
+        openWindows = 0;
+        PostQuitMessage(0);
+    }
 }

@@ -87,3 +87,12 @@ void closeMainWindow(Win32MainWindow& window);
 
 // nullptr when no control has the id.
 HWND controlById(const Win32MainWindow& window, int id);
+
+// One control of a table row as a child of parent, in font; any window made from a
+// control table creates its labels, fields and buttons with it.
+HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi = kDefaultDpi);
+
+// The message loop ends when the last window of the program is destroyed: the main
+// window and the Network window each count themselves in and out.
+void countWindowOpened();
+void countWindowDestroyed();

@@ -35,6 +35,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, L
     if (message == WM_CREATE) {
         auto* window = static_cast<Win32MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+        countWindowOpened();
         buildMainWindow(*window, handle);
         return 0;
     }
@@ -44,7 +45,7 @@ LRESULT CALLBACK mainWindowProcedure(HWND handle, UINT message, WPARAM wParam, L
         case WM_DESTROY:
             SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
             window->window = nullptr;
-            PostQuitMessage(0);
+            countWindowDestroyed();
             return 0;
         case WM_SIZE: layoutControls(*window, LOWORD(lParam), HIWORD(lParam)); return 0;
         case WM_PAINT: paintHeaderBand(handle, window->uiFont, window->dpi); return 0;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/tests/run_binary.h"
 
@@ -31,6 +32,9 @@ bool catchesSignal(pid_t pid, int signal) {
     return false;
 }
 
+// Both window paths: the main window and the Network window.
+const std::vector<std::string> kWindowPaths[] = {{}, {"--network"}};
+
 TEST(WindowBinary, WithoutAUsableDisplayEndsWithExitCodeOne) {
     struct Case {
         const char* display;
@@ -46,8 +50,10 @@ TEST(WindowBinary, WithoutAUsableDisplayEndsWithExitCodeOne) {
         unsetenv("WAYLAND_DISPLAY");
         setOrUnset("DISPLAY", c.display);
         setOrUnset("QT_QPA_PLATFORM", c.platform);
-        EXPECT_EQ(runBinary(LUMIBOX_BINARY, {}, 20000), 1)
-            << (c.display ? c.display : "-") << " " << (c.platform ? c.platform : "-");
+        for (const auto& args : kWindowPaths) {
+            EXPECT_EQ(runBinary(LUMIBOX_BINARY, args, 20000), 1)
+                << (c.display ? c.display : "-") << " " << (c.platform ? c.platform : "-") << " " << args.size();
+        }
     }
 }
 
@@ -57,13 +63,15 @@ TEST(WindowBinary, TerminationSignalsCloseTheWindowWithExitCodeZero) {
     unsetenv("WAYLAND_DISPLAY");
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     for (int signal : {SIGTERM, SIGINT}) {
-        RunningBinary running = startBinary(LUMIBOX_BINARY, {});
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!catchesSignal(running.pid, signal) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_TRUE(catchesSignal(running.pid, signal)) << signal;
-        signalBinary(running, signal);
-        EXPECT_EQ(waitForExit(running, 20000), 0) << signal;
+        for (const auto& args : kWindowPaths) {
+            RunningBinary running = startBinary(LUMIBOX_BINARY, args);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!catchesSignal(running.pid, signal) && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            EXPECT_TRUE(catchesSignal(running.pid, signal)) << signal << " " << args.size();
+            signalBinary(running, signal);
+            EXPECT_EQ(waitForExit(running, 20000), 0) << signal << " " << args.size();
+        }
     }
 }
 

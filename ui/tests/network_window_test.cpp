@@ -1,0 +1,333 @@
+// The Network window without any toolkit: routing, layout and the texts of its tables and
+// grid over a scan engine fed with scripted datagrams and a scripted clock; then the scan
+// button over real sockets on loopback.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/tests/scan_packets.h"
+#include "net/socket/socket_layer.h"
+#include "net/dmx/tests/table_view.h"
+#include "ui/monitor_universe.h"
+#include "ui/network_procedure.h"
+#include "ui/window_procedure.h"
+
+namespace {
+
+using namespace scan_packets;
+using Rows = std::vector<std::vector<std::string>>;
+
+struct RecordedView {
+    std::map<int, std::string> fields{{kNetworkLocalIpv4Field, "0.0.0.0"}, {kNetworkUniversesField, "1-16"}};
+    std::map<int, std::string> texts;
+    std::map<int, bool> enabled;
+    std::map<int, NetworkTableRows> tables;
+    NetworkGrid grid;
+    int gridUpdates = 0;
+    int tableUpdates = 0;
+};
+
+struct Fixture {
+    RecordedView seen;
+    NetworkWindowEngines engines;
+    uint64_t nowUs = 1000000;
+    std::vector<MonitorRequest> monitors;
+
+    Fixture() {
+        RecordedView* v = &seen;
+        engines.view.fieldText = [v](int id) { return v->fields[id]; };
+        engines.view.setControlText = [v](int id, const std::string& text) { v->texts[id] = text; };
+        engines.view.enableControl = [v](int id, bool on) { v->enabled[id] = on; };
+        engines.view.setTableRows = [v](int id, const NetworkTableRows& rows) {
+            v->tables[id] = rows;
+            ++v->tableUpdates;
+        };
+        engines.view.showLevelGrid = [v](const NetworkGrid& grid) {
+            v->grid = grid;
+            ++v->gridUpdates;
+        };
+        engines.clockUs = [this] { return nowUs; };
+        engines.openMonitor = [this](const MonitorRequest& request) { monitors.push_back(request); };
+        fillNetworkViews(engines);
+        startScan(engines.scan, nowUs);
+    }
+    void take(DmxProtocol port, const std::vector<uint8_t>& packet, const char* sender) {
+        Ipv4Address address;
+        parseIpv4(sender, address);
+        takeScanDatagram(engines.scan, port, packet.data(), packet.size(), address, nowUs);
+    }
+    void click(int id) { runNetworkCommand(engines, id, kClickNotification); }
+};
+
+std::vector<uint8_t> levels(uint16_t universe, uint8_t seed, uint8_t priority, const char* name, std::vector<uint8_t> first,
+                            int slots = 512, uint8_t startCode = 0, uint8_t sequence = 1) {
+    SacnData d;
+    d.sequence = sequence;
+    d.universe = universe;
+    d.cid = cidOf(seed);
+    d.priority = priority;
+    d.name = name;
+    d.slotLevels = std::move(first);
+    d.level = startCode == 0 ? 5 : 0;
+    d.slots = slots;
+    d.startCode = startCode;
+    return sacnData(d);
+}
+
+// Universe 7: A at 100 everywhere, B at 120 on two slots, C at 50 with per-address
+// priority 200 on slot 3 only; universe 3: D alone. An Art-Net sender and a node.
+void feedNetwork(Fixture& f) {
+    f.take(DmxProtocol::Sacn, levels(7, 1, 100, "Desk A", {10, 20, 30}), "10.0.0.1");
+    f.take(DmxProtocol::Sacn, levels(7, 2, 120, "Desk B", {200, 0}, 2), "10.0.0.2");
+    f.take(DmxProtocol::Sacn, levels(7, 3, 50, "Backup", {0, 0, 99}), "10.0.0.3");
+    f.take(DmxProtocol::Sacn, levels(7, 3, 50, "Backup", {0, 0, 200}, 512, 0xDD, 2), "10.0.0.3");
+    f.take(DmxProtocol::Sacn, levels(3, 4, 100, "Other", {}), "10.0.0.4");
+    f.take(DmxProtocol::ArtNet, artDmx(0x0102, 1), "10.0.0.9");
+    PollReply reply;
+    reply.subSwitch = 1;
+    f.take(DmxProtocol::ArtNet, artPollReply(reply), "10.77.0.6");
+}
+
+TEST(NetworkRouting, CommandForEachIdAndNotification) {
+    using C = NetworkCommand;
+    const struct {
+        int id;
+        C onClick;
+    } cases[] = {{kNetworkScanButton, C::ToggleScan},   {kNetworkPollButton, C::PollNodes},
+                 {kNetworkMonitorButton, C::MonitorUniverse}, {kNetworkLocalIpv4Field, C::Nothing},
+                 {kNetworkSourcesTable, C::Nothing},    {kDmxStartRxButton, C::Nothing}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(networkCommandFor(c.id, kClickNotification), c.onClick) << c.id;
+        EXPECT_EQ(networkCommandFor(c.id, kDoubleClickNotification), C::Nothing) << c.id;
+    }
+}
+
+TEST(NetworkLayout, RectsForClientSizesAndGridCells) {
+    const struct {
+        int id, width, height;
+        PixelRect rect;
+    } cases[] = {
+        {kNetworkSourcesTable, 1250, 680, {20, 200, 720, 170}},
+        {kNetworkSourcesTable, 1450, 780, {20, 200, 720, 270}},
+        {kNetworkSourcesTable, 900, 500, {20, 200, 720, 170}},  // below the minimum
+        {kNetworkNodesTable, 1450, 780, {760, 298, 670, 172}},
+        {kNetworkLevelGrid, 1450, 780, {20, 500, 768, 224}},
+        {kNetworkLegend, 1450, 780, {808, 500, 622, 224}},
+        {kNetworkStatusText, 1450, 780, {20, 732, 1410, 40}},
+        {kNetworkScanButton, 1450, 780, {480, 136, 160, 30}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(networkControlRect(c.id, c.width, c.height), c.rect) << c.id << " " << c.width;
+    // Every control ends inside the minimum client area.
+    for (const NetworkControl& control : networkControlTable()) {
+        EXPECT_LE(control.rect.x + control.rect.width, kNetworkMinimumClientWidth) << control.text;
+        EXPECT_LE(control.rect.y + control.rect.height, kNetworkMinimumClientHeight) << control.text;
+    }
+    const struct {
+        int x, y, slot;
+    } cells[] = {{0, 0, 0}, {23, 13, 0}, {24, 0, 1}, {767, 0, 31}, {0, 14, 32}, {767, 223, 511}, {768, 0, -1}, {0, 224, -1}, {-1, 5, -1}};
+    for (const auto& c : cells) EXPECT_EQ(gridSlotAt(c.x, c.y), c.slot) << c.x << "," << c.y;
+    EXPECT_EQ(gridCellRect(33), (PixelRect{24, 14, 24, 14}));
+}
+
+TEST(NetworkViews, TablesFromScriptedDatagrams) {
+    Fixture f;
+    feedNetwork(f);
+    f.nowUs += 100000;
+    refreshNetworkViews(f.engines, f.nowUs);
+    const Rows sources = {
+        {"3", "Other", "10.0.0.4", "100", "0", "0", "live"},
+        {"7", "Desk A", "10.0.0.1", "100", "0", "0", "live"},
+        {"7", "Desk B", "10.0.0.2", "120", "0", "0", "live"},
+        {"7", "Backup", "10.0.0.3", "50 · per address", "0", "0", "live"},
+    };
+    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows, sources);
+    EXPECT_EQ(f.seen.tables[kNetworkSendersTable].rows, (Rows{{"258 (1:0:2)", "10.0.0.9", "0", "0"}}));
+    EXPECT_EQ(f.seen.tables[kNetworkNodesTable].rows, (Rows{{"10.77.0.6", "Test node", "16, 17", "none", "0 s"}}));
+
+    // Rates over the next second; the universe header flips the order.
+    for (uint8_t seq = 2; seq <= 45; ++seq) {
+        f.nowUs += 22727;
+        SacnData d;
+        d.universe = 3, d.cid = cidOf(4), d.name = "Other", d.sequence = seq;
+        f.take(DmxProtocol::Sacn, sacnData(d), "10.0.0.4");
+    }
+    f.nowUs += 10000;
+    clickNetworkHeader(f.engines, kNetworkSourcesTable, kSourcesUniverseColumn);
+    const auto& rows = f.seen.tables[kNetworkSourcesTable].rows;
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0][0], "7");
+    EXPECT_EQ(rows[3], (std::vector<std::string>{"3", "Other", "10.0.0.4", "100", "44", "0", "live"}));
+    EXPECT_EQ(rows[1][6], "live");  // Desk B, silent for 1 s
+    f.nowUs += 1500000;
+    refreshNetworkViews(f.engines, f.nowUs);
+    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[1][6], "lost");  // and now for 2.5 s
+}
+
+TEST(NetworkViews, SelectedUniverseMergedWithWinnersAndLegend) {
+    Fixture f;
+    feedNetwork(f);
+    refreshNetworkViews(f.engines, f.nowUs);
+    selectNetworkRow(f.engines, kNetworkSourcesTable, 2);  // Desk B, universe 7
+    const NetworkGrid& grid = f.seen.grid;
+    EXPECT_EQ(grid.universe, 7);
+    const struct {
+        int slot;
+        const char* text;
+        int8_t colour;  // place of the winner in table order
+    } cells[] = {{0, "200", 1}, {1, "0", 1}, {2, "99", 2}, {3, "5", 0}, {511, "5", 0}};
+    for (const auto& c : cells) {
+        EXPECT_EQ(gridCellText(grid, c.slot), c.text) << c.slot;
+        EXPECT_EQ(grid.winnerColours[static_cast<std::size_t>(c.slot)], c.colour) << c.slot;
+    }
+    ASSERT_EQ(grid.legend.size(), 3u);
+    EXPECT_EQ(grid.legend[2].text, "Backup · 10.0.0.3 · priority 50 · per address · live");
+    EXPECT_EQ(grid.legend[2].rgb, sourceColour(2));
+    EXPECT_EQ(f.seen.texts[kNetworkGridTitle].substr(0, 11), "Universe 7 ");
+    // The selection follows its source when the order flips.
+    clickNetworkHeader(f.engines, kNetworkSourcesTable, kSourcesUniverseColumn);
+    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].selectedRow, 1);
+
+    // Monitor hands over the universe and the local address as typed.
+    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
+    f.click(kNetworkMonitorButton);
+    ASSERT_EQ(f.monitors.size(), 1u);
+    EXPECT_EQ(f.monitors[0].universe, 7);
+    EXPECT_EQ(f.monitors[0].localIpv4, "127.0.0.1");
+
+    // B ends its stream: it leaves the merge and A wins its slots; a refresh within the
+    // quarter second hands nothing over.
+    SacnData end;
+    end.universe = 7, end.cid = cidOf(2), end.priority = 120, end.name = "Desk B", end.slots = 2, end.sequence = 2;
+    end.options = 0x40;
+    f.take(DmxProtocol::Sacn, sacnData(end), "10.0.0.2");
+    const int updates = f.seen.gridUpdates;
+    f.nowUs += 100000;
+    runNetworkTick(f.engines);
+    EXPECT_EQ(f.seen.gridUpdates, updates);
+    f.nowUs += 200000;
+    runNetworkTick(f.engines);
+    EXPECT_EQ(f.seen.gridUpdates, updates + 1);
+    EXPECT_EQ(gridCellText(f.seen.grid, 0), "10");
+    EXPECT_EQ(f.seen.grid.winnerColours[0], 0);
+    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[1][6], "stream ended");
+}
+
+TEST(NetworkViews, MonitorWithoutSelectionSaysSo) {
+    Fixture f;
+    f.click(kNetworkMonitorButton);
+    EXPECT_TRUE(f.monitors.empty());
+    EXPECT_NE(f.seen.texts[kNetworkStatusText].find("Select a source first"), std::string::npos);
+}
+
+// Real sockets on loopback (a private namespace under CTest): the button locks the
+// fields, a datagram sent to the port shows as a row, a bad field refuses to start.
+TEST(NetworkScan, StartStopOverLoopback) {
+    startSocketLibrary();
+    Fixture f;
+    f.engines.clockUs = monotonicMicroseconds;
+    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
+    f.seen.fields[kNetworkUniversesField] = "1-2";
+    f.click(kNetworkScanButton);
+    ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
+    EXPECT_EQ(f.seen.texts[kNetworkScanButton], "Stop scan");
+    EXPECT_FALSE(f.seen.enabled[kNetworkLocalIpv4Field]);
+    EXPECT_FALSE(f.seen.enabled[kNetworkUniversesField]);
+    EXPECT_TRUE(f.seen.enabled[kNetworkPollButton]);
+
+    const SocketHandle sender = openUdpSocket();
+    Ipv4Address loopback;
+    parseIpv4("127.0.0.1", loopback);
+    const auto packet = levels(2, 9, 100, "Loopback", {1, 2, 3});
+    ASSERT_EQ(sendDatagram(sender, packet.data(), packet.size(), loopback, kSacnPort), static_cast<long>(packet.size()));
+    closeSocket(sender);
+    for (int i = 0; i < 500 && f.engines.scan.datagrams == 0; ++i) runNetworkTick(f.engines);
+    refreshNetworkViews(f.engines, monotonicMicroseconds());
+    ASSERT_EQ(f.seen.tables[kNetworkSourcesTable].rows.size(), 1u);
+    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[0][1], "Loopback");
+
+    f.click(kNetworkScanButton);
+    EXPECT_FALSE(f.engines.scanning);
+    EXPECT_EQ(f.seen.texts[kNetworkScanButton], "Start scan");
+    EXPECT_TRUE(f.seen.enabled[kNetworkUniversesField]);
+    EXPECT_FALSE(f.seen.enabled[kNetworkPollButton]);
+
+    const struct {
+        const char* local;
+        const char* universes;
+        const char* message;
+    } refused[] = {{"10.0.0.300", "1", "Local IPv4 does not read"}, {"127.0.0.1", "5-2", "Universes to join do not read"},
+                   {"127.0.0.1", "64000", "Universes to join do not read"}};
+    for (const auto& c : refused) {
+        f.seen.fields[kNetworkLocalIpv4Field] = c.local;
+        f.seen.fields[kNetworkUniversesField] = c.universes;
+        f.click(kNetworkScanButton);
+        EXPECT_FALSE(f.engines.scanning) << c.local << " " << c.universes;
+        EXPECT_NE(f.seen.texts[kNetworkStatusText].find(c.message), std::string::npos) << f.seen.texts[kNetworkStatusText];
+    }
+    stopNetworkEngines(f.engines);
+    stopSocketLibrary();
+}
+
+// Monitor this universe while scanning: one set of sockets, both windows see every
+// datagram, unicast and multicast; when the scan stops the main window binds its own.
+TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {
+    startSocketLibrary();
+    Fixture f;
+    f.engines.clockUs = monotonicMicroseconds;
+    f.seen.fields[kNetworkLocalIpv4Field] = "0.0.0.0";
+    f.seen.fields[kNetworkUniversesField] = "";
+    f.click(kNetworkScanButton);
+    ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
+
+    DmxUniverseState state;
+    TableView table;
+    WindowEngines main(state);
+    main.dmxView = table.view();
+    main.clock = [] { return uint64_t{1000}; };
+    MainWindowGestures gestures;
+    gestures.chooseEntry = [&](int id, int index) { table.selectors[id] = index; };
+    gestures.typeText = [&](int id, const std::string& text) { table.texts[id] = text; };
+    gestures.click = [&](int id) { runWindowCommand(main, id, kClickNotification); };
+    followNetworkScan(main, f.engines, gestures);
+    applyMonitorRequest(main, {7, "0.0.0.0"}, gestures);
+    followNetworkScan(main, f.engines, gestures);
+    ASSERT_EQ(main.dmx.feed, &f.engines.feed);
+    ASSERT_EQ(table.texts[kDmxStartRxButton], "Stop RX");
+
+    const SocketHandle sender = openUdpSocket();
+    const auto sendTo = [&](const char* address, uint16_t universe, uint8_t sequence) {
+        Ipv4Address to;
+        parseIpv4(address, to);
+        const auto packet = levels(universe, 5, 100, "Both", {sequence}, 512, 0, sequence);
+        ASSERT_EQ(sendDatagram(sender, packet.data(), packet.size(), to, kSacnPort), static_cast<long>(packet.size()));
+    };
+    const struct {
+        const char* address;
+        uint16_t universe;
+    } sends[] = {{"127.0.0.1", 7}, {"239.255.0.7", 7}, {"127.0.0.1", 8}, {"127.0.0.1", 7}, {"239.255.0.7", 7}};
+    uint8_t sequence = 0;
+    for (const auto& s : sends) sendTo(s.address, s.universe, ++sequence);
+    for (int i = 0; i < 200 && f.engines.scan.datagrams < 5; ++i) runNetworkTick(f.engines);
+    pollReceive(main.dmx, main.state, main.dmxView, 1000);
+    EXPECT_EQ(f.engines.scan.datagrams, 5u);
+    EXPECT_EQ(main.dmx.rxCount, 4u);  // universe 8 is not the one monitored
+    EXPECT_EQ(table.cells[0][kDmxReceivedColumn], "5");
+
+    // Stop scan: RX goes on, on the main window's own sockets.
+    f.click(kNetworkScanButton);
+    followNetworkScan(main, f.engines, gestures);
+    EXPECT_EQ(main.dmx.feed, nullptr);
+    EXPECT_EQ(table.texts[kDmxStartRxButton], "Stop RX");
+    sendTo("127.0.0.1", 7, ++sequence);
+    pollReceive(main.dmx, main.state, main.dmxView, 1000);
+    EXPECT_EQ(main.dmx.rxCount, 5u);
+    closeSocket(sender);
+    stopReceive(main.dmx, main.dmxView);
+    stopNetworkEngines(f.engines);
+    stopSocketLibrary();
+}
+
+}  // namespace
