@@ -15,7 +15,7 @@
 #include "serve_options.h"
 #include "serve_pages.h"
 #include "stop_signals.h"
-#include "universe_list.h"
+#include "../core/universe_list.h"
 
 namespace {
 
