@@ -139,19 +139,21 @@ bool isBehindWithinWindow(int distance) { return distance <= 0 && distance > -kS
 
 // Sequence rules: a packet 0 to 19 behind is out of order and does not move the sequence
 // on; a jump ahead by n skips n - 1 numbers; anything further behind restarts the count.
-void checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
+// Returns false for a packet a receiver would discard.
+bool checkSequence(SequenceCheck& check, uint8_t current, int first, int size) {
     if (!check.seen) {
         check.seen = true;
         check.last = current;
-        return;
+        return true;
     }
     const int d = sequenceDistance(check.last, current, first, size);
     if (isBehindWithinWindow(d)) {
         ++check.outOfOrder;
-        return;
+        return false;
     }
     if (d > 1) check.skipped += static_cast<uint64_t>(d - 1);
     check.last = current;
+    return true;
 }
 
 void copyText(char* to, const uint8_t* from, std::size_t width) { std::memcpy(to, from, width); }
@@ -170,12 +172,18 @@ void takeSacnData(ScanEngine& scan, const SacnFrame& frame, const uint8_t* datag
         stream->sender = sender;
         stream->universe = static_cast<uint16_t>(frame.data.universe);
     }
-    // One sequence per universe covers both start codes.
-    checkSequence(stream->sequence, frame.sequence, 0, 256);
+    // One sequence per universe covers both start codes. A discarded packet still counts as
+    // traffic, but its contents never reach what a receiver would output.
+    const bool inOrder = checkSequence(stream->sequence, frame.sequence, 0, 256);
+    if (arrivalUs > stream->lastPacketUs) stream->lastPacketUs = arrivalUs;
+    if (!inOrder) {
+        if (frame.kind == SacnKind::PerAddressPriority) ++stream->perAddressPriorityPackets;
+        else countArrival(stream->timing, arrivalUs);
+        return;
+    }
     copyText(stream->sourceName.data(), frame.sourceName, kSacnSourceNameLength);
     stream->priority = static_cast<uint8_t>(frame.data.priority);
     stream->syncUniverse = frame.syncUniverse;
-    if (arrivalUs > stream->lastPacketUs) stream->lastPacketUs = arrivalUs;
     if (frame.kind == SacnKind::PerAddressPriority) {
         ++stream->perAddressPriorityPackets;
         copySlots(stream->perAddressPriorities, datagram, frame.data);

@@ -27,6 +27,7 @@ struct MergeSource {
     uint8_t options = 0;
     uint64_t atMs = 0;
     int64_t papAtMs = -1;
+    int sequence = -1;  // of the level packet; -1: the next one
 };
 
 struct MergeCase {
@@ -55,6 +56,8 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
          {{1, 100, {10, 10}, {200, 200}, 0, 2500, 0}, {2, 150, {4, 4}, {}, 0, 2500}}, 2500, {2, 2}, {4, 4}},
         {"slots beyond a source's count are not driven", {{1, 100, {7}}, {2, 50, {1, 1}}}, 100, {1, 2}, {7, 1}},
         {"universe priority 0 still drives", {{1, 0, {4, 4}}}, 100, {1, 1}, {4, 4}},
+        {"an out-of-order packet is discarded",
+         {{1, 100, {9, 9}, {}, 0, 0, -1, 10}, {1, 100, {1, 1}, {}, 0, 10, -1, 5}}, 100, {1, 1}, {9, 9}},
         {"nobody live", {{1, 100, {4, 4}, {}, kSacnOptionStreamTerminated}}, 100, {0, 0}, {0, 0}},
     };
     for (const MergeCase& c : cases) {
@@ -75,7 +78,7 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
                 pap.sequence = sequence++;
                 take(scan, DmxProtocol::Sacn, sacnData(pap), s.papAtMs < 0 ? s.atMs : static_cast<uint64_t>(s.papAtMs));
             }
-            data.sequence = sequence++;
+            data.sequence = s.sequence < 0 ? sequence++ : static_cast<uint8_t>(s.sequence);
             take(scan, DmxProtocol::Sacn, sacnData(data), s.atMs);
         }
         SacnData elsewhere;  // the highest priority, on another universe
