@@ -29,7 +29,7 @@ check "installer exits 0" test $? -eq 0
 dir=$(windows_output winepath.exe -u "$(windows_output cmd.exe /c echo %LOCALAPPDATA%)\\Programs\\Velmora Lumibox")
 start_menu=$(windows_output winepath.exe -u "$(windows_output cmd.exe /c echo %APPDATA%)\\Microsoft\\Windows\\Start Menu\\Programs")
 for file in lumibox.exe lumibox.com README.md LICENSE uninstall.exe; do check "installed $file" test -s "$dir/$file"; done
-check "Start-menu shortcut" test -s "$start_menu/Velmora Lumibox.lnk"
+for link in "Velmora Lumibox" "Velmora Lumibox Network monitor"; do check "shortcut $link" test -s "$start_menu/$link.lnk"; done
 check "uninstall entry" "$WINE" reg query "$user_key" /v DisplayVersion
 check "folder on the user's PATH" on_path
 check "installed lumibox.exe --self-test" "$WINE" "$dir/lumibox.exe" --self-test
@@ -40,7 +40,7 @@ check "installed lumibox.com --self-test" "$WINE" "$dir/lumibox.com" --self-test
 "$WINE" "$dir/uninstall.exe" /S </dev/null >/dev/null 2>&1
 for _ in $(seq 1 600); do [ -e "$dir" ] || break; sleep 0.1; done
 check "install folder removed" absent test -e "$dir"
-check "shortcut removed" absent test -e "$start_menu/Velmora Lumibox.lnk"
+for link in "Velmora Lumibox" "Velmora Lumibox Network monitor"; do check "$link removed" absent test -e "$start_menu/$link.lnk"; done
 check "uninstall entry removed" absent "$WINE" reg query "$user_key"
 check "PATH entry removed" absent on_path
 check "the user's PATH as before" test "$(user_path)" = "$path_before"

@@ -1,8 +1,8 @@
 ; The Windows installer, built by ./package.sh with makensis:
 ;   makensis -DVERSION=0.2.1 -DBUILD=<build-windows> -DSOURCE=<repository> -DOUTFILE=<setup.exe> lumibox.nsi
 ; Per-user (no administrator) or machine-wide install; lumibox.exe and its console
-; companion lumibox.com, the README and the licence; a Start-menu shortcut with the
-; program's icon; optionally the folder on PATH, so `lumibox` works in a console; on a
+; companion lumibox.com, the README and the licence; Start-menu shortcuts with the
+; program's icon for the window and for the Network window; optionally the folder on PATH, so `lumibox` works in a console; on a
 ; machine-wide install the inbound UDP firewall rules for sACN (5568) and Art-Net (6454).
 ; The uninstaller removes all of it. Silent: /S, with /AllUsers or /CurrentUser.
 ; A 64-bit installer for the 64-bit program (and for systems without 32-bit support).
@@ -88,6 +88,7 @@ Section "Lumibox" SectionProgram
   File "${SOURCE}/LICENSE"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${COMPANY} ${PRODUCT}.lnk" "$INSTDIR\lumibox.exe" "" "$INSTDIR\lumibox.exe" 0
+  CreateShortcut "$SMPROGRAMS\${COMPANY} ${PRODUCT} Network monitor.lnk" "$INSTDIR\lumibox.exe" "--network" "$INSTDIR\lumibox.exe" 0
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${COMPANY} ${PRODUCT}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${COMPANY}"
@@ -129,6 +130,7 @@ Section "Uninstall"
   Delete "$INSTDIR\LICENSE"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\${COMPANY} ${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${COMPANY} ${PRODUCT} Network monitor.lnk"
 
   ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "FirewallRules"
   StrCmp $0 1 0 +5
