@@ -30,7 +30,7 @@ LRESULT CALLBACK networkWindowProcedure(HWND handle, UINT message, WPARAM wParam
             countWindowDestroyed();
             return 0;
         case WM_SIZE: layoutNetworkControls(*window, LOWORD(lParam), HIWORD(lParam)); return 0;
-        case WM_PAINT: paintHeaderBand(handle, window->uiFont); return 0;
+        case WM_PAINT: paintHeaderBand(handle, window->uiFont, kDefaultDpi); return 0;
         case WM_CLOSE: closeNetworkWindow(*window); return 0;
         case WM_ERASEBKGND: fillBackground(handle, reinterpret_cast<HDC>(wParam), window->backgroundBrush); return 1;
         case WM_DRAWITEM: {

@@ -238,7 +238,7 @@ Win32NetworkWindow* networkWindowOf(HWND window) {
 
 void buildNetworkWindow(Win32NetworkWindow& window, HWND handle) {
     window.window = handle;
-    window.uiFont = makeUiFont();
+    window.uiFont = makeUiFont(kDefaultDpi);  // this window is laid out at 96 DPI
     window.gridFont = makeGridFont(window.uiFont);
     window.backgroundBrush = CreateSolidBrush(colourRef(kBackgroundColour));
     for (const NetworkControl& control : networkControlTable()) {
