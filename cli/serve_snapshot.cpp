@@ -2,24 +2,30 @@
 
 void publishServeSnapshot(ServeSnapshotExchange& exchange, const ScanEngine& scan, const ScanReportSettings& settings,
                           uint64_t nowUs, bool dropsKnown, uint64_t receiveDrops) {
-    // Only this thread ever hands out previous, and readers only ever get latest: a count of
-    // one means no reader can still be rendering from it.
-    std::shared_ptr<ServeSnapshot> next = std::move(exchange.previous);
-    if (!next || next.use_count() != 1) next = std::make_shared<ServeSnapshot>();
-    next->scan = scan;  // assignment into earlier buffers: the tables keep their capacity
-    next->settings = settings;
-    next->takenUs = nowUs;
-    next->dropsKnown = dropsKnown;
-    next->receiveDrops = receiveDrops;
+    std::shared_ptr<ServeSnapshotSlot> next;
     {
         std::lock_guard lock(exchange.mutex);
-        exchange.latest = next;
+        if (exchange.spare && exchange.spare->readers == 0) next = std::move(exchange.spare);
     }
-    exchange.previous = std::move(exchange.current);
-    exchange.current = std::move(next);
+    if (!next) next = std::make_shared<ServeSnapshotSlot>();
+    ServeSnapshot& snapshot = next->snapshot;
+    snapshot.scan = scan;  // assignment into earlier buffers: the tables keep their capacity
+    snapshot.settings = settings;
+    snapshot.takenUs = nowUs;
+    snapshot.dropsKnown = dropsKnown;
+    snapshot.receiveDrops = receiveDrops;
+    std::lock_guard lock(exchange.mutex);
+    exchange.spare = std::move(exchange.latest);
+    exchange.latest = std::move(next);
 }
 
 std::shared_ptr<const ServeSnapshot> latestServeSnapshot(ServeSnapshotExchange& exchange) {
     std::lock_guard lock(exchange.mutex);
-    return exchange.latest;
+    if (!exchange.latest) return {};
+    ++exchange.latest->readers;
+    ServeSnapshotExchange* shared = &exchange;
+    return {&exchange.latest->snapshot, [shared, slot = exchange.latest](const ServeSnapshot*) {
+                std::lock_guard giveBack(shared->mutex);
+                --slot->readers;
+            }};
 }

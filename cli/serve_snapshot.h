@@ -19,18 +19,24 @@ struct ServeSnapshot {
     uint64_t receiveDrops = 0;
 };
 
+struct ServeSnapshotSlot {
+    ServeSnapshot snapshot;
+    int readers = 0;  // under the exchange's mutex
+};
+
 struct ServeSnapshotExchange {
     std::mutex mutex;
-    std::shared_ptr<const ServeSnapshot> latest;  // under mutex
-    // The publishing thread's own: the snapshot published before latest, refilled when no
-    // reader holds it any more so that publishing does not allocate in the steady state.
-    std::shared_ptr<ServeSnapshot> current;
-    std::shared_ptr<ServeSnapshot> previous;
+    std::shared_ptr<ServeSnapshotSlot> latest;  // under mutex
+    // The snapshot published before latest, refilled once no reader holds it so that
+    // publishing does not allocate in the steady state. Readers give their hold back under
+    // the mutex, so the refill is ordered after every read of it (a bare use count is not).
+    std::shared_ptr<ServeSnapshotSlot> spare;  // under mutex
 };
 
 // Called by the scan's thread: copies what the snapshot holds and makes it the latest.
 void publishServeSnapshot(ServeSnapshotExchange& exchange, const ScanEngine& scan, const ScanReportSettings& settings,
                           uint64_t nowUs, bool dropsKnown, uint64_t receiveDrops);
 
-// Called by any thread; empty before the first publication.
+// Called by any thread; empty before the first publication. The exchange must outlive the
+// handle.
 std::shared_ptr<const ServeSnapshot> latestServeSnapshot(ServeSnapshotExchange& exchange);
