@@ -5,7 +5,7 @@
 #include "../net/capture/record_receive.h"
 #include "capture_options.h"
 #include "record_cli.h"
-#include "stop_signal.h"
+#include "stop_signals.h"
 #include "../core/universe_list.h"
 
 namespace {
@@ -41,14 +41,14 @@ int runRecord(const ArgumentVector& args) {
 
     // From here a stop request ends the recording in order, even one that comes while the
     // many group sockets are still being opened.
-    const std::atomic<bool>& stop = catchStopSignals();
+    watchStopSignals();
     ScanSockets sockets;
     const ScanOpenResult opened = openScanSockets(sockets, local, *universes);
     int result = opened == ScanOpenResult::SocketNotCreated ? kSocketNotCreated : kBindFailed;
     if (opened == ScanOpenResult::Opened) {
         // Every datagram's destination goes into the file, not only where a socket's role needs it.
         for (const ScanSocket& socket : sockets.sockets) setReceiveDestination(socket.handle, true);
-        result = recordInto(args, sockets, *listenMs, stop);
+        result = recordInto(args, sockets, *listenMs, stopFlag());
         closeScanSockets(sockets);
     }
     restoreStopSignals();

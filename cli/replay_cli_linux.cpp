@@ -6,7 +6,7 @@
 #include "../net/capture/replay_run.h"
 #include "capture_options.h"
 #include "replay_cli.h"
-#include "stop_signal.h"
+#include "stop_signals.h"
 
 namespace {
 
@@ -74,9 +74,9 @@ int runReplay(const ArgumentVector& args) {
     }
     if (!localReads) return kBindFailed;
 
-    const std::atomic<bool>& stop = catchStopSignals();
+    watchStopSignals();
     ReplayProgress progress;
-    const ReplayOutcome outcome = runReplay(settings, plan, stop, progress);
+    const ReplayOutcome outcome = runReplay(settings, plan, stopFlag(), progress);
     restoreStopSignals();
     if (outcome == ReplayOutcome::SocketNotCreated || outcome == ReplayOutcome::BindFailed) return exitCodeOf(outcome);
     const std::string summary = summaryJson(plan.counts, progress);

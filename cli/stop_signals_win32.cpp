@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <atomic>
-
 #include "stop_signals.h"
 
 namespace {
@@ -19,6 +17,14 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 
 bool watchStopSignals() { return SetConsoleCtrlHandler(onConsoleEvent, TRUE) != 0; }
 
+void restoreStopSignals() { SetConsoleCtrlHandler(onConsoleEvent, FALSE); }
+
 bool stopRequested() { return stopAsked; }
 
+const std::atomic<bool>& stopFlag() { return stopAsked; }
+
 SocketHandle stopWakeHandle() { return kInvalidSocket; }
+
+int caughtStopSignal() { return 0; }
+
+void raiseCaughtStopSignal() {}
