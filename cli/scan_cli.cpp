@@ -87,23 +87,10 @@ bool writeDocument(ScanOutput& output, const std::string& json) {
 }
 
 // Everything one run holds; the loop below is its only user.
-struct ScanRun {
+struct ScanRun : ScanListening {
     ScanRequest request;
-    ScanSockets sockets;
-    ScanReceiver receiver;
-    ScanEngine scan;
-    ScanReportSettings settings;
     ScanOutput output;
-    std::array<uint8_t, kArtPollLength> poll = buildArtPoll();
-    std::size_t universeCapacity = 0;
-    std::bitset<kSacnUniverseCount> tried;  // asked for, or announced and joined or refused
 };
-
-void sendPolls(ScanRun& run) { sendArtPolls(run.sockets, run.poll, run.settings); }
-
-void joinAnnounced(ScanRun& run) {
-    joinAnnouncedUniverses(run.scan, run.sockets, run.receiver, run.tried, run.universeCapacity, run.settings);
-}
 
 bool writeLine(ScanRun& run, uint64_t nowUs) {
     ++run.settings.sequence;
@@ -122,12 +109,12 @@ bool receiveUntilEnd(ScanRun& run, uint64_t endUs, uint64_t& stoppedUs) {
     while (true) {
         uint64_t now = monotonicMicroseconds();
         if (now >= nextPoll) {
-            sendPolls(run);
+            sendArtPolls(run);
             nextPoll = follow ? now + kPollPeriodUs : kForever;
         }
         const uint64_t deadline = std::min({endUs, nextLine, nextPoll, nextExpire});
         const ScanWakeReason reason = receiveScan(run.receiver, run.scan, run.sockets, deadline, endUs, maxWaitMs);
-        if (reason == ScanWakeReason::Announced) joinAnnounced(run);
+        if (reason == ScanWakeReason::Announced) joinAnnouncedUniverses(run);
         now = monotonicMicroseconds();
         if (reason == ScanWakeReason::Woken || (follow && stopRequested()) || now >= endUs) {
             stoppedUs = std::min(now, endUs);
@@ -152,18 +139,8 @@ int openRun(ScanRun& run, const ArgumentVector& args) {
     run.universeCapacity = raiseScanUniverseCapacity(run.settings.local);
     if (run.request.universes.size() > run.universeCapacity) return kInvalidArguments;
     if (run.request.follow) watchStopSignals();
-    const ScanOpenResult opened = openScanSockets(run.sockets, run.settings.local, run.request.universes);
-    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
-    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
-    for (uint16_t universe : run.request.universes) run.tried.set(universe);
-    run.settings.interfaces = run.sockets.interfaces;
-    run.settings.joinedUniverses = run.sockets.joinedUniverses;
-    run.settings.unjoinedUniverses = run.sockets.unjoinedUniverses;
-    run.settings.joinUs = run.sockets.joinUs;
-    run.settings.pollTargets = run.sockets.pollTargets;
-    for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) run.settings.unicast[portSlot(port)] = run.sockets.unicast[portSlot(port)];
-    if (!openScanReceiver(run.receiver, run.sockets, run.request.follow ? stopWakeHandle() : kInvalidSocket)) return kSocketNotCreated;
-    if (run.request.poll) run.receiver.ownPoll = run.poll;
+    const SocketHandle wake = run.request.follow ? stopWakeHandle() : kInvalidSocket;
+    if (const int opened = openScanListening(run, run.request.universes, wake); opened != kSuccess) return opened;
     if (!openScanOutput(run.output, run.request.output, run.request.follow)) return kOutputNotWritten;
     return kSuccess;
 }
@@ -185,8 +162,7 @@ int runScan(const ArgumentVector& args) {
     if (!request) return kInvalidArguments;
     run->request = *request;
     if (const int opened = openRun(*run, args); opened != kSuccess) {
-        closeScanReceiver(run->receiver);
-        closeScanSockets(run->sockets);
+        closeScanListening(*run);
         return opened;
     }
     run->settings.startUnixMs = unixMilliseconds();
@@ -199,7 +175,6 @@ int runScan(const ArgumentVector& args) {
     // The document goes out before the sockets close: leaving thousands of groups takes
     // the system a while, and a reader waits for the document, not for that.
     const int result = finishRun(*run, linesWritten, stopped);
-    closeScanReceiver(run->receiver);
-    closeScanSockets(run->sockets);
+    closeScanListening(*run);
     return result;
 }

@@ -41,15 +41,8 @@ std::optional<HttpAddress> parseHttpAddress(std::string_view text) {
     return http;
 }
 
-struct ServeRun {
-    ScanSockets sockets;
-    ScanReceiver receiver;
-    ScanEngine scan;
-    ScanReportSettings settings;
+struct ServeRun : ScanListening {
     ServeSnapshotExchange exchange;
-    std::array<uint8_t, kArtPollLength> poll = buildArtPoll();
-    std::size_t universeCapacity = 0;
-    std::bitset<kSacnUniverseCount> tried;  // asked for, or announced and joined or refused
 };
 
 void publish(ServeRun& run, uint64_t nowUs) {
@@ -72,14 +65,12 @@ void serveUntilStopped(ServeRun& run) {
     uint64_t nextPoll = run.settings.pollRequested ? now : UINT64_MAX;
     while (!stopRequested()) {
         if (now >= nextPoll) {
-            sendArtPolls(run.sockets, run.poll, run.settings);
+            sendArtPolls(run);
             nextPoll = now + kPollPeriodUs;
         }
         const uint64_t deadline = std::min({nextPublish, nextExpire, nextPoll});
         const ScanWakeReason reason = receiveScan(run.receiver, run.scan, run.sockets, deadline, UINT64_MAX, maxWaitMs);
-        if (reason == ScanWakeReason::Announced) {
-            joinAnnouncedUniverses(run.scan, run.sockets, run.receiver, run.tried, run.universeCapacity, run.settings);
-        }
+        if (reason == ScanWakeReason::Announced) joinAnnouncedUniverses(run);
         now = monotonicMicroseconds();
         if (now >= nextExpire) {
             expireScan(run.scan, now);
@@ -97,19 +88,8 @@ int openRun(ServeRun& run, const ArgumentVector& args, const std::vector<uint16_
     run.universeCapacity = raiseScanUniverseCapacity(run.settings.local);
     if (universes.size() > run.universeCapacity) return kInvalidArguments;
     if (!watchStopSignals()) return kSocketNotCreated;
-    const ScanOpenResult opened = openScanSockets(run.sockets, run.settings.local, universes);
-    if (opened == ScanOpenResult::SocketNotCreated) return kSocketNotCreated;
-    if (opened == ScanOpenResult::BindFailed) return kBindFailed;
-    for (uint16_t universe : universes) run.tried.set(universe);
-    run.settings.interfaces = run.sockets.interfaces;
-    run.settings.joinedUniverses = run.sockets.joinedUniverses;
-    run.settings.unjoinedUniverses = run.sockets.unjoinedUniverses;
-    run.settings.joinUs = run.sockets.joinUs;
     run.settings.pollRequested = flagIsSet(args, serve_options::kPoll);
-    run.settings.pollTargets = run.sockets.pollTargets;
-    if (!openScanReceiver(run.receiver, run.sockets, stopWakeHandle())) return kSocketNotCreated;
-    if (run.settings.pollRequested) run.receiver.ownPoll = run.poll;
-    return kSuccess;
+    return openScanListening(run, universes, stopWakeHandle());
 }
 
 int exitCodeOf(HttpStartResult started) {
@@ -138,7 +118,6 @@ int runServe(const ArgumentVector& args) {
         result = exitCodeOf(startHttpServer(server, http->address, http->port, servePages(run->exchange)));
         if (result == kSuccess) serveUntilStopped(*run);
     }
-    closeScanReceiver(run->receiver);
-    closeScanSockets(run->sockets);
+    closeScanListening(*run);
     return result;
 }
