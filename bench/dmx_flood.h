@@ -20,13 +20,14 @@ inline Ipv4Address groupOf(int universe) {
     return Ipv4Address{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
 }
 
-// Sends until stop; returns the datagrams sent.
-inline uint64_t flood(std::atomic<bool>& stop, bool unicast) {
+// Sends universes 1..count until stop, with everyLevel each packet's 512 levels changing
+// too; returns the datagrams sent.
+inline uint64_t flood(std::atomic<bool>& stop, bool unicast, int count = kUniverses, bool everyLevel = false) {
     const SocketHandle socket = openUdpSocket();
     bindSocket(socket, Ipv4Address{{127, 0, 0, 1}}, 0);
     std::vector<DmxPacket> packets;
     DmxUniverseState state;
-    for (int u = 1; u <= kUniverses; ++u) {
+    for (int u = 1; u <= count; ++u) {
         state.universe = u;
         packets.push_back(buildDmxPacket(state));
     }
@@ -34,13 +35,16 @@ inline uint64_t flood(std::atomic<bool>& stop, bool unicast) {
     uint64_t sent = 0;
     int next = 0;
     while (!stop) {
-        const uint64_t due = (monotonicMicroseconds() - start) * kUniverses * kPacketsPerSecond / 1000000;
+        const uint64_t due = (monotonicMicroseconds() - start) * static_cast<uint64_t>(count) * kPacketsPerSecond / 1000000;
         for (; sent < due && !stop; ++sent) {
             DmxPacket& p = packets[static_cast<std::size_t>(next)];
             ++p.bytes[kSacnSequenceOffset];
+            if (everyLevel) {
+                for (std::size_t slot = 0; slot < std::size_t{kDmxSlotCount}; ++slot) ++p.bytes[kSacnDataOffset + slot];
+            }
             const Ipv4Address to = unicast ? Ipv4Address{{127, 0, 0, 1}} : groupOf(next + 1);
             sendDatagram(socket, p.data(), p.size(), to, kSacnPort);
-            next = (next + 1) % kUniverses;
+            next = (next + 1) % count;
         }
         sleepMs(1);
     }

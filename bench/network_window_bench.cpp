@@ -29,44 +29,13 @@
 #include "net/socket/socket_layer.h"
 #include "ui/qt/qt_network_window.h"
 #include "ui/qt/window_host.h"
+#include "dmx_flood.h"
+#include "linux_counters.h"
 
 namespace {
 
-constexpr int kPacketsPerSecond = 44;
-
-double cpuSeconds(const rusage& usage) {
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Sends universes 1..count at 44/s each to 127.0.0.1 on a 1 ms grid until stop, every
-// level changing with every packet; returns the datagrams sent.
-uint64_t flood(std::atomic<bool>& stop, int count) {
-    const SocketHandle socket = openUdpSocket();
-    bindSocket(socket, Ipv4Address{{127, 0, 0, 1}}, 0);
-    std::vector<DmxPacket> packets;
-    DmxUniverseState state;
-    for (int u = 1; u <= count; ++u) {
-        state.universe = u;
-        packets.push_back(buildDmxPacket(state));
-    }
-    const uint64_t start = monotonicMicroseconds();
-    uint64_t sent = 0;
-    int next = 0;
-    while (!stop) {
-        const uint64_t due = (monotonicMicroseconds() - start) * static_cast<uint64_t>(count) * kPacketsPerSecond / 1000000;
-        for (; sent < due && !stop; ++sent) {
-            DmxPacket& p = packets[static_cast<std::size_t>(next)];
-            ++p.bytes[kSacnSequenceOffset];
-            for (std::size_t slot = 0; slot < 512; ++slot) ++p.bytes[kSacnDataOffset + slot];
-            sendDatagram(socket, p.data(), p.size(), Ipv4Address{{127, 0, 0, 1}}, kSacnPort);
-            next = (next + 1) % count;
-        }
-        sleepMs(1);
-    }
-    closeSocket(socket);
-    return sent;
-}
+using dmx_flood::kPacketsPerSecond;
+using linux_counters::cpuSeconds;
 
 struct Phase {
     double seconds = 0;
@@ -92,7 +61,7 @@ Phase runPhase(int universes, double seconds, Child child) {
     std::atomic<bool> stop{false};
     Phase phase;
     const uint64_t start = monotonicMicroseconds();
-    std::thread sender([&] { phase.sent = flood(stop, universes); });
+    std::thread sender([&] { phase.sent = dmx_flood::flood(stop, true, universes, true); });
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);

@@ -33,35 +33,17 @@
 #include "core/pcapng_blocks.h"
 #include "net/capture/capture_reader.h"
 #include "net/socket/socket_layer.h"
+#include "dmx_flood.h"
+#include "linux_counters.h"
 
 namespace {
 
+using namespace linux_counters;
+using dmx_flood::kPacketsPerSecond;
+
 constexpr int kReplayUniverses = 10;
-constexpr int kPacketsPerSecond = 44;
 constexpr int kReplaySeconds = 10;
-constexpr int kRecordUniverses = 2000;
-
-std::string readText(const char* path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-uint64_t udpCounter(const std::string& name) {
-    std::istringstream lines(readText("/proc/net/snmp"));
-    std::string header, values;
-    while (std::getline(lines, header)) {
-        if (header.rfind("Udp: ", 0) != 0) continue;
-        std::getline(lines, values);
-        std::istringstream h(header), v(values);
-        std::string key, value;
-        while (h >> key && v >> value) {
-            if (key == name) return std::stoull(value);
-        }
-    }
-    return 0;
-}
+constexpr int kRecordUniverses = dmx_flood::kUniverses;
 
 // Send offsets in microseconds: each universe every 1/44 s, the universes spread evenly.
 std::vector<uint64_t> schedule() {
@@ -173,37 +155,6 @@ void benchReplay() {
     closeSocket(socket);
 }
 
-// Sends the flood on a 1 ms grid until stop; returns the datagrams sent.
-uint64_t flood(std::atomic<bool>& stop) {
-    const SocketHandle socket = openUdpSocket();
-    bindSocket(socket, Ipv4Address{{127, 0, 0, 1}}, 0);
-    std::vector<DmxPacket> packets;
-    for (int u = 1; u <= kRecordUniverses; ++u) packets.push_back(packetOf(u));
-    const uint64_t start = monotonicMicroseconds();
-    uint64_t sent = 0;
-    while (!stop) {
-        const uint64_t due = (monotonicMicroseconds() - start) * kRecordUniverses * kPacketsPerSecond / 1000000;
-        for (; sent < due && !stop; ++sent) {
-            const int universe = static_cast<int>(sent % kRecordUniverses) + 1;
-            DmxPacket& p = packets[static_cast<std::size_t>(universe - 1)];
-            ++p.bytes[kSacnSequenceOffset];
-            const Ipv4Address group{{239, 255, static_cast<uint8_t>(universe >> 8), static_cast<uint8_t>(universe & 0xFF)}};
-            sendDatagram(socket, p.data(), p.size(), group, kSacnPort);
-        }
-        sleepMs(1);
-    }
-    closeSocket(socket);
-    return sent;
-}
-
-int joinedGroups() {
-    std::istringstream lines(readText("/proc/net/igmp"));
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line)) count += line.find("FFEF") != std::string::npos ? 1 : 0;
-    return count;
-}
-
 void benchRecord(double seconds) {
     const std::string file = "/tmp/lumibox-record-bench.pcapng";
     std::printf("record: %d universes x %d/s for %.0f s, net.core.rmem_max %s", kRecordUniverses, kPacketsPerSecond,
@@ -220,7 +171,7 @@ void benchRecord(double seconds) {
     const uint64_t dropsBefore = udpCounter("RcvbufErrors");
     std::atomic<bool> stop{false};
     uint64_t sent = 0;
-    std::thread sender([&] { sent = flood(stop); });
+    std::thread sender([&] { sent = dmx_flood::flood(stop, false); });
     sleepMs(static_cast<uint32_t>(seconds * 1000));
     stop = true;
     sender.join();

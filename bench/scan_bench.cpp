@@ -28,6 +28,7 @@
 #include "core/packet_codec.h"
 #include "net/socket/socket_layer.h"
 #include "dmx_flood.h"
+#include "linux_counters.h"
 
 namespace {
 
@@ -35,43 +36,8 @@ using dmx_flood::flood;
 using dmx_flood::groupOf;
 using dmx_flood::kPacketsPerSecond;
 using dmx_flood::kUniverses;
+using namespace linux_counters;
 constexpr int kMembershipsPerSocket = 20;
-
-std::string readText(const char* path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-// A field of the "Udp:" lines of /proc/net/snmp.
-uint64_t udpCounter(const std::string& name) {
-    std::istringstream lines(readText("/proc/net/snmp"));
-    std::string header, values;
-    while (std::getline(lines, header)) {
-        if (header.rfind("Udp: ", 0) != 0) continue;
-        std::getline(lines, values);
-        std::istringstream h(header), v(values);
-        std::string key, value;
-        while (h >> key && v >> value) {
-            if (key == name) return std::stoull(value);
-        }
-    }
-    return 0;
-}
-
-int joinedGroups() {
-    std::istringstream lines(readText("/proc/net/igmp"));
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line)) count += line.find("FFEF") != std::string::npos ? 1 : 0;
-    return count;
-}
-
-double cpuSeconds(const rusage& usage) {
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // The bare receiver: the same sockets, queues and memberships as the scan; it blocks in
 // epoll_wait until sockets hold datagrams, then reads each of those dry with recvmmsg in

@@ -22,26 +22,13 @@
 #include <vector>
 
 #include "dmx_flood.h"
+#include "linux_counters.h"
 
 namespace {
 
-constexpr int kHttpPort = 9775;
+using linux_counters::udpCounter;
 
-// A field of the "Udp:" lines of /proc/net/snmp.
-uint64_t udpCounter(const std::string& name) {
-    std::ifstream in("/proc/net/snmp");
-    std::string header, values;
-    while (std::getline(in, header)) {
-        if (header.rfind("Udp: ", 0) != 0) continue;
-        std::getline(in, values);
-        std::istringstream h(header), v(values);
-        std::string key, value;
-        while (h >> key && v >> value) {
-            if (key == name) return std::stoull(value);
-        }
-    }
-    return 0;
-}
+constexpr int kHttpPort = 9775;
 
 std::string get(const std::string& path) {
     httplib::Client client("127.0.0.1", kHttpPort);
