@@ -2,45 +2,15 @@
 // counted while the calling thread is inside a counted section.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "core/tests/allocation_counter.h"
 #include "fake_midi_view.h"
 #include "midi/midi_engine.h"
 
 namespace {
-thread_local bool counting = false;
-std::atomic<size_t> allocations{0};
+
 int* volatile keepAlive = nullptr;  // stops the compiler from removing the control allocation
-}  // namespace
-
-// The replacement pair below is malloc/free on both sides; GCC cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-    if (counting) allocations.fetch_add(1);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-
-namespace {
-
-struct CountedSection {
-    CountedSection() {
-        allocations = 0;
-        counting = true;
-    }
-    ~CountedSection() { counting = false; }
-};
 
 void wakeNothing(void*) {}
 
@@ -50,7 +20,7 @@ TEST(MidiCallbackAllocation, CounterSeesAnAllocation) {
         CountedSection section;
         std::vector<int> grown(100);
         keepAlive = grown.data();
-        seen = allocations.load();
+        seen = countedAllocations();
     }
     EXPECT_GE(seen, 1u);
 }
@@ -70,7 +40,7 @@ TEST(MidiCallbackAllocation, ReceivePathAllocatesNothingOnAnyBranch) {
             packMidiBytes(i % 2 ? noteOn : clock, i % 2 ? 3 : 1, word);
             onMidiInputFromService(&engine, word, i);
         }
-        counted = allocations.load();
+        counted = countedAllocations();
     }
     EXPECT_EQ(counted, 0u);
     EXPECT_EQ(engine.inFlight.load(), 500);  // 500 monitored, all queued

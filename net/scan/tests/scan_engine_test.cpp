@@ -3,34 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <string>
 
+#include "core/tests/allocation_counter.h"
 #include "core/tests/scan_packets.h"
 #include "net/scan/scan_engine.h"
 
 using namespace scan_packets;
-
-namespace {
-bool counting = false;
-std::size_t allocations = 0;
-}  // namespace
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t size) {
-    if (counting) ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -237,17 +216,17 @@ TEST(ScanEngineTables, FullTablesCountWhatTheyCannotHoldAndNothingIsAllocatedPer
     packets.push_back(sacnDiscovery(cidOf(3), "D", 0, 0, {1}));
     packets.push_back(artPollReply(PollReply()));
 
-    allocations = 0;
-    counting = true;
-    for (int round = 0; round < 3; ++round) {
-        for (const auto& p : packets) {
-            const bool artNet = p[0] == 'A' && p[1] == 'r';
-            takeScanDatagram(scan, artNet ? DmxProtocol::ArtNet : DmxProtocol::Sacn, p.data(), p.size(), Ipv4Address{{10, 0, 0, 1}},
-                             static_cast<uint64_t>(round) * 1000);
+    {
+        const CountedSection section;
+        for (int round = 0; round < 3; ++round) {
+            for (const auto& p : packets) {
+                const bool artNet = p[0] == 'A' && p[1] == 'r';
+                takeScanDatagram(scan, artNet ? DmxProtocol::ArtNet : DmxProtocol::Sacn, p.data(), p.size(),
+                                 Ipv4Address{{10, 0, 0, 1}}, static_cast<uint64_t>(round) * 1000);
+            }
         }
     }
-    counting = false;
-    EXPECT_EQ(allocations, 0u);
+    EXPECT_EQ(countedAllocations(), 0u);
     EXPECT_EQ(scan.sacn.records.size(), 3u);
     EXPECT_EQ(scan.sacn.untracked, 6u) << "universes 4 and 5, three rounds";
     EXPECT_EQ(scan.artNet.untracked, 9u);
