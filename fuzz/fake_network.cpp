@@ -166,15 +166,6 @@ std::vector<LocalInterfaceAddress> listInterfaceAddresses() {
 
 int lastSocketError() { return fakeNetwork().lastError; }
 
-int socketErrorCode(SocketError error) {
-    switch (error) {
-        case SocketError::AddressInUse: return EADDRINUSE;
-        case SocketError::AddressNotAvailable: return EADDRNOTAVAIL;
-        case SocketError::NetworkUnreachable: return ENETUNREACH;
-    }
-    return 0;
-}
-
 int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
     int received = 0;
     for (; received < count; ++received) {

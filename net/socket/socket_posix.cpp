@@ -104,12 +104,3 @@ long receiveDatagramFrom(SocketHandle socket, uint8_t* buffer, std::size_t capac
 }
 
 int lastSocketError() { return errno; }
-
-int socketErrorCode(SocketError error) {
-    switch (error) {
-        case SocketError::AddressInUse: return EADDRINUSE;
-        case SocketError::AddressNotAvailable: return EADDRNOTAVAIL;
-        case SocketError::NetworkUnreachable: return ENETUNREACH;
-    }
-    return 0;
-}
