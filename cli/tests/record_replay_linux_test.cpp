@@ -75,11 +75,6 @@ struct EndsWithTheTest {
     }
 };
 
-bool waitFor(const std::function<bool()>& ready) {
-    for (int i = 0; i < 500 && !ready(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return ready();
-}
-
 Rows dissectFile(const std::string& file, const std::string& fields) {
     TsharkCapture capture;
     capture.pcap = file;

@@ -116,14 +116,6 @@ bool isMemberOn(const std::string& device, int universe) {
     return false;
 }
 
-bool waitFor(const std::function<bool()>& ready, int timeoutMs = 5000) {
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
-        if (ready()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return ready();
-}
-
 // IPv4 and IPv6 sockets of the port: the scan's shared sockets are IPv6 ones.
 int portSockets(uint16_t port) {
     char wanted[16];
@@ -163,7 +155,7 @@ struct ScanCli : ::testing::Test {
 };
 
 // Answers the first ArtPoll that reaches it with one ArtPollReply per address it reports,
-// as a node does (one host may answer for several addresses).
+// as a node does (one host may answer for several addresses), from a thread of its own.
 using ReportedAddresses = std::vector<std::array<uint8_t, 4>>;
 void answerOnePoll(const PeerSocket& node, std::atomic<bool>& answered, std::atomic<bool>& stop, ReportedAddresses reported) {
     uint8_t buffer[1500];
@@ -187,6 +179,36 @@ void answerOnePoll(const PeerSocket& node, std::atomic<bool>& answered, std::ato
     }
 }
 
+struct AnsweringNode {
+    PeerSocket socket{"0.0.0.0", kArtNetPort};  // hears the broadcast poll
+    std::atomic<bool> answered{false}, stop{false};
+    std::thread thread;
+    explicit AnsweringNode(ReportedAddresses reported)
+        : thread(answerOnePoll, std::cref(socket), std::ref(answered), std::ref(stop), std::move(reported)) {}
+    void finish() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
+    ~AnsweringNode() { finish(); }
+};
+
+// Calls sendRound every 20 ms until the scan ends (at most 400 rounds), so that nothing
+// it sends is lost, then waits up to waitMs for the end.
+std::optional<int> sendUntilEnded(RunningBinary& scan, const std::function<void(int)>& sendRound, int waitMs) {
+    std::optional<int> exitCode;
+    for (int i = 0; i < 400 && !exitCode; ++i) {
+        sendRound(i);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        exitCode = exitCodeIfEnded(scan);
+    }
+    return exitCode ? exitCode : waitForExit(scan, waitMs);
+}
+
+// Each key of expected, compared with the same key of record.
+void expectFields(const json& record, const json& expected) {
+    for (const auto& [key, value] : expected.items()) EXPECT_EQ(record.contains(key) ? record[key] : json(), value) << key;
+}
+
 // The lines of a --follow file, each parsed; stops at a line that does not parse.
 std::vector<json> followLines(const std::string& text) {
     std::vector<json> lines;
@@ -206,14 +228,12 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     const std::string dir = makeTempDirectory();
     const std::string output = dir + "/scan.json";
     PeerSocket deskA("10.77.0.2"), backupB("10.77.0.3"), sourceC("10.77.0.4"), artNet("10.77.0.5");
-    PeerSocket node("0.0.0.0", kArtNetPort);  // hears the broadcast poll
-    std::atomic<bool> answered{false}, stop{false};
-    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop), ReportedAddresses{{10, 77, 0, 6}});
+    AnsweringNode node(ReportedAddresses{{10, 77, 0, 6}});
 
     RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--universes", "1-3,7", "--listen-ms", "6000",
                                                "--poll", "--output", output});
     ASSERT_TRUE(waitFor([] { return isMemberOn("lbsa", 7); })) << "groups joined on the interface of --local";
-    EXPECT_TRUE(waitFor([&] { return answered.load(); })) << "the node heard the poll on the directed broadcast";
+    EXPECT_TRUE(waitFor([&] { return node.answered.load(); })) << "the node heard the poll on the directed broadcast";
 
     SacnData a;
     a.cid = cidOf(1);
@@ -259,18 +279,12 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     }
     deskA.send({'h', 'e', 'l', 'l', 'o'}, "10.77.0.1", kSacnPort);
     artNet.send(artNetHeader(14, 0x5200), "10.77.0.1", kArtNetPort);
-    // Universe 2 goes on until the scan ends, so that it is not lost (bounded: 400 × 20 ms).
-    std::optional<int> exitCode;
-    for (int i = 0; i < 400 && !exitCode; ++i) {
+    const std::optional<int> exitCode = sendUntilEnded(scan, [&](int i) {  // universe 2 goes on
         a.universe = 2;
         a.sequence = static_cast<uint8_t>(14 + i);
         deskA.send(sacnData(a), groupOf(2).c_str(), kSacnPort);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        exitCode = exitCodeIfEnded(scan);
-    }
-    if (!exitCode) exitCode = waitForExit(scan, 5000);
-    stop = true;
-    nodeThread.join();
+    }, 5000);
+    node.finish();
     ASSERT_EQ(exitCode, 0);
 
     const json doc = json::parse(readWholeFile(output));
@@ -282,14 +296,8 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
 
     const json* a1 = findSource(doc, cidOf(1), 1);
     ASSERT_NE(a1, nullptr) << doc.dump();
-    EXPECT_EQ((*a1)["sender"], "10.77.0.2");
-    EXPECT_EQ((*a1)["sourceName"], "Desk A");
-    EXPECT_EQ((*a1)["priority"], 100);
-    EXPECT_EQ((*a1)["packets"], 13);
-    EXPECT_EQ((*a1)["perAddressPriorityPackets"], 2);
-    EXPECT_EQ((*a1)["syncUniverse"], 7);
-    EXPECT_EQ((*a1)["sequenceErrors"], 0);
-    EXPECT_EQ((*a1)["slotCount"], 512);
+    expectFields(*a1, {{"sender", "10.77.0.2"}, {"sourceName", "Desk A"}, {"priority", 100}, {"packets", 13},
+                       {"perAddressPriorityPackets", 2}, {"syncUniverse", 7}, {"sequenceErrors", 0}, {"slotCount", 512}});
     EXPECT_GT((*a1)["rate"].get<double>(), 0);
     const json* a2 = findSource(doc, cidOf(1), 2);
     ASSERT_NE(a2, nullptr);
@@ -300,21 +308,13 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
 
     const json* b1 = findSource(doc, cidOf(2), 1);
     ASSERT_NE(b1, nullptr);
-    EXPECT_EQ((*b1)["sender"], "10.77.0.3");
-    EXPECT_EQ((*b1)["sourceName"], "Backup \xE2\x98\x83");
-    EXPECT_EQ((*b1)["priority"], 50);
-    EXPECT_EQ((*b1)["packets"], 13);
-    EXPECT_EQ((*b1)["streamTerminated"], true);
-    EXPECT_EQ((*b1)["lost"], true);
+    expectFields(*b1, {{"sender", "10.77.0.3"}, {"sourceName", "Backup \xE2\x98\x83"}, {"priority", 50}, {"packets", 13},
+                       {"streamTerminated", true}, {"lost", true}});
 
     const json* c3 = findSource(doc, cidOf(3), 3);
     ASSERT_NE(c3, nullptr);
-    EXPECT_EQ((*c3)["sender"], "10.77.0.4");
-    EXPECT_EQ((*c3)["priority"], 200);
-    EXPECT_EQ((*c3)["packets"], 7);
-    EXPECT_EQ((*c3)["sequenceErrors"], 1);
-    EXPECT_EQ((*c3)["skippedSequenceNumbers"], 2);
-    EXPECT_EQ((*c3)["slotCount"], 24);
+    expectFields(*c3, {{"sender", "10.77.0.4"}, {"priority", 200}, {"packets", 7}, {"sequenceErrors", 1},
+                       {"skippedSequenceNumbers", 2}, {"slotCount", 24}});
 
     ASSERT_EQ(doc["sacnSync"].size(), 1u);
     EXPECT_EQ(doc["sacnSync"][0]["syncUniverse"], 7);
@@ -324,30 +324,15 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     EXPECT_EQ(doc["sacnDiscovery"][0]["sourceName"], "Desk A");
 
     ASSERT_EQ(doc["artNetSenders"].size(), 2u) << doc["artNetSenders"].dump();
-    const json& unsequenced = doc["artNetSenders"][0];
-    EXPECT_EQ(unsequenced["portAddress"], 3);
-    EXPECT_EQ(unsequenced["packets"], 5);
-    EXPECT_EQ(unsequenced["sequenced"], false);
-    EXPECT_EQ(unsequenced["slotCount"], 2);
-    const json& broadcast = doc["artNetSenders"][1];
-    EXPECT_EQ(broadcast["sender"], "10.77.0.5");
-    EXPECT_EQ(broadcast["portAddress"], 257);
-    EXPECT_EQ(broadcast["net"], 1);
-    EXPECT_EQ(broadcast["subNet"], 0);
-    EXPECT_EQ(broadcast["universe"], 1);
-    EXPECT_EQ(broadcast["packets"], 13);
-    EXPECT_EQ(broadcast["sequenced"], true);
-    EXPECT_EQ(broadcast["sequenceErrors"], 0);
+    expectFields(doc["artNetSenders"][0], {{"portAddress", 3}, {"packets", 5}, {"sequenced", false}, {"slotCount", 2}});
+    expectFields(doc["artNetSenders"][1], {{"sender", "10.77.0.5"}, {"portAddress", 257}, {"net", 1}, {"subNet", 0},
+                                           {"universe", 1}, {"packets", 13}, {"sequenced", true}, {"sequenceErrors", 0}});
 
     ASSERT_EQ(doc["artNetNodes"].size(), 1u);
-    const json& n = doc["artNetNodes"][0];
-    EXPECT_EQ(n["ip"], "10.77.0.6");
-    EXPECT_EQ(n["shortName"], "Test node");
-    EXPECT_EQ(n["longName"], "Scan test node with two outputs");
-    EXPECT_EQ(n["outputs"], json::parse(R"([{"port":0,"portAddress":0,"net":0,"subNet":0,"universe":0},
-                                             {"port":1,"portAddress":1,"net":0,"subNet":0,"universe":1}])"));
-    EXPECT_EQ(n["inputs"], json::parse("[]"));
-    EXPECT_EQ(n["styleName"], "StNode");
+    expectFields(doc["artNetNodes"][0], json::parse(R"({"ip":"10.77.0.6","shortName":"Test node",
+        "longName":"Scan test node with two outputs", "inputs":[], "styleName":"StNode",
+        "outputs":[{"port":0,"portAddress":0,"net":0,"subNet":0,"universe":0},
+                   {"port":1,"portAddress":1,"net":0,"subNet":0,"universe":1}]})"));
 
     EXPECT_EQ(doc["otherDatagrams"]["sacn"]["notE131"], 1);
     EXPECT_EQ(doc["otherDatagrams"]["artNet"]["opCodes"], json::parse(R"([{"opCode":20992,"packets":1}])"))
@@ -359,9 +344,7 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
     // The limited broadcast of --poll leaves by the default route; here it leads to the peers.
     ASSERT_EQ(std::system("ip route add default dev lbsa"), 0);
     PeerSocket source("10.77.0.2");
-    PeerSocket node("0.0.0.0", kArtNetPort);
-    std::atomic<bool> answered{false}, stop{false};
-    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop), ReportedAddresses{{10, 77, 0, 6}});
+    AnsweringNode node(ReportedAddresses{{10, 77, 0, 6}});
 
     RunningBinary scan = startBinary(kBinary, {"--scan", "--universes", "1-600", "--listen-ms", "5000", "--poll"}, dir);
     const bool joined = waitFor([] { return isMemberOn("lbsa", 600) && isMemberOn("lo", 600); });
@@ -375,8 +358,7 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
         if (universe % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const int exitCode = waitForExit(scan, 10000);
-    stop = true;
-    nodeThread.join();
+    node.finish();
     std::system("ip route del default dev lbsa");
     ASSERT_TRUE(joined);
     EXPECT_GE(sacnSockets, 61);
@@ -400,10 +382,7 @@ TEST_F(ScanCli, EveryInterfaceWithMoreGroupsThanOneSocketHolds) {
 TEST_F(ScanCli, AnnouncedUniversesAreJoinedAndOneHostAnsweringForTwoAddressesIsTwoNodes) {
     const std::string dir = makeTempDirectory();
     PeerSocket desk("10.77.0.2"), backup("10.77.0.3");
-    PeerSocket node("0.0.0.0", kArtNetPort);
-    std::atomic<bool> answered{false}, stop{false};
-    std::thread nodeThread(answerOnePoll, std::cref(node), std::ref(answered), std::ref(stop),
-                           ReportedAddresses{{10, 77, 0, 6}, {10, 77, 0, 7}});
+    AnsweringNode node(ReportedAddresses{{10, 77, 0, 6}, {10, 77, 0, 7}});
     RunningBinary scan = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--listen-ms", "4000", "--poll", "--levels",
                                                "--output", dir + "/scan.json"});
     ASSERT_TRUE(waitFor([] { return isMemberOn("lbsa", 64214); }));
@@ -418,17 +397,13 @@ TEST_F(ScanCli, AnnouncedUniversesAreJoinedAndOneHostAnsweringForTwoAddressesIsT
     b.slotLevels = {5};
     desk.send(sacnDiscovery(a.cid, "Desk", 0, 0, {9}), groupOf(64214).c_str(), kSacnPort);
     const bool joined = waitFor([] { return isMemberOn("lbsa", 9); });
-    std::optional<int> exitCode;  // both send until the scan ends, so neither is lost (bounded: 400 × 20 ms)
-    for (int i = 0; joined && i < 400 && !exitCode; ++i) {
+    const auto sendBoth = [&](int i) {
         a.sequence = b.sequence = static_cast<uint8_t>(i + 1);
         desk.send(sacnData(a), groupOf(9).c_str(), kSacnPort);
         backup.send(sacnData(b), groupOf(9).c_str(), kSacnPort);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        exitCode = exitCodeIfEnded(scan);
-    }
-    if (!exitCode) exitCode = waitForExit(scan, 10000);
-    stop = true;
-    nodeThread.join();
+    };
+    const std::optional<int> exitCode = joined ? sendUntilEnded(scan, sendBoth, 10000) : waitForExit(scan, 10000);
+    node.finish();
     ASSERT_TRUE(joined) << "the announced universe's group was joined";
     ASSERT_EQ(exitCode, 0);
 

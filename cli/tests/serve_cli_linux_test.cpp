@@ -34,15 +34,8 @@ const std::string kBinary = LUMIBOX_BINARY;
 constexpr int kHttpPort = 9775;
 constexpr int kPrometheusPort = 9090;
 
-// Polls check every 100 ms until it holds or the time is up.
-bool eventually(const std::function<bool()>& check, int seconds) {
-    const auto end = Clock::now() + std::chrono::seconds(seconds);
-    while (Clock::now() < end) {
-        if (check()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return check();
-}
+// Checks every 100 ms until check holds or the seconds have passed.
+bool eventually(const std::function<bool()>& check, int seconds) { return waitFor(check, seconds * 1000, 100); }
 
 // The body of a 200 answer.
 std::optional<std::string> httpGet(int port, const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Run the lumibox binary as a script would: arguments in, exit code out. The tests that
 // drive the binary share it; run_binary_posix.cpp starts processes with fork and exec.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,3 +60,5 @@ void closeDescriptor(int descriptor);
 // Sends the running child a signal (SIGTERM, SIGINT from <csignal>).
 void signalBinary(RunningBinary& running, int signal);
 std::string makeTempDirectory();
+// Checks ready every stepMs until it holds or timeoutMs has passed; whether it held.
+bool waitFor(const std::function<bool()>& ready, int timeoutMs = 5000, int stepMs = 10);

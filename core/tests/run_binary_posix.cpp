@@ -133,3 +133,12 @@ std::string makeTempDirectory() {
     const char* made = mkdtemp(pattern);
     return made ? made : "/tmp";
 }
+
+bool waitFor(const std::function<bool()>& ready, int timeoutMs, int stepMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (ready()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    }
+    return ready();
+}
