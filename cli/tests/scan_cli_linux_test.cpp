@@ -288,11 +288,8 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
     ASSERT_EQ(exitCode, 0);
 
     const json doc = json::parse(readWholeFile(output));
-    EXPECT_EQ(doc["local"], "10.77.0.1");
-    EXPECT_EQ(doc["joinedUniverses"], 4);
-    EXPECT_EQ(doc["schemaVersion"], 2);
-    EXPECT_EQ(doc["interfaces"], json::parse(R"(["10.77.0.1"])"));
-    EXPECT_EQ(doc["artPoll"], json::parse(R"({"targets":["10.77.0.255"],"rounds":1,"sent":true})"));
+    expectFields(doc, json::parse(R"({"local":"10.77.0.1", "joinedUniverses":4, "schemaVersion":2, "interfaces":["10.77.0.1"],
+                                      "artPoll":{"targets":["10.77.0.255"],"rounds":1,"sent":true}})"));
 
     const json* a1 = findSource(doc, cidOf(1), 1);
     ASSERT_NE(a1, nullptr) << doc.dump();
@@ -317,11 +314,9 @@ TEST_F(ScanCli, SourcesNodesAndOtherTrafficOnOneInterface) {
                        {"skippedSequenceNumbers", 2}, {"slotCount", 24}});
 
     ASSERT_EQ(doc["sacnSync"].size(), 1u);
-    EXPECT_EQ(doc["sacnSync"][0]["syncUniverse"], 7);
-    EXPECT_EQ(doc["sacnSync"][0]["packets"], 5);
+    expectFields(doc["sacnSync"][0], {{"syncUniverse", 7}, {"packets", 5}});
     ASSERT_EQ(doc["sacnDiscovery"].size(), 1u);
-    EXPECT_EQ(doc["sacnDiscovery"][0]["universes"], json::parse("[1,2]"));
-    EXPECT_EQ(doc["sacnDiscovery"][0]["sourceName"], "Desk A");
+    expectFields(doc["sacnDiscovery"][0], json::parse(R"({"universes":[1,2], "sourceName":"Desk A"})"));
 
     ASSERT_EQ(doc["artNetSenders"].size(), 2u) << doc["artNetSenders"].dump();
     expectFields(doc["artNetSenders"][0], {{"portAddress", 3}, {"packets", 5}, {"sequenced", false}, {"slotCount", 2}});
@@ -422,9 +417,8 @@ TEST_F(ScanCli, AnnouncedUniversesAreJoinedAndOneHostAnsweringForTwoAddressesIsT
     EXPECT_EQ(merged["sources"][merged["winners"][1].get<std::size_t>()]["sourceName"], "Scan test source");
 
     ASSERT_EQ(doc["artNetNodes"].size(), 2u) << doc["artNetNodes"].dump();
-    EXPECT_EQ(doc["artNetNodes"][0]["ip"], "10.77.0.6");
-    EXPECT_EQ(doc["artNetNodes"][1]["ip"], "10.77.0.7");
-    EXPECT_EQ(doc["artNetNodes"][1]["sender"], "10.77.0.6");
+    expectFields(doc["artNetNodes"][0], {{"ip", "10.77.0.6"}});
+    expectFields(doc["artNetNodes"][1], {{"ip", "10.77.0.7"}, {"sender", "10.77.0.6"}});
 }
 
 // --follow: whole documents as lines, a running sequence, and a clean end on SIGTERM and
