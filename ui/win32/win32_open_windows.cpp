@@ -12,7 +12,7 @@ std::mutex openMutex;
 std::vector<HWND> openWindows;
 
 std::atomic<bool> closing{false};
-HANDLE loopEnded = nullptr;  // set when the message loop is over
+HANDLE loopEnded = nullptr;  // set by restoreConsoleEvents
 
 // The system gives a handler 5 s after the console is closed.
 constexpr DWORD kConsoleCloseWaitMs = 4500;
@@ -41,19 +41,27 @@ BOOL WINAPI closeWindowsOnConsoleEvent(DWORD event) {
     return TRUE;
 }
 
-int runWindowsUntilClosed(HWND first, int showCommand) {
-    ShowWindow(first, showCommand);
-    UpdateWindow(first);
+void closeWindowsOnConsoleEvents() {
     if (!loopEnded) loopEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ResetEvent(loopEnded);
     closing = false;
     SetConsoleCtrlHandler(closeWindowsOnConsoleEvent, TRUE);  // no console: never called
+}
+
+void restoreConsoleEvents() {
+    SetConsoleCtrlHandler(closeWindowsOnConsoleEvent, FALSE);
+    SetEvent(loopEnded);
+}
+
+int runWindowsUntilClosed(HWND first, int showCommand) {
+    ShowWindow(first, showCommand);
+    UpdateWindow(first);
+    closeWindowsOnConsoleEvents();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    SetConsoleCtrlHandler(closeWindowsOnConsoleEvent, FALSE);
-    SetEvent(loopEnded);
+    restoreConsoleEvents();
     return 0;
 }

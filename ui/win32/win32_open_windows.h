@@ -9,12 +9,17 @@
 void countWindowOpened(HWND window);
 void countWindowDestroyed(HWND window);
 
-// Shows the window, runs the message loop until the last window is destroyed, taking the
-// console events over meanwhile; 0.
+// Shows the window and runs the message loop until the last window is destroyed, with
+// the console events taken over meanwhile; 0.
 int runWindowsUntilClosed(HWND first, int showCommand);
 
-// The console's handler, run by the system on a thread of its own: the first event of
-// these posts WM_CLOSE to every open window (TRUE); a second one while they close is left
-// to the system, which ends the process (FALSE). For the console being closed it waits
-// until the windows are gone, for the process ends when it returns.
+// From now on the first Ctrl+C, Ctrl+Break or console close posts WM_CLOSE to every open
+// window; a second one while they close is left to the system, which ends the process.
+// Closing the console ends the process once the handler returns, so for that one the
+// handler waits until restoreConsoleEvents, within the time the system gives it.
+void closeWindowsOnConsoleEvents();
+// The console events have their usual effect again.
+void restoreConsoleEvents();
+
+// The handler, run by the system on a thread of its own: TRUE when it took the event.
 BOOL WINAPI closeWindowsOnConsoleEvent(DWORD event);
