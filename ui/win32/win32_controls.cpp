@@ -55,24 +55,12 @@ void fillSelector(HWND selector, int id) {
     if (!entries.empty()) SendMessageW(selector, CB_SETCURSEL, 0, 0);
 }
 
-// Report view with the three columns and one row per slot, in the table's colours; its
-// header drawn by the window.
+// Report view with the three columns and one row per slot.
 void setUpLevelTable(Win32MainWindow& window, HWND table) {
-    if (HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
-    const DWORD extended = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    SendMessageW(table, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extended);
-    SendMessageW(table, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(table, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(table, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
-
+    setUpReportList(table);
     const auto columns = levelTableColumns();
     for (std::size_t index = 0; index < columns.size(); ++index) {
-        std::wstring title = utf8ToUtf16(columns[index].title);
-        LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = scaleToDpi(columns[index].initialWidth, window.dpi);
-        column.pszText = title.data();
-        SendMessageW(table, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        insertListColumn(table, static_cast<int>(index), columns[index].title, scaleToDpi(columns[index].initialWidth, window.dpi));
     }
     // One redraw after all rows, not one per row.
     SendMessageW(table, WM_SETREDRAW, FALSE, 0);
@@ -107,6 +95,23 @@ void place(HWND control, const PixelRect& rect) {
 }
 
 }  // namespace
+
+void setUpReportList(HWND list) {
+    if (HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
+    SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
+    SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
+}
+
+void insertListColumn(HWND list, int index, const char* title, int width) {
+    std::wstring text = utf8ToUtf16(title);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    column.cx = width;
+    column.pszText = text.data();
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
 
 HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi) {
     const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "../../core/clock.h"
 #include "../../core/utf16_text_win32.h"
@@ -47,19 +46,10 @@ HWND makeList(Win32NetworkWindow& window, const NetworkControl& control) {
     const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA;
     const HWND list = makeChild(window, WC_LISTVIEWW, style, control);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
-    if (HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
+    setUpReportList(list);
     const auto columns = networkTableColumns(control.id);
     for (std::size_t index = 0; index < columns.size(); ++index) {
-        std::wstring title = utf8ToUtf16(columns[index].title);
-        LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = scaleToDpi(columns[index].width, window.dpi);
-        column.pszText = title.data();
-        SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        insertListColumn(list, static_cast<int>(index), columns[index].title, scaleToDpi(columns[index].width, window.dpi));
     }
     return list;
 }
@@ -234,10 +224,7 @@ std::unique_ptr<Win32NetworkWindow> createNetworkWindow(HINSTANCE instance, DmxU
 }
 
 Win32NetworkWindow* networkWindowOf(HWND window) {
-    if (!window) return nullptr;
-    wchar_t name[64] = {};
-    if (GetClassNameW(window, name, 64) == 0 || networkClassName() != name) return nullptr;
-    return static_cast<Win32NetworkWindow*>(frameOf(window));
+    return static_cast<Win32NetworkWindow*>(frameOf(window, networkClassName()));
 }
 
 void buildNetworkWindow(Win32NetworkWindow& window, HWND handle) {

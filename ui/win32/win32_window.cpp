@@ -33,12 +33,7 @@ std::unique_ptr<Win32MainWindow> createMainWindow(HINSTANCE instance, DmxUnivers
     return window;
 }
 
-Win32MainWindow* mainWindowOf(HWND window) {
-    if (!window) return nullptr;
-    wchar_t name[64] = {};
-    if (GetClassNameW(window, name, 64) == 0 || className() != name) return nullptr;
-    return static_cast<Win32MainWindow*>(frameOf(window));
-}
+Win32MainWindow* mainWindowOf(HWND window) { return static_cast<Win32MainWindow*>(frameOf(window, className())); }
 
 void closeMainWindow(Win32MainWindow& window) {
     stopWindowEngines(window.engines);

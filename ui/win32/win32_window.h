@@ -78,3 +78,8 @@ HWND controlById(const Win32MainWindow& window, int id);
 // One control of a table row as a child of parent, in font; any window made from a
 // control table creates its labels, fields and buttons with it.
 HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi = kDefaultDpi);
+
+// A report list of either window in the table colours, full-row selection and grid lines,
+// its header drawn by the window; and one column of it, width in device pixels.
+void setUpReportList(HWND list);
+void insertListColumn(HWND list, int index, const char* title, int width);

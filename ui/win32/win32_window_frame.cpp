@@ -96,6 +96,13 @@ Win32WindowFrame* frameOf(HWND window) {
     return window ? static_cast<Win32WindowFrame*>(GetPropW(window, kFrameProperty)) : nullptr;
 }
 
+Win32WindowFrame* frameOf(HWND window, const std::wstring& className) {
+    if (!window) return nullptr;
+    wchar_t name[64] = {};
+    if (GetClassNameW(window, name, 64) == 0 || className != name) return nullptr;
+    return frameOf(window);
+}
+
 std::optional<LRESULT> answerFrameMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
                                           PixelSize minimumOuter) {
     if (message == WM_GETMINMAXINFO) {

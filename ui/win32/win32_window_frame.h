@@ -38,8 +38,10 @@ void registerWindowClass(HINSTANCE instance, const std::wstring& className, WNDP
 HWND createFramedWindow(HINSTANCE instance, const std::wstring& className, const std::string& title,
                         PixelSize (*outerAt)(int dpi), Win32WindowFrame& frame);
 
-// The record of a window made by createFramedWindow while it exists, nullptr for any other.
+// The record of a window made by createFramedWindow while it exists, nullptr for any other;
+// the second form only for a window of the class.
 Win32WindowFrame* frameOf(HWND window);
+Win32WindowFrame* frameOf(HWND window, const std::wstring& className);
 
 // The messages every window answers alike; nothing for the others. WM_CREATE attaches the
 // record and counts the window in, then is left to the window's own procedure to build;
