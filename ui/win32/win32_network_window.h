@@ -41,7 +41,9 @@ struct Win32NetworkWindowOptions {
 
 void registerNetworkWindowClass(HINSTANCE instance);
 
-// Creates the Network window, not shown yet; nullptr when it cannot be created.
+// Creates the Network window, not shown yet, at its minimum client size scaled to the
+// system's DPI and held within the work area of its monitor; nullptr when it cannot be
+// created.
 std::unique_ptr<Win32NetworkWindow> createNetworkWindow(HINSTANCE instance, DmxUniverseState& state,
                                                         Win32NetworkWindowOptions options = {});
 

@@ -65,8 +65,8 @@ void showPage(Win32MainWindow& window, ControlPage page);
 // The resize rule for a new client size (WM_SIZE), at the window's DPI.
 void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clientHeight);
 
-// WM_DPICHANGED: the font and every control's place and size for the new DPI, then the
-// window moved to the rectangle Windows suggests (the layout follows its WM_SIZE).
+// WM_DPICHANGED: the window moved to the rectangle Windows suggests, then the font and
+// every control's place and size for the new DPI.
 void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested);
 
 // WM_CLOSE: the engines stop in their order, then the window is destroyed.
