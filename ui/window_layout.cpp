@@ -28,11 +28,14 @@ PixelRect scaleToDpi(const PixelRect& rect, int dpi) {
     return {scaleToDpi(rect.x, dpi), scaleToDpi(rect.y, dpi), scaleToDpi(rect.width, dpi), scaleToDpi(rect.height, dpi)};
 }
 
+int unscaleFromDpi(int pixels, int dpi) {
+    if (dpi <= 0) dpi = kDefaultDpi;
+    return static_cast<int>(static_cast<int64_t>(pixels) * kDefaultDpi / dpi);
+}
+
 WindowLayout layoutForScaledClientSize(int width, int height, int dpi) {
     if (dpi <= 0) dpi = kDefaultDpi;
-    const auto unscaled = [dpi](int pixels) {
-        return static_cast<uint16_t>(std::clamp(static_cast<int>(static_cast<int64_t>(pixels) * kDefaultDpi / dpi), 0, 0xFFFF));
-    };
+    const auto unscaled = [dpi](int pixels) { return static_cast<uint16_t>(std::clamp(unscaleFromDpi(pixels, dpi), 0, 0xFFFF)); };
     WindowLayout layout = layoutForClientSize(unscaled(width), unscaled(height));
     for (PixelRect* rect : {&layout.levelTable, &layout.dmxStatus, &layout.midiList, &layout.midiStatus})
         *rect = scaleToDpi(*rect, dpi);

@@ -39,6 +39,9 @@ WindowLayout layoutForClientSize(uint16_t width, uint16_t height);
 inline constexpr int kDefaultDpi = 96;
 int scaleToDpi(int pixels, int dpi);
 PixelRect scaleToDpi(const PixelRect& rect, int dpi);
+// Back from device pixels at dpi to 96-DPI pixels, rounding down, for a client size
+// given to a rule written at 96 DPI; 0 or less is 96.
+int unscaleFromDpi(int pixels, int dpi);
 
 // The layout for a client size in device pixels at dpi: the rule applied to the size in
 // 96-DPI pixels, its results scaled back.

@@ -55,24 +55,12 @@ void fillSelector(HWND selector, int id) {
     if (!entries.empty()) SendMessageW(selector, CB_SETCURSEL, 0, 0);
 }
 
-// Report view with the three columns and one row per slot, in the table's colours; its
-// header drawn by the window.
+// Report view with the three columns and one row per slot.
 void setUpLevelTable(Win32MainWindow& window, HWND table) {
-    if (HWND header = reinterpret_cast<HWND>(SendMessageW(table, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
-    const DWORD extended = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    SendMessageW(table, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extended);
-    SendMessageW(table, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(table, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(table, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
-
+    setUpReportList(table);
     const auto columns = levelTableColumns();
     for (std::size_t index = 0; index < columns.size(); ++index) {
-        std::wstring title = utf8ToUtf16(columns[index].title);
-        LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = scaleToDpi(columns[index].initialWidth, window.dpi);
-        column.pszText = title.data();
-        SendMessageW(table, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        insertListColumn(table, static_cast<int>(index), columns[index].title, scaleToDpi(columns[index].initialWidth, window.dpi));
     }
     // One redraw after all rows, not one per row.
     SendMessageW(table, WM_SETREDRAW, FALSE, 0);
@@ -108,6 +96,23 @@ void place(HWND control, const PixelRect& rect) {
 
 }  // namespace
 
+void setUpReportList(HWND list) {
+    if (HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
+    SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
+    SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
+}
+
+void insertListColumn(HWND list, int index, const char* title, int width) {
+    std::wstring text = utf8ToUtf16(title);
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    column.cx = width;
+    column.pszText = text.data();
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
 HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi) {
     const DWORD extendedStyle = control.kind == ControlKind::Field ? WS_EX_CLIENTEDGE : 0;
     const PixelRect rect = tableRect(control, dpi);
@@ -122,11 +127,7 @@ HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, in
 }
 
 void buildMainWindow(Win32MainWindow& window, HWND handle) {
-    window.window = handle;
-    window.dpi = static_cast<int>(GetDpiForWindow(handle));
-    if (window.dpi <= 0) window.dpi = kDefaultDpi;
-    window.uiFont = makeUiFont(window.dpi);
-    window.backgroundBrush = CreateSolidBrush(colourRef(kBackgroundColour));
+    startFrame(window);
     // Rows from the MIDI thread wake the window with a posted message.
     setMidiInputWakeUp(window.engines.midi, postMidiWakeMessage, handle);
 
@@ -143,19 +144,8 @@ void buildMainWindow(Win32MainWindow& window, HWND handle) {
     window.engines.midi.view = makeMidiView(window);
     fillEngineViews(window.engines);
     releaseLevelTableDrawing(window);
-
-    // Without the program's icon resource the window shows the icon drawn now.
-    if (GetClassLongPtrW(handle, GCLP_HICON) == 0) {
-        const int sizes[] = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXSMICON)};
-        const WPARAM kinds[] = {ICON_BIG, ICON_SMALL};
-        for (int i = 0; i < 2; ++i) {
-            window.drawnIcons[i] = makeWindowIcon(sizes[i]);
-            if (window.drawnIcons[i]) SendMessageW(handle, WM_SETICON, kinds[i], reinterpret_cast<LPARAM>(window.drawnIcons[i]));
-        }
-    }
     showPage(window, ControlPage::Dmx);
-    if (window.timerWanted) SetTimer(handle, kTickTimerId, kTickPeriodMs, nullptr);
-    requestDarkTitleBar(handle);
+    finishFrame(window, kTickPeriodMs);
 }
 
 void showPage(Win32MainWindow& window, ControlPage page) {
@@ -193,26 +183,19 @@ void rescaleSelectorRows(HWND selector, int from, int to) {
 }  // namespace
 
 void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested) {
-    const int previousDpi = window.dpi;
-    window.dpi = dpi;
-    const HFONT previousFont = window.uiFont;
-    window.uiFont = makeUiFont(dpi);
-    const auto table = controlTable();
-    for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
-        SendMessageW(window.controls[index], WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
-        if (table[index].kind == ControlKind::Selector) rescaleSelectorRows(window.controls[index], previousDpi, dpi);
-        place(window.controls[index], tableRect(table[index], dpi));
-    }
-    if (previousFont) DeleteObject(previousFont);
-    const auto columns = levelTableColumns();
-    SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(scaleToDpi(columns[0].initialWidth, dpi), 0));
-    SetWindowPos(window.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    // The moving controls follow the client size, whether or not the move changed it.
-    RECT client{};
-    GetClientRect(window.window, &client);
-    layoutControls(window, static_cast<uint16_t>(client.right), static_cast<uint16_t>(client.bottom));
-    InvalidateRect(window.window, nullptr, TRUE);
+    changeFrameDpi(window, dpi, suggested, [&window, dpi](int previousDpi) {
+        const auto table = controlTable();
+        for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
+            SendMessageW(window.controls[index], WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
+            if (table[index].kind == ControlKind::Selector) rescaleSelectorRows(window.controls[index], previousDpi, dpi);
+            place(window.controls[index], tableRect(table[index], dpi));
+        }
+        const auto columns = levelTableColumns();
+        SendMessageW(window.levelTable, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(scaleToDpi(columns[0].initialWidth, dpi), 0));
+        RECT client{};
+        GetClientRect(window.window, &client);
+        layoutControls(window, static_cast<uint16_t>(client.right), static_cast<uint16_t>(client.bottom));
+    });
 }
 
 HWND controlById(const Win32MainWindow& window, int id) {

@@ -1,29 +1,25 @@
 #include "win32_main_window.h"
 
-#include <commctrl.h>
-
+#include "win32_network_window.h"
+#include "win32_open_windows.h"
 #include "win32_window.h"
 
+// Without a window the loop would wait for ever. The window's record, with its font and
+// brush, goes when the loop is over.
 int runMainWindow(HINSTANCE instance, int showCommand, DmxUniverseState& state) {
-    INITCOMMONCONTROLSEX commonControls{sizeof commonControls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&commonControls);
     registerMainWindowClass(instance);
-    std::unique_ptr<Win32MainWindow> window = createMainWindow(instance, state);
-    // Without a window the loop would wait for ever.
-    if (!window) return 1;
-    ShowWindow(window->window, showCommand);
-    UpdateWindow(window->window);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    window.reset();  // the font and the brush go with it
-    return 0;
+    const std::unique_ptr<Win32MainWindow> window = createMainWindow(instance, state);
+    return window ? runWindowsUntilClosed(window->window, showCommand) : 1;
 }
 
 int runMainWindow(HINSTANCE instance, int showCommand) {
     DmxUniverseState state;
     generateCid(state);
     return runMainWindow(instance, showCommand, state);
+}
+
+int runNetworkWindow(HINSTANCE instance, int showCommand, DmxUniverseState& state) {
+    registerNetworkWindowClass(instance);
+    const std::unique_ptr<Win32NetworkWindow> window = createNetworkWindow(instance, state);
+    return window ? runWindowsUntilClosed(window->window, showCommand) : 1;
 }

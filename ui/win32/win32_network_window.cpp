@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "../../core/clock.h"
 #include "../../core/utf16_text_win32.h"
@@ -12,6 +11,7 @@
 #include "../network_texts.h"
 #include "win32_painting.h"
 #include "win32_views.h"
+#include "win32_window_frame.h"
 
 namespace {
 
@@ -20,43 +20,42 @@ const std::wstring& networkClassName() {
     return name;
 }
 
-std::wstring windowText(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    if (length <= 0) return {};
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(control, buffer.data(), length + 1);
-    return std::wstring(buffer.data(), static_cast<std::size_t>(std::max(copied, 0)));
+HINSTANCE instanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
+
+// The window's outer size at dpi for the table's minimum client size.
+PixelSize initialOuterSize(int dpi) {
+    RECT outer{0, 0, scaleToDpi(kNetworkMinimumClientWidth, dpi), scaleToDpi(kNetworkMinimumClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0, static_cast<UINT>(dpi));
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
-HINSTANCE instanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
+HWND makeChild(Win32NetworkWindow& window, const wchar_t* className, DWORD style, const NetworkControl& control) {
+    const PixelRect rect = scaleToDpi(control.rect, window.dpi);
+    return CreateWindowExW(0, className, L"", style, rect.x, rect.y, rect.width, rect.height, window.window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instanceOf(window.window), nullptr);
+}
+
+void setColumnWidths(HWND list, int id, int dpi) {
+    const auto columns = networkTableColumns(id);
+    for (std::size_t index = 0; index < columns.size(); ++index) {
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, index, MAKELPARAM(scaleToDpi(columns[index].width, dpi), 0));
+    }
+}
 
 HWND makeList(Win32NetworkWindow& window, const NetworkControl& control) {
     const DWORD style = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA;
-    const HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", style, control.rect.x, control.rect.y, control.rect.width,
-                                      control.rect.height, window.window,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instanceOf(window.window), nullptr);
+    const HWND list = makeChild(window, WC_LISTVIEWW, style, control);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), TRUE);
-    if (HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0))) subclassListHeader(header);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    SendMessageW(list, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(colourRef(kTableBackgroundColour)));
-    SendMessageW(list, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(colourRef(kTableTextColour)));
+    setUpReportList(list);
     const auto columns = networkTableColumns(control.id);
     for (std::size_t index = 0; index < columns.size(); ++index) {
-        std::wstring title = utf8ToUtf16(columns[index].title);
-        LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH | LVCF_TEXT;
-        column.cx = columns[index].width;
-        column.pszText = title.data();
-        SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+        insertListColumn(list, static_cast<int>(index), columns[index].title, scaleToDpi(columns[index].width, window.dpi));
     }
     return list;
 }
 
 HWND makePainted(Win32NetworkWindow& window, const NetworkControl& control) {
-    return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, control.rect.x, control.rect.y,
-                           control.rect.width, control.rect.height, window.window,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instanceOf(window.window), nullptr);
+    return makeChild(window, L"STATIC", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, control);
 }
 
 void showTableRows(Win32NetworkWindow& window, int id, const NetworkTableRows& rows) {
@@ -121,10 +120,10 @@ NetworkView makeNetworkView(Win32NetworkWindow& window) {
     return view;
 }
 
-HFONT makeGridFont(HFONT uiFont) {
+HFONT makeGridFont(HFONT uiFont, int dpi) {
     LOGFONTW font{};
     GetObjectW(uiFont, sizeof font, &font);
-    font.lfHeight = -kGridTextPixelHeight;
+    font.lfHeight = -scaleToDpi(kGridTextPixelHeight, dpi);
     return CreateFontIndirectW(&font);
 }
 
@@ -133,23 +132,32 @@ void fill(HDC dc, const RECT& area, uint32_t rgb) {
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 }
 
+// A cell's edges are scaled rather than its size, so that the cells of a DPI such as 120
+// (x 1.25) tile the grid without gaps or overlaps.
+RECT scaledCellArea(int slot, int dpi) {
+    const PixelRect cell = gridCellRect(slot);
+    return {scaleToDpi(cell.x, dpi), scaleToDpi(cell.y, dpi), scaleToDpi(cell.x + cell.width, dpi),
+            scaleToDpi(cell.y + cell.height, dpi)};
+}
+
 void paintGrid(const Win32NetworkWindow& window, HDC dc, const RECT& bounds) {
     fill(dc, bounds, kTableBackgroundColour);
     SelectObject(dc, window.gridFont);
     SetBkMode(dc, TRANSPARENT);
     const NetworkGrid& grid = window.grid;
+    const int line = scaleToDpi(1, window.dpi);
     for (int slot = 0; slot < kDmxSlotCount; ++slot) {
-        const PixelRect cell = gridCellRect(slot);
-        const RECT area{cell.x, cell.y, cell.x + cell.width, cell.y + cell.height};
+        const RECT area = scaledCellArea(slot, window.dpi);
         const int8_t winner = grid.winnerColours[static_cast<std::size_t>(slot)];
         const uint8_t level = winner == kNoSourceColour ? 0 : grid.levels[static_cast<std::size_t>(slot)];
         fill(dc, area, kGridLineColour);
-        fill(dc, RECT{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1}, gridCellFill(level));
+        fill(dc, RECT{area.left + line, area.top + line, area.right - line, area.bottom - line}, gridCellFill(level));
         if (winner == kNoSourceColour) continue;
-        fill(dc, RECT{area.left + 1, area.bottom - kGridMarkerHeight, area.right - 1, area.bottom - 1}, sourceColour(winner));
+        fill(dc, RECT{area.left + line, area.bottom - scaleToDpi(kGridMarkerHeight, window.dpi), area.right - line, area.bottom - line},
+             sourceColour(winner));
         SetTextColor(dc, colourRef(gridCellTextColour(level)));
         std::wstring text = utf8ToUtf16(gridCellText(grid, slot));
-        RECT textArea{area.left, area.top - 1, area.right, area.bottom - 1};
+        RECT textArea{area.left, area.top - line, area.right, area.bottom - line};
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
@@ -159,15 +167,17 @@ void paintLegend(const Win32NetworkWindow& window, HDC dc, const RECT& bounds) {
     SelectObject(dc, window.uiFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colourRef(kTableTextColour));
-    int y = 4;
+    const auto scaled = [&window](int pixels) { return scaleToDpi(pixels, window.dpi); };
+    const int rowHeight = scaled(kLegendRowHeight);
+    int y = scaled(4);
     for (const LegendEntry& entry : window.grid.legend) {
-        if (y + kLegendRowHeight > bounds.bottom) break;
-        fill(dc, RECT{6, y + 4, 18, y + 16}, entry.rgb);
+        if (y + rowHeight > bounds.bottom) break;
+        fill(dc, RECT{scaled(6), y + scaled(4), scaled(18), y + scaled(16)}, entry.rgb);
         SetBkMode(dc, TRANSPARENT);
         std::wstring text = utf8ToUtf16(entry.text);
-        RECT textArea{26, y, bounds.right - 4, y + kLegendRowHeight};
+        RECT textArea{scaled(26), y, bounds.right - scaled(4), y + rowHeight};
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textArea, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-        y += kLegendRowHeight;
+        y += rowHeight;
     }
 }
 
@@ -192,22 +202,11 @@ Win32NetworkWindow::~Win32NetworkWindow() {
         if (window) DestroyWindow(window);
     }
     mainWindow.reset();
-    if (uiFont) DeleteObject(uiFont);
     if (gridFont) DeleteObject(gridFont);
-    if (backgroundBrush) DeleteObject(backgroundBrush);
-    for (HICON icon : drawnIcons) {
-        if (icon) DestroyIcon(icon);
-    }
 }
 
 void registerNetworkWindowClass(HINSTANCE instance) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = networkWindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = networkClassName().c_str();
-    RegisterClassW(&windowClass);
+    registerWindowClass(instance, networkClassName(), networkWindowProcedure);
 }
 
 std::unique_ptr<Win32NetworkWindow> createNetworkWindow(HINSTANCE instance, DmxUniverseState& state,
@@ -219,59 +218,63 @@ std::unique_ptr<Win32NetworkWindow> createNetworkWindow(HINSTANCE instance, DmxU
     window->timerWanted = options.startTimer;
     window->engines.clockUs = options.clockUs ? options.clockUs : std::function<uint64_t()>(monotonicMicroseconds);
     window->engines.openMonitor = [w](const MonitorRequest& request) { openMonitorWindow(*w, request); };
-    RECT outer{0, 0, kNetworkMinimumClientWidth, kNetworkMinimumClientHeight};
-    AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    const std::wstring title = utf8ToUtf16(std::string(kProductTitle) + kNetworkTitleSuffix);
-    const HWND handle = CreateWindowExW(0, networkClassName().c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                        instance, window.get());
-    if (!handle) return nullptr;
+    const std::string title = std::string(kProductTitle) + kNetworkTitleSuffix;
+    if (!createFramedWindow(instance, networkClassName(), title, initialOuterSize, *window)) return nullptr;
     return window;
 }
 
 Win32NetworkWindow* networkWindowOf(HWND window) {
-    if (!window) return nullptr;
-    wchar_t name[64] = {};
-    if (GetClassNameW(window, name, 64) == 0 || networkClassName() != name) return nullptr;
-    return reinterpret_cast<Win32NetworkWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return static_cast<Win32NetworkWindow*>(frameOf(window, networkClassName()));
 }
 
 void buildNetworkWindow(Win32NetworkWindow& window, HWND handle) {
-    window.window = handle;
-    window.uiFont = makeUiFont(kDefaultDpi);  // this window is laid out at 96 DPI
-    window.gridFont = makeGridFont(window.uiFont);
-    window.backgroundBrush = CreateSolidBrush(colourRef(kBackgroundColour));
+    startFrame(window);
+    window.gridFont = makeGridFont(window.uiFont, window.dpi);
     for (const NetworkControl& control : networkControlTable()) {
         HWND created = nullptr;
         switch (control.kind) {
             case NetworkControlKind::Label:
             case NetworkControlKind::Field:
-            case NetworkControlKind::Button: created = createControl(handle, window.uiFont, asControlDefinition(control)); break;
+            case NetworkControlKind::Button:
+                created = createControl(handle, window.uiFont, asControlDefinition(control), window.dpi);
+                break;
             case NetworkControlKind::Table: created = makeList(window, control); break;
             case NetworkControlKind::LevelGrid:
             case NetworkControlKind::Legend: created = makePainted(window, control); break;
         }
+        window.controls.push_back(created);
         if (control.id != 0) window.byId[control.id] = created;
     }
     window.engines.view = makeNetworkView(window);
     fillNetworkViews(window.engines);
-    if (GetClassLongPtrW(handle, GCLP_HICON) == 0) {
-        const int sizes[] = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXSMICON)};
-        const WPARAM kinds[] = {ICON_BIG, ICON_SMALL};
-        for (int i = 0; i < 2; ++i) {
-            window.drawnIcons[i] = makeWindowIcon(sizes[i]);
-            if (window.drawnIcons[i]) SendMessageW(handle, WM_SETICON, kinds[i], reinterpret_cast<LPARAM>(window.drawnIcons[i]));
-        }
-    }
-    if (window.timerWanted) SetTimer(handle, kNetworkTimerId, kNetworkTickPeriodMs, nullptr);
-    requestDarkTitleBar(handle);
+    finishFrame(window, kNetworkTickPeriodMs);
 }
 
 void layoutNetworkControls(Win32NetworkWindow& window, int clientWidth, int clientHeight) {
-    for (const auto& [id, control] : window.byId) {
-        const PixelRect rect = networkControlRect(id, clientWidth, clientHeight);
-        MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);
+    const int width = unscaleFromDpi(clientWidth, window.dpi);
+    const int height = unscaleFromDpi(clientHeight, window.dpi);
+    const auto table = networkControlTable();
+    for (std::size_t index = 0; index < window.controls.size() && index < table.size(); ++index) {
+        const NetworkControl& control = table[index];
+        // The unnamed labels never move.
+        const PixelRect rect = scaleToDpi(control.id != 0 ? networkControlRect(control.id, width, height) : control.rect, window.dpi);
+        MoveWindow(window.controls[index], rect.x, rect.y, rect.width, rect.height, TRUE);
     }
+}
+
+void applyNetworkDpi(Win32NetworkWindow& window, int dpi, const RECT& suggested) {
+    changeFrameDpi(window, dpi, suggested, [&window, dpi](int) {
+        const HFONT previousGridFont = window.gridFont;
+        window.gridFont = makeGridFont(window.uiFont, dpi);
+        if (previousGridFont) DeleteObject(previousGridFont);
+        for (HWND control : window.controls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
+        for (const int id : {kNetworkSourcesTable, kNetworkSendersTable, kNetworkNodesTable}) {
+            setColumnWidths(networkControlById(window, id), id, dpi);
+        }
+        RECT client{};
+        GetClientRect(window.window, &client);
+        layoutNetworkControls(window, client.right, client.bottom);
+    });
 }
 
 LRESULT notifyNetworkWindow(Win32NetworkWindow& window, const NMHDR& header) {

@@ -3,34 +3,30 @@
 // virtual report lists that fetch their texts from the rows last handed over, the grid
 // and legend drawn by the window, the 10 ms timer around the shared routing
 // (ui/network_procedure.h), and the main window "Monitor this universe" opens in the same
-// process. Tests drive the real window through its messages.
+// process. Like the main window, every place, size, column width, grid cell and font is
+// the table's times the window's DPI / 96. Tests drive the real window through its
+// messages.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "../network_procedure.h"
 #include "win32_window.h"
 
-inline constexpr UINT_PTR kNetworkTimerId = 1;
+inline constexpr UINT_PTR kNetworkTimerId = kTickTimerId;
 
-struct Win32NetworkWindow {
-    Win32NetworkWindow() = default;
-    Win32NetworkWindow(const Win32NetworkWindow&) = delete;
-    Win32NetworkWindow& operator=(const Win32NetworkWindow&) = delete;
-    ~Win32NetworkWindow();  // destroys a window still open, then the fonts and brush
+struct Win32NetworkWindow : Win32WindowFrame {
+    ~Win32NetworkWindow();  // closes a window still open and the main window it opened
 
     NetworkWindowEngines engines;
-    HWND window = nullptr;
+    std::vector<HWND> controls;  // every control, in table order
     std::unordered_map<int, HWND> byId;
     std::unordered_map<int, NetworkTableRows> tableRows;  // what each list shows
     NetworkGrid grid;
-    HFONT uiFont = nullptr;
-    HFONT gridFont = nullptr;
-    HBRUSH backgroundBrush = nullptr;
-    HICON drawnIcons[2] = {};
-    bool timerWanted = true;
+    HFONT gridFont = nullptr;  // at the window's DPI
     bool selecting = false;  // the window itself moves a list's selection
     HINSTANCE instance = nullptr;
     DmxUniverseState* state = nullptr;
@@ -45,7 +41,9 @@ struct Win32NetworkWindowOptions {
 
 void registerNetworkWindowClass(HINSTANCE instance);
 
-// Creates the Network window, not shown yet; nullptr when it cannot be created.
+// Creates the Network window, not shown yet, at its minimum client size scaled to the
+// system's DPI and held within the work area of its monitor; nullptr when it cannot be
+// created.
 std::unique_ptr<Win32NetworkWindow> createNetworkWindow(HINSTANCE instance, DmxUniverseState& state,
                                                         Win32NetworkWindowOptions options = {});
 
@@ -54,7 +52,11 @@ Win32NetworkWindow* networkWindowOf(HWND window);
 
 // WM_CREATE: fonts, brush, every control of the table, the views, the timer.
 void buildNetworkWindow(Win32NetworkWindow& window, HWND handle);
+// The resize rule for a client size in device pixels, at the window's DPI.
 void layoutNetworkControls(Win32NetworkWindow& window, int clientWidth, int clientHeight);
+// WM_DPICHANGED: the fonts, every control and the columns at the new DPI, in the
+// rectangle Windows suggests.
+void applyNetworkDpi(Win32NetworkWindow& window, int dpi, const RECT& suggested);
 // WM_NOTIFY of a list: texts asked for, a selection, a column header click.
 LRESULT notifyNetworkWindow(Win32NetworkWindow& window, const NMHDR& header);
 // WM_DRAWITEM of the grid or the legend.

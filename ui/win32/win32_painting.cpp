@@ -10,7 +10,7 @@
 
 #include "../../core/utf16_text_win32.h"
 #include "app_icon_painter.h"
-#include "win32_window.h"
+#include "win32_window_frame.h"
 
 namespace {
 
@@ -46,9 +46,10 @@ void drawText(HDC dc, int x, int y, uint32_t colour, const char* text) {
     TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
-const Win32MainWindow* topWindowOf(HWND control) { return mainWindowOf(GetAncestor(control, GA_ROOT)); }
+// The window a list of either window belongs to.
+const Win32WindowFrame* topWindowOf(HWND control) { return frameOf(GetAncestor(control, GA_ROOT)); }
 
-// The header of the level table: its own band colour and titles, 8 pixels in, no
+// The header of a report list: its own band colour and titles, 8 pixels in, no
 // dividers, sort marks or pressed look. Mouse handling stays the header's own.
 LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (message != WM_PAINT) return DefSubclassProc(header, message, wParam, lParam);
@@ -59,7 +60,7 @@ LRESULT CALLBACK paintListHeader(HWND header, UINT message, WPARAM wParam, LPARA
     const HBRUSH band = CreateSolidBrush(colourRef(kTableHeaderBackgroundColour));
     FillRect(dc, &client, band);
     DeleteObject(band);
-    const Win32MainWindow* window = topWindowOf(header);
+    const Win32WindowFrame* window = topWindowOf(header);
     const HGDIOBJ previousFont = SelectObject(dc, window ? window->uiFont : nullptr);
     const int indent = scaleToDpi(kHeaderTitleIndent, window ? window->dpi : kDefaultDpi);
     SetBkMode(dc, TRANSPARENT);

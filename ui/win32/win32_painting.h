@@ -40,7 +40,8 @@ void keepLightTextWhenDisabled(HWND field);
 // window's colours (the selectors under Common Controls 6).
 void useClassicDrawing(HWND control);
 
-// The level table's header draws flat titles on one band from then on.
+// A report list's header (the level table's, the Network window's) draws flat titles on
+// one band from then on, in its window's font.
 void subclassListHeader(HWND header);
 
 // The icon drawn at size x size, for a program without its icon resource; nullptr when

@@ -9,8 +9,6 @@
 #include "../../core/utf16_text_win32.h"
 #include "win32_window.h"
 
-namespace {
-
 std::wstring windowText(HWND control) {
     const int length = GetWindowTextLengthW(control);
     if (length <= 0) return {};
@@ -18,6 +16,8 @@ std::wstring windowText(HWND control) {
     const int copied = GetWindowTextW(control, buffer.data(), length + 1);
     return std::wstring(buffer.data(), static_cast<std::size_t>(std::max(copied, 0)));
 }
+
+namespace {
 
 std::wstring selectedEntryText(HWND selector) {
     const LRESULT index = SendMessageW(selector, CB_GETCURSEL, 0, 0);

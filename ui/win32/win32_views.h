@@ -13,6 +13,9 @@ struct Win32MainWindow;
 DmxView makeDmxView(Win32MainWindow& window);
 MidiView makeMidiView(Win32MainWindow& window);
 
+// The whole text of any window or control.
+std::wstring windowText(HWND control);
+
 // The text of a field, label or button, or a selector's chosen entry, cut to the 255
 // characters a window field holds; "" for an unknown id.
 std::string controlText(const Win32MainWindow& window, int id);

@@ -16,22 +16,18 @@
 #include "../level_cells.h"
 #include "../window_layout.h"
 #include "../window_procedure.h"
-
-inline constexpr UINT_PTR kTickTimerId = 1;
+#include "win32_window_frame.h"
 
 struct Win32WindowOptions {
     bool startTimer = true;           // tests send WM_TIMER themselves
     std::function<uint64_t()> clock;  // empty: tickCountMs
 };
 
-struct Win32MainWindow {
+struct Win32MainWindow : Win32WindowFrame {
     explicit Win32MainWindow(DmxUniverseState& universe) : engines(universe) {}
-    Win32MainWindow(const Win32MainWindow&) = delete;
-    Win32MainWindow& operator=(const Win32MainWindow&) = delete;
-    ~Win32MainWindow();  // destroys a window still open, then the font and brush
+    ~Win32MainWindow();  // closes a window still open; the frame then deletes the font and brush
 
     WindowEngines engines;
-    HWND window = nullptr;
     HWND levelTable = nullptr;
     HWND messageList = nullptr;
     std::vector<HWND> controls;  // every control, in table order
@@ -40,11 +36,6 @@ struct Win32MainWindow {
     std::vector<HWND> midiPage;
     LevelCells levelCells;  // what the level table shows
     bool levelTableHeld = false;  // its drawing is held while the engines rewrite cells
-    HFONT uiFont = nullptr;  // at the window's DPI
-    int dpi = kDefaultDpi;    // of the monitor the window is on; sizes are scaled by dpi / 96
-    HBRUSH backgroundBrush = nullptr;
-    HICON drawnIcons[2] = {};  // big and small, when the program has no icon resource
-    bool timerWanted = true;
 };
 
 // The window class "VelmoraLumibox" with the window procedure; the icon is resource 1 of
@@ -74,13 +65,9 @@ void showPage(Win32MainWindow& window, ControlPage page);
 // The resize rule for a new client size (WM_SIZE), at the window's DPI.
 void layoutControls(Win32MainWindow& window, uint16_t clientWidth, uint16_t clientHeight);
 
-// WM_DPICHANGED: the font and every control's place and size for the new DPI, then the
-// window moved to the rectangle Windows suggests (the layout follows its WM_SIZE).
+// WM_DPICHANGED: the window moved to the rectangle Windows suggests, then the font and
+// every control's place and size for the new DPI.
 void applyDpi(Win32MainWindow& window, int dpi, const RECT& suggested);
-
-// WM_GETMINMAXINFO: the minimum outer size at the window's DPI, no larger than the work
-// area of its monitor.
-void limitTrackingSize(HWND handle, MINMAXINFO& limits);
 
 // WM_CLOSE: the engines stop in their order, then the window is destroyed.
 void closeMainWindow(Win32MainWindow& window);
@@ -92,7 +79,7 @@ HWND controlById(const Win32MainWindow& window, int id);
 // control table creates its labels, fields and buttons with it.
 HWND createControl(HWND parent, HFONT font, const ControlDefinition& control, int dpi = kDefaultDpi);
 
-// The message loop ends when the last window of the program is destroyed: the main
-// window and the Network window each count themselves in and out.
-void countWindowOpened();
-void countWindowDestroyed();
+// A report list of either window in the table colours, full-row selection and grid lines,
+// its header drawn by the window; and one column of it, width in device pixels.
+void setUpReportList(HWND list);
+void insertListColumn(HWND list, int index, const char* title, int width);

@@ -1,14 +1,17 @@
-// The window at the DPI it is created on and after a DPI change: every control of the
-// table at its rectangle times dpi / 96, the font scaled alike, and the window and its
-// minimum size within the monitor's work area. Run at wine's default 96 DPI with the other
+// Each window at the DPI it is created on and after a DPI change: every control of its
+// table at its rectangle times dpi / 96, the fonts and columns scaled alike, and the window
+// and its minimum size within the monitor's work area. Run at wine's default 96 DPI with the other
 // window tests, and again in a prefix at 144 DPI on a 1366 x 768 screen
 // (LUMIBOX_EXPECTED_DPI, ui/win32/CMakeLists.txt).
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "ui/network_controls.h"
+#include "ui/win32/win32_network_window.h"
 #include "ui/window_controls.h"
 #include "ui/window_layout.h"
 #include "ui/window_style.h"
@@ -21,6 +24,12 @@ bool followsClientSize(int id) {
     return id == kDmxLevelTable || id == kDmxStatusText || id == kMidiMessageList || id == kMidiStatusText;
 }
 
+void expectFontHeight(HFONT font, int pixelsAt96, int dpi) {
+    LOGFONTW description{};
+    GetObjectW(font, sizeof description, &description);
+    EXPECT_EQ(description.lfHeight, -scaleToDpi(pixelsAt96, dpi));
+}
+
 void expectTableRectsAt(Win32WindowDriver& t, int dpi) {
     for (const ControlDefinition& c : controlTable()) {
         if (c.id == 0 || followsClientSize(c.id)) continue;
@@ -31,9 +40,37 @@ void expectTableRectsAt(Win32WindowDriver& t, int dpi) {
         if (c.kind == ControlKind::Selector) got.height = wanted.height;
         EXPECT_TRUE(got == wanted) << c.id << " at " << dpi << ": " << got.x << " " << got.y << " " << got.width;
     }
-    LOGFONTW font{};
-    GetObjectW(t.window->uiFont, sizeof font, &font);
-    EXPECT_EQ(font.lfHeight, -scaleToDpi(kUiFontPixelHeight, dpi));
+    expectFontHeight(t.window->uiFont, kUiFontPixelHeight, dpi);
+}
+
+// The Network window's controls that keep their table place, the grid's size, its fonts
+// and its columns.
+void expectNetworkRectsAt(const Win32NetworkWindow& network, int dpi) {
+    for (const NetworkControl& c : networkControlTable()) {
+        if (c.id == 0 || c.kind == NetworkControlKind::Table || c.kind == NetworkControlKind::Legend) continue;
+        if (c.id == kNetworkGridTitle || c.id == kNetworkStatusText) continue;  // they follow the size
+        RECT r{};
+        GetWindowRect(networkControlById(network, c.id), &r);
+        MapWindowPoints(nullptr, network.window, reinterpret_cast<POINT*>(&r), 2);
+        PixelRect got{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        const PixelRect wanted = scaleToDpi(c.rect, dpi);
+        if (c.id == kNetworkLevelGrid) got.y = wanted.y;  // it moves down with the height
+        EXPECT_TRUE(got == wanted) << c.id << " at " << dpi << ": " << got.x << " " << got.y << " " << got.width;
+    }
+    const HWND sources = networkControlById(network, kNetworkSourcesTable);
+    const auto columns = networkTableColumns(kNetworkSourcesTable);
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+        EXPECT_EQ(SendMessageW(sources, LVM_GETCOLUMNWIDTH, column, 0), scaleToDpi(columns[column].width, dpi)) << column;
+    }
+    expectFontHeight(network.uiFont, kUiFontPixelHeight, dpi);
+    expectFontHeight(network.gridFont, kGridTextPixelHeight, dpi);
+}
+
+std::unique_ptr<Win32NetworkWindow> openNetworkWindow(DmxUniverseState& state) {
+    registerNetworkWindowClass(GetModuleHandleW(nullptr));
+    Win32NetworkWindowOptions options;
+    options.startTimer = false;
+    return createNetworkWindow(GetModuleHandleW(nullptr), state, options);
 }
 
 TEST(WindowDpi, ControlsAreTheTableScaledToTheWindowsDpi) {
@@ -45,24 +82,34 @@ TEST(WindowDpi, ControlsAreTheTableScaledToTheWindowsDpi) {
     expectTableRectsAt(t, dpi);
 }
 
-TEST(WindowDpi, WindowAndItsMinimumSizeFitTheWorkArea) {
+TEST(WindowDpi, WindowsAndTheirMinimumSizesFitTheWorkArea) {
     Win32WindowDriver t;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(t.handle, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT work = monitor.rcWork;
-    RECT outer{};
-    GetWindowRect(t.handle, &outer);
-    EXPECT_GE(outer.left, work.left);
-    EXPECT_GE(outer.top, work.top);
-    EXPECT_LE(outer.right, work.right);
-    EXPECT_LE(outer.bottom, work.bottom) << "the status text at the bottom would be off the screen";
+    DmxUniverseState state;
+    const auto network = openNetworkWindow(state);
+    ASSERT_NE(network, nullptr);
+    const struct {
+        HWND handle;
+        LONG minimumWidth, minimumHeight;  // at 96 DPI
+    } windows[] = {{t.handle, kMinimumOuterWidth, kMinimumOuterHeight},
+                   {network->window, kNetworkMinimumOuterWidth, kNetworkMinimumOuterHeight}};
+    for (const auto& w : windows) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(w.handle, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT work = monitor.rcWork;
+        RECT outer{};
+        GetWindowRect(w.handle, &outer);
+        EXPECT_GE(outer.left, work.left);
+        EXPECT_GE(outer.top, work.top);
+        EXPECT_LE(outer.right, work.right);
+        EXPECT_LE(outer.bottom, work.bottom) << "the status text at the bottom would be off the screen";
 
-    const int dpi = t.window->dpi;
-    MINMAXINFO limits{};
-    SendMessageW(t.handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x, std::min<LONG>(scaleToDpi(kMinimumOuterWidth, dpi), work.right - work.left));
-    EXPECT_EQ(limits.ptMinTrackSize.y, std::min<LONG>(scaleToDpi(kMinimumOuterHeight, dpi), work.bottom - work.top));
+        const int dpi = frameOf(w.handle)->dpi;
+        MINMAXINFO limits{};
+        SendMessageW(w.handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, std::min<LONG>(scaleToDpi(w.minimumWidth, dpi), work.right - work.left));
+        EXPECT_EQ(limits.ptMinTrackSize.y, std::min<LONG>(scaleToDpi(w.minimumHeight, dpi), work.bottom - work.top));
+    }
 }
 
 // Moved to a monitor of another DPI: re-laid from the table, and back again.
@@ -82,6 +129,23 @@ TEST(WindowDpi, ADpiChangeRelaysEveryControl) {
         const WindowRect status = t.place(kDmxStatusText);
         EXPECT_EQ(status.y, layout.dmxStatus.y) << dpi;
         EXPECT_EQ(status.height, layout.dmxStatus.height) << dpi;
+    }
+}
+
+TEST(WindowDpi, TheNetworkWindowIsScaledAlikeAndRelaid) {
+    DmxUniverseState state;
+    const auto network = openNetworkWindow(state);
+    ASSERT_NE(network, nullptr);
+    const int original = network->dpi;
+    EXPECT_EQ(original, static_cast<int>(GetDpiForWindow(network->window)));
+    expectNetworkRectsAt(*network, original);
+    for (const int dpi : {192, 120, original}) {
+        RECT outer{};
+        GetWindowRect(network->window, &outer);
+        const RECT suggested{outer.left, outer.top, outer.left + scaleToDpi(kNetworkMinimumOuterWidth, dpi),
+                             outer.top + scaleToDpi(kNetworkMinimumOuterHeight, dpi)};
+        SendMessageW(network->window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        expectNetworkRectsAt(*network, dpi);
     }
 }
 
