@@ -18,12 +18,12 @@ trap 'rm -rf "$work"' EXIT
 full=$work
 if [ $# -ge 2 ]; then full=$(mkdir -p "$2" && cd "$2" && pwd); fi
 prefix=$root/build-windows/wine-prefix
-snapshot=$root/build-windows/ui/win32/win32_window_snapshot.exe
-[ -x "$root/build/ui/qt/window_snapshot" ] || { echo "build the Linux tree in build/ first" >&2; exit 1; }
+snapshot=$root/build-windows/tools/screenshots/win32_window_snapshot.exe
+[ -x "$root/build/tools/screenshots/window_snapshot" ] || { echo "build the Linux tree in build/ first" >&2; exit 1; }
 [ -f "$snapshot" ] || { echo "build the Windows tree in build-windows/ first" >&2; exit 1; }
 [ -f "$prefix/system.reg" ] || "$root/tools/wine-run.sh" "$prefix" --init
 
-QT_QPA_PLATFORM=offscreen "$root/build/ui/qt/window_snapshot" "$full/qt-dmx.png" "$full/qt-midi.png" 2>/dev/null
+QT_QPA_PLATFORM=offscreen "$root/build/tools/screenshots/window_snapshot" "$full/qt-dmx.png" "$full/qt-midi.png" 2>/dev/null
 
 # On the display: the program reports where its client area is, waits for the picture.
 cat > "$work/take.sh" <<'TAKE'
