@@ -32,16 +32,9 @@ prefix=$root/build-windows/wine-prefix
 [ -f "$prefix/system.reg" ] || "$root/tools/wine-run.sh" "$prefix" --init
 cat > "$shots/take.sh" <<'TAKE'
 set -eu
-LUMIBOX_NETNS_SETUP="$peer_setup" "$root/tools/wine-run.sh" "$prefix" \
-    "$root/build-windows/tools/screenshots/win32_network_snapshot.exe" "Z:$shots/ready" "Z:$shots/done" 10.77.0.1 &
-program=$!
-waited=0
-while [ ! -s "$shots/ready" ] && [ $waited -lt 900 ]; do sleep 0.1; waited=$((waited + 1)); done
-[ -s "$shots/ready" ] || { echo "the window did not come up" >&2; kill $program; exit 1; }
-read -r x y width height < "$shots/ready"
-import -window root -crop "${width}x${height}+${x}+${y}" +repage "$win32"
-touch "$shots/done"
-wait $program
+LUMIBOX_NETNS_SETUP="$peer_setup" "$root/tools/screenshots/grab-from-screen.sh" "$win32" "$shots/ready" "$shots/done" \
+    "$root/tools/wine-run.sh" "$prefix" "$root/build-windows/tools/screenshots/win32_network_snapshot.exe" \
+    "Z:$shots/ready" "Z:$shots/done" 10.77.0.1
 TAKE
 # with-xvfb.sh keeps a variable named work for itself.
 peer_setup=$peer_setup root=$root prefix=$prefix shots=$shots win32=$win32 "$root/tools/with-xvfb.sh" sh "$shots/take.sh"

@@ -29,16 +29,8 @@ QT_QPA_PLATFORM=offscreen "$root/build/tools/screenshots/window_snapshot" "$full
 cat > "$work/take.sh" <<'TAKE'
 set -eu
 for page in dmx midi; do
-    rm -f "$work/ready" "$work/done"
-    "$root/tools/wine-run.sh" "$prefix" "$snapshot" "$page" "Z:$work/ready" "Z:$work/done" &
-    program=$!
-    waited=0
-    while [ ! -s "$work/ready" ] && [ $waited -lt 600 ]; do sleep 0.1; waited=$((waited + 1)); done
-    [ -s "$work/ready" ] || { echo "the window did not come up" >&2; kill $program; exit 1; }
-    read -r x y width height < "$work/ready"
-    import -window root -crop "${width}x${height}+${x}+${y}" +repage "$full/win32-$page.png"
-    touch "$work/done"
-    wait $program
+    "$root/tools/screenshots/grab-from-screen.sh" "$full/win32-$page.png" "$work/ready" "$work/done" \
+        "$root/tools/wine-run.sh" "$prefix" "$snapshot" "$page" "Z:$work/ready" "Z:$work/done"
 done
 TAKE
 work=$work root=$root prefix=$prefix snapshot=$snapshot full=$full "$root/tools/with-xvfb.sh" sh "$work/take.sh"

@@ -3,13 +3,12 @@
 // end. The cases (ui/tests/network_window_cases_test.cpp) are written once against it;
 // each front end's test support defines these members on its own window, so every case
 // runs on both. The window runs on the real clock: its sockets stamp datagrams with it.
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ui/network_view.h"
+#include "ui/tests/eventually.h"
 #include "ui/tests/window_picture.h"
 
 class NetworkWindowDriver {
@@ -37,13 +36,7 @@ public:
     // Ticks until the condition holds or the time is up.
     template <typename Condition>
     bool eventually(Condition condition, int timeoutMs = 3000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            tick();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+        return ::eventually(condition, [this] { tick(); }, timeoutMs);
     }
 
 private:
