@@ -63,18 +63,10 @@ bool NetworkWindowDriver::enabled(int id) { return IsWindowEnabled(window_->cont
 std::vector<std::vector<std::string>> NetworkWindowDriver::rows(int tableId) {
     const HWND list = window_->control(tableId);
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const LRESULT columns = SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     std::vector<std::vector<std::string>> rows(static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     for (std::size_t row = 0; row < rows.size(); ++row) {
-        for (LRESULT column = 0; column < columns; ++column) {
-            wchar_t text[256] = {};
-            LVITEMW item{};
-            item.iSubItem = static_cast<int>(column);
-            item.pszText = text;
-            item.cchTextMax = 256;
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-            rows[row].push_back(utf16ToUtf8(text));
-        }
+        for (int column = 0; column < columns; ++column) rows[row].push_back(listCellText(list, static_cast<int>(row), column));
     }
     return rows;
 }

@@ -208,13 +208,15 @@ int Win32WindowDriver::levelColumnWidth(int column) {
     return static_cast<int>(SendMessageW(control(kDmxLevelTable), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
-std::string Win32WindowDriver::cell(int row, int column) {
-    wchar_t text[64] = {};
+std::string Win32WindowDriver::cell(int row, int column) { return listCellText(control(kDmxLevelTable), row, column); }
+
+std::string listCellText(HWND list, int row, int column) {
+    wchar_t text[256] = {};
     LVITEMW item{};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = 64;
-    SendMessageW(control(kDmxLevelTable), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return utf16ToUtf8(text);
 }
 

@@ -34,5 +34,7 @@ using Win32WindowDriver = FrontEndWindowDriver;
 void pumpMessages();
 // A control's text as a user reads it: line breaks as "\n", a selector's chosen entry.
 std::string shownText(HWND control);
+// The text of a report list's cell.
+std::string listCellText(HWND list, int row, int column);
 // A shown window's client area as painted, read back from its device context.
 WindowPicture clientPicture(HWND window);
