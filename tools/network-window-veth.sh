@@ -17,12 +17,12 @@ peer_setup="unshare -n sleep 40 & peer=\$!; sleep 0.3
   nsenter --net=/proc/\$peer/ns/net sh -c 'ip link set lo up; ip link set lbwb up
     for a in 2 3 4 6; do ip addr add 10.77.0.\$a/24 broadcast 10.77.0.255 dev lbwb; done
     ip route add 224.0.0.0/4 dev lbwb'
-  nsenter --net=/proc/\$peer/ns/net $root/build/ui/network_peer 10.77.0.2 10.77.0.3 10.77.0.4 10.77.0.6 multicast 35 \
+  nsenter --net=/proc/\$peer/ns/net $root/build/tools/screenshots/network_peer 10.77.0.2 10.77.0.3 10.77.0.4 10.77.0.6 multicast 35 \
     >/dev/null 2>&1 &"
 
 qt=$(absolute "$1")
 "$root/tools/in-private-netns.sh" sh -c "$peer_setup
-  QT_QPA_PLATFORM=offscreen $root/build/ui/qt/network_window_snapshot $qt 10.77.0.1 5"
+  QT_QPA_PLATFORM=offscreen $root/build/tools/screenshots/network_window_snapshot $qt 10.77.0.1 5"
 [ $# -ge 2 ] || exit 0
 
 win32=$(absolute "$2")
@@ -32,16 +32,9 @@ prefix=$root/build-windows/wine-prefix
 [ -f "$prefix/system.reg" ] || "$root/tools/wine-run.sh" "$prefix" --init
 cat > "$shots/take.sh" <<'TAKE'
 set -eu
-LUMIBOX_NETNS_SETUP="$peer_setup" "$root/tools/wine-run.sh" "$prefix" \
-    "$root/build-windows/ui/win32/win32_network_snapshot.exe" "Z:$shots/ready" "Z:$shots/done" 10.77.0.1 &
-program=$!
-waited=0
-while [ ! -s "$shots/ready" ] && [ $waited -lt 900 ]; do sleep 0.1; waited=$((waited + 1)); done
-[ -s "$shots/ready" ] || { echo "the window did not come up" >&2; kill $program; exit 1; }
-read -r x y width height < "$shots/ready"
-import -window root -crop "${width}x${height}+${x}+${y}" +repage "$win32"
-touch "$shots/done"
-wait $program
+LUMIBOX_NETNS_SETUP="$peer_setup" "$root/tools/screenshots/grab-from-screen.sh" "$win32" "$shots/ready" "$shots/done" \
+    "$root/tools/wine-run.sh" "$prefix" "$root/build-windows/tools/screenshots/win32_network_snapshot.exe" \
+    "Z:$shots/ready" "Z:$shots/done" 10.77.0.1
 TAKE
 # with-xvfb.sh keeps a variable named work for itself.
 peer_setup=$peer_setup root=$root prefix=$prefix shots=$shots win32=$win32 "$root/tools/with-xvfb.sh" sh "$shots/take.sh"

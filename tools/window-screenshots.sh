@@ -18,27 +18,19 @@ trap 'rm -rf "$work"' EXIT
 full=$work
 if [ $# -ge 2 ]; then full=$(mkdir -p "$2" && cd "$2" && pwd); fi
 prefix=$root/build-windows/wine-prefix
-snapshot=$root/build-windows/ui/win32/win32_window_snapshot.exe
-[ -x "$root/build/ui/qt/window_snapshot" ] || { echo "build the Linux tree in build/ first" >&2; exit 1; }
+snapshot=$root/build-windows/tools/screenshots/win32_window_snapshot.exe
+[ -x "$root/build/tools/screenshots/window_snapshot" ] || { echo "build the Linux tree in build/ first" >&2; exit 1; }
 [ -f "$snapshot" ] || { echo "build the Windows tree in build-windows/ first" >&2; exit 1; }
 [ -f "$prefix/system.reg" ] || "$root/tools/wine-run.sh" "$prefix" --init
 
-QT_QPA_PLATFORM=offscreen "$root/build/ui/qt/window_snapshot" "$full/qt-dmx.png" "$full/qt-midi.png" 2>/dev/null
+QT_QPA_PLATFORM=offscreen "$root/build/tools/screenshots/window_snapshot" "$full/qt-dmx.png" "$full/qt-midi.png" 2>/dev/null
 
 # On the display: the program reports where its client area is, waits for the picture.
 cat > "$work/take.sh" <<'TAKE'
 set -eu
 for page in dmx midi; do
-    rm -f "$work/ready" "$work/done"
-    "$root/tools/wine-run.sh" "$prefix" "$snapshot" "$page" "Z:$work/ready" "Z:$work/done" &
-    program=$!
-    waited=0
-    while [ ! -s "$work/ready" ] && [ $waited -lt 600 ]; do sleep 0.1; waited=$((waited + 1)); done
-    [ -s "$work/ready" ] || { echo "the window did not come up" >&2; kill $program; exit 1; }
-    read -r x y width height < "$work/ready"
-    import -window root -crop "${width}x${height}+${x}+${y}" +repage "$full/win32-$page.png"
-    touch "$work/done"
-    wait $program
+    "$root/tools/screenshots/grab-from-screen.sh" "$full/win32-$page.png" "$work/ready" "$work/done" \
+        "$root/tools/wine-run.sh" "$prefix" "$snapshot" "$page" "Z:$work/ready" "Z:$work/done"
 done
 TAKE
 work=$work root=$root prefix=$prefix snapshot=$snapshot full=$full "$root/tools/with-xvfb.sh" sh "$work/take.sh"

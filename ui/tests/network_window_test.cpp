@@ -1,6 +1,7 @@
 // The Network window without any toolkit: routing, layout and the texts of its tables and
-// grid over a scan engine fed with scripted datagrams and a scripted clock; then the scan
-// button over real sockets on loopback.
+// grid over a scan engine fed with scripted datagrams and a scripted clock; then both
+// windows on one set of real sockets on loopback. The scan button on the real windows is
+// among the cases every front end runs (network_window_cases_test.cpp).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -220,55 +221,6 @@ TEST(NetworkViews, MonitorWithoutSelectionSaysSo) {
     f.click(kNetworkMonitorButton);
     EXPECT_TRUE(f.monitors.empty());
     EXPECT_NE(f.seen.texts[kNetworkStatusText].find("Select a source first"), std::string::npos);
-}
-
-// Real sockets on loopback (a private namespace under CTest): the button locks the
-// fields, a datagram sent to the port shows as a row, a bad field refuses to start.
-TEST(NetworkScan, StartStopOverLoopback) {
-    startSocketLibrary();
-    Fixture f;
-    f.engines.clockUs = monotonicMicroseconds;
-    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
-    f.seen.fields[kNetworkUniversesField] = "1-2";
-    f.click(kNetworkScanButton);
-    ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
-    EXPECT_EQ(f.seen.texts[kNetworkScanButton], "Stop scan");
-    EXPECT_FALSE(f.seen.enabled[kNetworkLocalIpv4Field]);
-    EXPECT_FALSE(f.seen.enabled[kNetworkUniversesField]);
-    EXPECT_TRUE(f.seen.enabled[kNetworkPollButton]);
-
-    const SocketHandle sender = openUdpSocket();
-    Ipv4Address loopback;
-    parseIpv4("127.0.0.1", loopback);
-    const auto packet = levels(2, 9, 100, "Loopback", {1, 2, 3});
-    ASSERT_EQ(sendDatagram(sender, packet.data(), packet.size(), loopback, kSacnPort), static_cast<long>(packet.size()));
-    closeSocket(sender);
-    for (int i = 0; i < 500 && f.engines.scan.datagrams == 0; ++i) runNetworkTick(f.engines);
-    refreshNetworkViews(f.engines, monotonicMicroseconds());
-    ASSERT_EQ(f.seen.tables[kNetworkSourcesTable].rows.size(), 1u);
-    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[0][1], "Loopback");
-
-    f.click(kNetworkScanButton);
-    EXPECT_FALSE(f.engines.scanning);
-    EXPECT_EQ(f.seen.texts[kNetworkScanButton], "Start scan");
-    EXPECT_TRUE(f.seen.enabled[kNetworkUniversesField]);
-    EXPECT_FALSE(f.seen.enabled[kNetworkPollButton]);
-
-    const struct {
-        const char* local;
-        const char* universes;
-        const char* message;
-    } refused[] = {{"10.0.0.300", "1", "Local IPv4 does not read"}, {"127.0.0.1", "5-2", "Universes to join do not read"},
-                   {"127.0.0.1", "64000", "Universes to join do not read"}};
-    for (const auto& c : refused) {
-        f.seen.fields[kNetworkLocalIpv4Field] = c.local;
-        f.seen.fields[kNetworkUniversesField] = c.universes;
-        f.click(kNetworkScanButton);
-        EXPECT_FALSE(f.engines.scanning) << c.local << " " << c.universes;
-        EXPECT_NE(f.seen.texts[kNetworkStatusText].find(c.message), std::string::npos) << f.seen.texts[kNetworkStatusText];
-    }
-    stopNetworkEngines(f.engines);
-    stopSocketLibrary();
 }
 
 // Monitor this universe while scanning: one set of sockets, both windows see every

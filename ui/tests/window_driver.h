@@ -4,14 +4,13 @@
 // written once against it; each front end's test support implements it on its own
 // window (ui/qt/tests, ui/win32/tests) and compiles the cases in, so every case runs on
 // both. The window reads its time from `now` only.
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "ui/tests/eventually.h"
 #include "ui/tests/window_picture.h"
 #include "ui/window_procedure.h"
 
@@ -88,13 +87,7 @@ public:
     // Handles events, never a tick, until the condition holds or the time is up.
     template <typename Condition>
     bool eventually(Condition condition, int timeoutMs = 1000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
+        return ::eventually(condition, [this] { processEvents(); }, timeoutMs);
     }
 
 protected:

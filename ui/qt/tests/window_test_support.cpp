@@ -38,11 +38,11 @@ QApplication& testApplication() {
 
 std::unique_ptr<WindowDriver> openTestWindow() { return std::make_unique<QtWindowDriver>(); }
 
-QtWindowDriver::QtWindowDriver(bool showAtOnce) {
+FrontEndWindow::FrontEndWindow(std::function<uint64_t()> clock, bool showAtOnce) {
     testApplication();
     MainWindowOptions options;
     options.startTimer = false;
-    options.clock = [this] { return now; };
+    options.clock = std::move(clock);
     window = createMainWindow(state, options);
     if (showAtOnce) {
         // Qt delivers sizes and keystrokes to shown widgets only.
@@ -88,8 +88,10 @@ void QtWindowDriver::close() { window->host->close(); }
 
 void QtWindowDriver::press(int id, bool down) { control<QPushButton>(id)->setDown(down); }
 
-WindowPicture QtWindowDriver::picture() {
-    const QImage image = window->host->grab().toImage().convertToFormat(QImage::Format_RGB32);
+WindowPicture QtWindowDriver::picture() { return pictureOf(*window->host); }
+
+WindowPicture pictureOf(QWidget& window) {
+    const QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
     WindowPicture picture{image.width(), image.height(), {}};
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) picture.pixels.push_back(image.pixel(x, y) & 0xFFFFFF);

@@ -5,18 +5,21 @@
 // through Qt Test as a user's mouse and keyboard would.
 #include <QApplication>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "ui/qt/qt_main_window.h"
 #include "ui/qt/window_host.h"
-#include "ui/tests/window_driver.h"
+#include "ui/tests/window_picture.h"
 
 QApplication& testApplication();
+// A window's client area as painted.
+WindowPicture pictureOf(QWidget& window);
 
-class QtWindowDriver : public WindowDriver {
-public:
-    explicit QtWindowDriver(bool showAtOnce = true);
+// The Qt window a driver works on, shown at once unless told otherwise.
+struct FrontEndWindow {
+    FrontEndWindow(std::function<uint64_t()> clock, bool showAtOnce = true);
 
     DmxUniverseState state;
     std::unique_ptr<MainWindow> window;
@@ -25,39 +28,8 @@ public:
     Widget* control(int id) const {
         return window->host->findChild<Widget*>(QStringLiteral("id%1").arg(id));
     }
-
-    WindowEngines& engines() override { return window->engines; }
-    void processEvents() override;
-    void click(int id) override;
-    void doubleClick(int id) override;
-    void sendCommand(int id, int notification) override;
-    void setText(int id, const std::string& text) override;
-    void typeKeys(int id, const std::string& keys) override;
-    void select(int id, int index) override;
-    void resizeOuter(int width, int height) override;
-    void resizeClient(int width, int height) override;
-    void close() override;
-    void press(int id, bool down) override;
-    std::string title() override;
-    bool hasIcon() override;
-    WindowRect outerSize() override;
-    WindowRect clientSize() override;
-    int controlsWithId(int id) override;
-    WindowRect place(int id) override;
-    std::string text(int id) override;
-    std::vector<std::string> labelsWithoutId() override;
-    std::vector<std::string> entries(int selector) override;
-    int selectedIndex(int selector) override;
-    bool shown(int id) override;
-    bool enabled(int id) override;
-    std::vector<std::string> levelColumnTitles() override;
-    int levelRowCount() override;
-    int levelColumnWidth(int column) override;
-    std::string cell(int row, int column) override;
-    std::vector<std::string> messageRows() override;
-    WindowPicture picture() override;
-    bool closed() override;
-
-protected:
-    void deliverTick() override;
 };
+
+#include "ui/tests/front_end_window_driver.h"
+
+using QtWindowDriver = FrontEndWindowDriver;

@@ -40,10 +40,10 @@ const char* const kCapturePeerAddress = "127.0.0.1";
 
 std::unique_ptr<WindowDriver> openTestWindow() { return std::make_unique<Win32WindowDriver>(); }
 
-Win32WindowDriver::Win32WindowDriver() {
+FrontEndWindow::FrontEndWindow(std::function<uint64_t()> clock) {
     Win32WindowOptions options;
     options.startTimer = false;
-    options.clock = [this] { return now; };
+    options.clock = std::move(clock);
     window = createMainWindow(GetModuleHandleW(nullptr), state, options);
     EXPECT_NE(window, nullptr);
     handle = window ? window->window : nullptr;
@@ -51,7 +51,7 @@ Win32WindowDriver::Win32WindowDriver() {
 
 void Win32WindowDriver::deliverTick() { SendMessageW(handle, WM_TIMER, kTickTimerId, 0); }
 
-void Win32WindowDriver::show() {
+void FrontEndWindow::show() {
     ShowWindow(handle, SW_SHOWNORMAL);
     UpdateWindow(handle);
     pumpMessages();
@@ -151,8 +151,9 @@ std::string selectorEntry(HWND selector, LRESULT index) {
 
 }  // namespace
 
-std::string Win32WindowDriver::text(int id) {
-    const HWND shownControl = control(id);
+std::string Win32WindowDriver::text(int id) { return shownText(control(id)); }
+
+std::string shownText(HWND shownControl) {
     wchar_t className[32] = {};
     GetClassNameW(shownControl, className, 32);
     if (lstrcmpiW(className, L"COMBOBOX") == 0) {
@@ -207,13 +208,15 @@ int Win32WindowDriver::levelColumnWidth(int column) {
     return static_cast<int>(SendMessageW(control(kDmxLevelTable), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
-std::string Win32WindowDriver::cell(int row, int column) {
-    wchar_t text[64] = {};
+std::string Win32WindowDriver::cell(int row, int column) { return listCellText(control(kDmxLevelTable), row, column); }
+
+std::string listCellText(HWND list, int row, int column) {
+    wchar_t text[256] = {};
     LVITEMW item{};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = 64;
-    SendMessageW(control(kDmxLevelTable), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return utf16ToUtf8(text);
 }
 
@@ -246,6 +249,10 @@ void pumpMessages() {
 // Read back from the window's device context.
 WindowPicture Win32WindowDriver::picture() {
     if (!IsWindowVisible(handle)) show();
+    return clientPicture(handle);
+}
+
+WindowPicture clientPicture(HWND handle) {
     RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pumpMessages();
     RECT client{};
