@@ -1,13 +1,17 @@
 // The Qt Network window on the offscreen platform: the grid's pixels show each slot's
-// winner, and "Monitor this universe" opens the main window receiving that universe.
+// winner, "Monitor this universe" opens the main window receiving that universe, and a
+// termination signal closes both windows.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
+#include <QTimer>
+#include <csignal>
 
 #include "ui/network_texts.h"
 #include "ui/qt/level_grid_widget.h"
 #include "ui/qt/qt_network_window.h"
+#include "ui/qt/termination_signals.h"
 #include "ui/qt/tests/window_test_support.h"
 #include "ui/qt/window_host.h"
 #include "ui/tests/network_traffic.h"
@@ -76,6 +80,23 @@ TEST_F(QtNetworkWindow, MonitorOpensTheMainWindowReceivingTheUniverse) {
     handleNetworkCommand(*window, kNetworkMonitorButton, kClickNotification);
     EXPECT_EQ(window->mainWindow.get(), &main);
     EXPECT_EQ(controlText(main.widgets, kDmxStartRxButton), "Stop RX");
+}
+
+// The window path's event loop ends, with 0, only once both windows have closed.
+TEST_F(QtNetworkWindow, TerminationSignalClosesBothWindows) {
+    setControlText(window->widgets, kNetworkLocalIpv4Field, "127.0.0.1");
+    handleNetworkCommand(*window, kNetworkMonitorButton, kClickNotification);
+    ASSERT_TRUE(hasOpenMainWindow(*window));
+    ASSERT_TRUE(closeWindowOnTerminationSignals(*window->host));
+    std::raise(SIGTERM);
+    QTimer stuck;  // bounds the wait when a window stays open
+    QObject::connect(&stuck, &QTimer::timeout, [] { QApplication::exit(2); });
+    stuck.start(20000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(window->engines.stopped);
+    EXPECT_TRUE(window->mainWindow->engines.stopped);
+    EXPECT_FALSE(window->mainWindow->host->isVisible());
+    restoreTerminationSignals();
 }
 
 }  // namespace
