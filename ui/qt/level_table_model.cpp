@@ -1,5 +1,6 @@
 #include "level_table_model.h"
 
+#include <QAccessible>
 #include <QTableView>
 #include <algorithm>
 
@@ -39,8 +40,8 @@ void LevelTableModel::publishChanges(const QTableView& view) {
     const int firstShown = std::max(view.rowAt(0), 0);
     const int bottom = view.rowAt(view.viewport()->height() - 1);
     const int lastShown = bottom < 0 ? kLevelRowCount - 1 : bottom;
-    // One signal for everything a tick changed in view: the view repaints that block once
-    // instead of taking one update per cell.
+    // One update for everything a tick changed in view: the view repaints that block once
+    // instead of once per cell.
     int firstRow = kLevelRowCount;
     int lastRow = -1;
     int firstColumn = kColumnCount;
@@ -60,5 +61,10 @@ void LevelTableModel::publishChanges(const QTableView& view) {
     if (lastRow < 0) return;
     reportedCells_ += static_cast<long long>(lastRow - firstRow + 1) * (lastColumn - firstColumn + 1);
     ++reportedUpdates_;
-    Q_EMIT dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn), {Qt::DisplayRole});
+    // The view reads cells as it paints: repaint exactly the block. A block signal would
+    // repaint the neighbouring column as well; only an accessibility client needs it.
+    const QModelIndex topLeft = index(firstRow, firstColumn);
+    const QModelIndex bottomRight = index(lastRow, lastColumn);
+    view.viewport()->update(view.visualRect(topLeft).united(view.visualRect(bottomRight)));
+    if (QAccessible::isActive()) Q_EMIT dataChanged(topLeft, bottomRight, {Qt::DisplayRole});
 }

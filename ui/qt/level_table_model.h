@@ -25,8 +25,8 @@ public:
     // The engines' set-cell-text; out-of-range cells are ignored.
     void setCellText(int row, int column, const std::string& text);
 
-    // Report the cells changed since the last call, limited to the rows `view` shows, in
-    // one signal.
+    // Repaints the cells changed since the last call, limited to the rows `view` shows, in
+    // one update.
     // Rows outside are read fresh when they scroll into view.
     void publishChanges(const QTableView& view);
 
