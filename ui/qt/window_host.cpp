@@ -1,9 +1,9 @@
 #include "window_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QApplication>
 #include <QResizeEvent>
 #include <QTimer>
 
