@@ -14,6 +14,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    // From a cell's left edge, the width within which a text of up to `characters`
+    // characters in font is drawn.
+    static int textExtent(const QFont& font, int characters);
+
 private:
     const QStaticText& laidOut(const QString& text) const;
 

@@ -1,6 +1,6 @@
 #pragma once
 // The Network window's merged-level grid and its legend, painted from the engine's grid
-// record. A new grid repaints the widget once, whatever number of cells changed.
+// record. A new grid repaints the cells it changed, in one update.
 #include <QFont>
 #include <QWidget>
 

@@ -1,9 +1,11 @@
 #include "level_table_model.h"
 
+#include <QAccessible>
 #include <QTableView>
 #include <algorithm>
 
 #include "../window_controls.h"
+#include "level_cell_delegate.h"
 
 int LevelTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kLevelRowCount; }
 
@@ -22,10 +24,14 @@ QVariant LevelTableModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 void LevelTableModel::setCellText(int row, int column, const std::string& text) {
+    const std::size_t before = row >= 0 && row < kLevelRowCount && column >= 0 && column < kColumnCount
+                                   ? cells_.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].size()
+                                   : 0;
     if (!setLevelCell(cells_, row, column, text)) return;
     DirtyRows& rows = dirty_[column];
     rows.first = rows.first < 0 ? row : std::min(rows.first, row);
     rows.last = std::max(rows.last, row);
+    rows.longestText = std::max({rows.longestText, static_cast<int>(before), static_cast<int>(text.size())});
 }
 
 void LevelTableModel::publishChanges(const QTableView& view) {
@@ -39,26 +45,28 @@ void LevelTableModel::publishChanges(const QTableView& view) {
     const int firstShown = std::max(view.rowAt(0), 0);
     const int bottom = view.rowAt(view.viewport()->height() - 1);
     const int lastShown = bottom < 0 ? kLevelRowCount - 1 : bottom;
-    // One signal for everything a tick changed in view: the view repaints that block once
-    // instead of taking one update per cell.
-    int firstRow = kLevelRowCount;
-    int lastRow = -1;
-    int firstColumn = kColumnCount;
-    int lastColumn = -1;
+    // One update for everything a tick changed in view, and of each changed cell only the
+    // part its old and new texts cover: the rest of a cell is background and grid line,
+    // the same before and after.
+    QRegion changed;
     for (int column = 0; column < kColumnCount; ++column) {
         DirtyRows& rows = dirty_[column];
         if (rows.first < 0) continue;
         const int first = std::max(rows.first, firstShown);
         const int last = std::min(rows.last, lastShown);
+        const int longestText = rows.longestText;
         rows = {};
         if (first > last) continue;
-        firstRow = std::min(firstRow, first);
-        lastRow = std::max(lastRow, last);
-        firstColumn = std::min(firstColumn, column);
-        lastColumn = std::max(lastColumn, column);
+        const QRect block = view.visualRect(index(first, column)).united(view.visualRect(index(last, column)));
+        changed += block.adjusted(0, 0, std::min(LevelCellDelegate::textExtent(view.font(), longestText) - block.width(), 0), 0);
+        reportedCells_ += last - first + 1;
     }
-    if (lastRow < 0) return;
-    reportedCells_ += static_cast<long long>(lastRow - firstRow + 1) * (lastColumn - firstColumn + 1);
+    if (changed.isEmpty()) return;
     ++reportedUpdates_;
-    Q_EMIT dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn), {Qt::DisplayRole});
+    view.viewport()->update(changed);
+    // The view reads cells as it paints; only an accessibility client needs the signal.
+    if (QAccessible::isActive()) {
+        const QRect bounds = changed.boundingRect();
+        Q_EMIT dataChanged(view.indexAt(bounds.topLeft()), view.indexAt(bounds.bottomRight()), {Qt::DisplayRole});
+    }
 }

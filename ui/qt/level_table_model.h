@@ -3,7 +3,7 @@
 // The engines rewrite a whole column per packet; the model keeps each cell's text,
 // ignores writes that change nothing and tells the view once per tick about the block of
 // changed cells in the rows it shows, so a busy universe costs one repaint of the
-// visible part at most per tick.
+// visible texts at most per tick.
 #include <QAbstractTableModel>
 #include <array>
 #include <string>
@@ -25,8 +25,8 @@ public:
     // The engines' set-cell-text; out-of-range cells are ignored.
     void setCellText(int row, int column, const std::string& text);
 
-    // Report the cells changed since the last call, limited to the rows `view` shows, in
-    // one signal.
+    // Repaints the texts of the cells changed since the last call, limited to the rows `view`
+    // shows, in one update.
     // Rows outside are read fresh when they scroll into view.
     void publishChanges(const QTableView& view);
 
@@ -38,6 +38,7 @@ private:
     struct DirtyRows {
         int first = -1;
         int last = -1;
+        int longestText = 0;  // bytes, of the old and the new texts
     };
     LevelCells cells_;
     std::array<DirtyRows, kColumnCount> dirty_{};

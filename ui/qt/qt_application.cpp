@@ -1,7 +1,10 @@
 #include "qt_application.h"
 
+#include <QStyleFactory>
 #include <QtGlobal>
 #include <cstdlib>
+
+#include "../../core/product_identity.h"
 
 namespace {
 
@@ -25,4 +28,10 @@ bool displayConfigured() {
 void exitOnFatalMessages(bool on) {
     if (on) qtMessageOutput = qInstallMessageHandler(exitOnFatalMessage);
     else qInstallMessageHandler(qtMessageOutput);
+}
+
+void prepareApplication() {
+    QApplication::setApplicationName(QString::fromUtf8(kWindowClassName));
+    QApplication::setDesktopFileName(QString::fromUtf8(kDesktopApplicationId));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QStyleFactory>
 #include <QTimer>
 
 #include "../../core/clock.h"
@@ -12,7 +11,6 @@
 #include "level_table_model.h"
 #include "qt_application.h"
 #include "qt_style.h"
-#include "termination_signals.h"
 #include "window_host.h"
 #include "window_views.h"
 
@@ -35,11 +33,6 @@ void wireHost(MainWindow& window) {
     WindowHost& host = *window.host;
     host.onResize = [w](int width, int height) { layoutControls(w->widgets, width, height); };
     host.onClose = [w] { closeMainWindow(*w); };
-    host.onPaint = [w](QPainter& painter, const QRegion& region) {
-        // Controls that repaint often (the level table, the status texts) lie below the
-        // band; drawing the icon for them would be clipped away entirely.
-        if (region.intersects(QRect(0, 0, w->host->width(), kHeaderBandHeight))) paintHeaderBand(painter, w->widgets.font);
-    };
     host.onFrameKnown = [w] {
         // Only a window still at its first size is brought to the outer size.
         const bool untouched = w->host->size() == QSize(kInitialOuterWidth, kInitialOuterHeight);
@@ -50,24 +43,7 @@ void wireHost(MainWindow& window) {
 }  // namespace
 
 int runMainWindow(int argc, char** argv, DmxUniverseState& state) {
-    if (!displayConfigured()) return 1;
-    exitOnFatalMessages(true);
-    QApplication application(argc, argv);
-    exitOnFatalMessages(false);
-    prepareApplication();
-    std::unique_ptr<MainWindow> window = createMainWindow(state);
-    closeWindowOnTerminationSignals(*window->host);
-    window->host->show();
-    QApplication::exec();
-    restoreTerminationSignals();
-    window.reset();
-    return 0;
-}
-
-void prepareApplication() {
-    QApplication::setApplicationName(QString::fromUtf8(kWindowClassName));
-    QApplication::setDesktopFileName(QString::fromUtf8(kDesktopApplicationId));
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    return runWindowApplication(argc, argv, [&state] { return createMainWindow(state); });
 }
 
 MainWindow::~MainWindow() {
@@ -82,15 +58,9 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
     WindowEngines& engines = window->engines;
     engines.clock = options.clock ? options.clock : std::function<uint64_t()>(tickCountMs);
 
-    window->host = new WindowHost();
-    WindowHost& host = *window->host;
-    host.setWindowTitle(QString::fromUtf8(kProductTitle));
-    host.setWindowIcon(makeWindowIcon());
-    applyWindowPalette(host);
     window->widgets.font = makeUiFont();
-    // The only font: style sheets resolve theirs from the application's.
-    QApplication::setFont(window->widgets.font);
-    host.setFont(window->widgets.font);
+    window->host = makeWindowHost(QString::fromUtf8(kProductTitle), window->widgets.font);
+    WindowHost& host = *window->host;
 
     buildControls(window->widgets, host, [w](int id, int notification) { handleWindowCommand(*w, id, notification); });
     engines.dmxView = makeDmxView(window->widgets);
@@ -107,11 +77,7 @@ std::unique_ptr<MainWindow> createMainWindow(DmxUniverseState& state, MainWindow
     host.resize(kInitialOuterWidth, kInitialOuterHeight);
     layoutControls(window->widgets, host.width(), host.height());
 
-    window->timer = new QTimer(&host);
-    window->timer->setTimerType(Qt::PreciseTimer);
-    window->timer->setInterval(kTickPeriodMs);
-    QObject::connect(window->timer, &QTimer::timeout, &host, [w] { handleWindowTick(*w); });
-    if (options.startTimer) window->timer->start();
+    window->timer = makeTickTimer(host, kTickPeriodMs, options.startTimer, [w] { handleWindowTick(*w); });
     return window;
 }
 

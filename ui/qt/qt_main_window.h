@@ -9,6 +9,7 @@
 #include "../../core/dmx_universe_state.h"
 #include "../window_procedure.h"
 #include "midi_wake_signal.h"
+#include "qt_application.h"
 #include "window_widgets.h"
 
 class QTimer;
@@ -31,11 +32,6 @@ struct MainWindowOptions {
     bool startTimer = true;           // tests run the ticks themselves
     std::function<uint64_t()> clock;  // empty: tickCountMs
 };
-
-// Names the application "VelmoraLumibox" (the window class the desktop sees), points the
-// desktop at the installed entry "com.velmora.Lumibox.desktop" and fixes the widget
-// style, so the look does not follow the desktop theme.
-void prepareApplication();
 
 // Builds the window, its controls and both views, fills the port selectors, shows the
 // DMX page and starts the timer. The window is not shown yet.

@@ -16,32 +16,16 @@
 #include "network_table_model.h"
 #include "qt_application.h"
 #include "qt_style.h"
-#include "termination_signals.h"
 #include "window_host.h"
 
 namespace {
 
-constexpr int kTableRowHeight = 22;
-constexpr int kTableHeaderHeight = 26;
-
 void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, rect.y, rect.width, rect.height); }
 
 QTableView* makeTable(NetworkWindow& window, int id) {
-    auto* table = new QTableView(window.host);
     auto* model = new NetworkTableModel(id);
-    model->setParent(table);
-    table->setModel(model);
-    styleLevelTable(*table, kTableRowHeight);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(kTableRowHeight);
-    table->horizontalHeader()->setFixedHeight(kTableHeaderHeight);
+    QTableView* table = makeDataTable(*window.host, *model);
     table->horizontalHeader()->setStretchLastSection(true);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setWordWrap(false);
-    table->setCornerButtonEnabled(false);
     const auto columns = networkTableColumns(id);
     for (int column = 0; column < static_cast<int>(columns.size()); ++column) table->setColumnWidth(column, columns[column].width);
     NetworkWindow* w = &window;
@@ -127,9 +111,6 @@ void wireHost(NetworkWindow& window) {
     WindowHost& host = *window.host;
     host.onResize = [w](int width, int height) { layoutNetworkControls(*w, width, height); };
     host.onClose = [w] { closeNetworkWindow(*w); };
-    host.onPaint = [w](QPainter& painter, const QRegion& region) {
-        if (region.intersects(QRect(0, 0, w->host->width(), kHeaderBandHeight))) paintHeaderBand(painter, w->widgets.font);
-    };
     host.onFrameKnown = [w] {
         WindowHost& h = *w->host;
         const int frameWidth = h.frameGeometry().width() - h.width();
@@ -166,14 +147,9 @@ std::unique_ptr<NetworkWindow> createNetworkWindow(DmxUniverseState& state, Netw
     engines.clockUs = options.clockUs ? options.clockUs : std::function<uint64_t()>(monotonicMicroseconds);
     engines.openMonitor = [w](const MonitorRequest& request) { openMonitorWindow(*w, request); };
 
-    window->host = new WindowHost();
-    WindowHost& host = *window->host;
-    host.setWindowTitle(QString::fromUtf8(kProductTitle) + QString::fromUtf8(kNetworkTitleSuffix));
-    host.setWindowIcon(makeWindowIcon());
-    applyWindowPalette(host);
     window->widgets.font = makeUiFont();
-    QApplication::setFont(window->widgets.font);
-    host.setFont(window->widgets.font);
+    window->host = makeWindowHost(QString::fromUtf8(kProductTitle) + QString::fromUtf8(kNetworkTitleSuffix), window->widgets.font);
+    WindowHost& host = *window->host;
     window->widgets.host = &host;
 
     buildNetworkControls(*window);
@@ -185,11 +161,7 @@ std::unique_ptr<NetworkWindow> createNetworkWindow(DmxUniverseState& state, Netw
     host.resize(kNetworkMinimumClientWidth, kNetworkMinimumClientHeight);
     layoutNetworkControls(*window, host.width(), host.height());
 
-    window->timer = new QTimer(&host);
-    window->timer->setTimerType(Qt::PreciseTimer);
-    window->timer->setInterval(kNetworkTickPeriodMs);
-    QObject::connect(window->timer, &QTimer::timeout, &host, [w] { handleNetworkTick(*w); });
-    if (options.startTimer) window->timer->start();
+    window->timer = makeTickTimer(host, kNetworkTickPeriodMs, options.startTimer, [w] { handleNetworkTick(*w); });
     return window;
 }
 
@@ -232,16 +204,5 @@ void openMonitorWindow(NetworkWindow& window, const MonitorRequest& request) {
 }
 
 int runNetworkWindow(int argc, char** argv, DmxUniverseState& state) {
-    if (!displayConfigured()) return 1;
-    exitOnFatalMessages(true);
-    QApplication application(argc, argv);
-    exitOnFatalMessages(false);
-    prepareApplication();
-    std::unique_ptr<NetworkWindow> window = createNetworkWindow(state);
-    closeWindowOnTerminationSignals(*window->host);
-    window->host->show();
-    QApplication::exec();
-    restoreTerminationSignals();
-    window.reset();
-    return 0;
+    return runWindowApplication(argc, argv, [&state] { return createNetworkWindow(state); });
 }

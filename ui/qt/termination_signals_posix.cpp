@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QSocketNotifier>
 #include <QWidget>
 #include <cerrno>
@@ -44,6 +45,11 @@ bool closeWindowOnTerminationSignals(QWidget& window) {
         drainWakePipe();
         notifier->setEnabled(false);
         restoreTerminationSignals();
+        // Windows it opened first (a main window opened from the Network window), then
+        // itself; the process ends with the last window.
+        for (QWidget* other : QApplication::topLevelWidgets()) {
+            if (other != &window && other->isVisible()) other->close();
+        }
         window.close();
     });
     return setHandler(onTerminationSignal);

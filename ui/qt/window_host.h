@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <functional>
 
+class QFont;
+class QTimer;
 class QPainter;
 class QRegion;
 
@@ -23,3 +25,10 @@ protected:
 private:
     bool frameReported_ = false;
 };
+
+// A top-level window in the dark look: title, icon, palette, font (the application's too:
+// style sheets resolve theirs from it) and the header band painted above the controls.
+WindowHost* makeWindowHost(const QString& title, const QFont& font);
+
+// The window's precise tick timer, owned by host; started at once when start is set.
+QTimer* makeTickTimer(WindowHost& host, int periodMs, bool start, const std::function<void()>& onTick);

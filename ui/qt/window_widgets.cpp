@@ -66,21 +66,9 @@ QWidget* makeButton(const ControlDefinition& control, QWidget& host,
 }
 
 QTableView* makeLevelTable(QWidget& host, LevelTableModel*& model) {
-    auto* table = new QTableView(&host);
     model = new LevelTableModel();
-    model->setParent(table);
-    table->setModel(model);
-    styleLevelTable(*table, kLevelRowHeight);
-    table->verticalHeader()->hide();
-    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(kLevelRowHeight);
-    table->horizontalHeader()->setFixedHeight(kLevelHeaderHeight);
+    QTableView* table = makeDataTable(host, *model);
     table->horizontalHeader()->setStretchLastSection(false);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setWordWrap(false);
-    table->setCornerButtonEnabled(false);
     table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     const auto columns = levelTableColumns();
     for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
@@ -100,6 +88,23 @@ QListWidget* makeMessageList(QWidget& host) {
 void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, rect.y, std::max(rect.width, 0), std::max(rect.height, 0)); }
 
 }  // namespace
+
+QTableView* makeDataTable(QWidget& host, QAbstractItemModel& model) {
+    auto* table = new QTableView(&host);
+    model.setParent(table);
+    table->setModel(&model);
+    styleLevelTable(*table, kLevelRowHeight);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(kLevelRowHeight);
+    table->horizontalHeader()->setFixedHeight(kLevelHeaderHeight);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(false);
+    table->setCornerButtonEnabled(false);
+    return table;
+}
 
 QWidget* makeBasicControl(const ControlDefinition& control, QWidget& host,
                           const std::function<void(int id, int notification)>& onCommand) {

@@ -9,6 +9,7 @@
 #include "../window_controls.h"
 
 class LevelTableModel;
+class QAbstractItemModel;
 class QLabel;
 class QListWidget;
 class QTableView;
@@ -32,6 +33,10 @@ void buildControls(WindowWidgets& widgets, QWidget& host, const std::function<vo
 // A label, field or button as the table describes it, for a window made from another table.
 QWidget* makeBasicControl(const ControlDefinition& control, QWidget& host,
                           const std::function<void(int id, int notification)>& onCommand);
+
+// A table in the windows' look (palette, cells, row and header height, one row selected at
+// a time, nothing editable) showing model, which it takes over.
+QTableView* makeDataTable(QWidget& host, QAbstractItemModel& model);
 
 // Shows one page list, hides the other, repaints the header band.
 void showPage(WindowWidgets& widgets, ControlPage page);

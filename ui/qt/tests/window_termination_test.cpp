@@ -1,11 +1,17 @@
 // SIGTERM and SIGINT close the Qt window as its close button does: a pending pulse sends
 // its channels at 0 once before everything stops (the close button itself: ui/tests).
-// Runs inside a private network namespace, with a peer on loopback.
+// With the Network window and the main window it opened, a signal closes both. Runs inside
+// a private network namespace, with a peer on loopback.
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <QtTest/QTest>
 #include <csignal>
 
+#include "core/ipv4_address.h"
+#include "ui/qt/qt_network_window.h"
+#include "ui/qt/window_host.h"
+#include "ui/tests/network_traffic.h"
 #include "net/socket/tests/socket_helpers.h"
 #include "ui/qt/termination_signals.h"
 #include "window_test_support.h"
@@ -51,6 +57,40 @@ TEST(WindowDmxClose, TerminationSignalsCloseLikeTheCloseButton) {
         EXPECT_TRUE(waitingPackets(peer).empty());
         restoreTerminationSignals();
     }
+}
+
+// The window path's event loop ends, with 0, only once both windows have closed.
+TEST(NetworkWindowClose, TerminationSignalClosesBothWindows) {
+    testApplication();
+    DmxUniverseState state;
+    NetworkWindowOptions options;
+    options.startTimer = false;
+    const uint64_t nowUs = 5000000;
+    options.clockUs = [nowUs] { return nowUs; };
+    const auto window = createNetworkWindow(state, options);
+    window->host->show();
+    startScan(window->engines.scan, nowUs);
+    Ipv4Address sender;
+    parseIpv4("10.0.0.1", sender);
+    for (const auto& p : network_traffic::round(1)) {
+        takeScanDatagram(window->engines.scan, p.port, p.bytes.data(), p.bytes.size(), sender, nowUs);
+    }
+    refreshNetworkViews(window->engines, nowUs);
+    selectNetworkRow(window->engines, kNetworkSourcesTable, 1);
+    setControlText(window->widgets, kNetworkLocalIpv4Field, "127.0.0.1");
+    handleNetworkCommand(*window, kNetworkMonitorButton, kClickNotification);
+    ASSERT_TRUE(hasOpenMainWindow(*window));
+
+    ASSERT_TRUE(closeWindowOnTerminationSignals(*window->host));
+    std::raise(SIGTERM);
+    QTimer stuck;  // bounds the wait when a window stays open
+    QObject::connect(&stuck, &QTimer::timeout, [] { QApplication::exit(2); });
+    stuck.start(20000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(window->engines.stopped);
+    EXPECT_TRUE(window->mainWindow->engines.stopped);
+    EXPECT_FALSE(window->mainWindow->host->isVisible());
+    restoreTerminationSignals();
 }
 
 }  // namespace
