@@ -14,6 +14,7 @@
 #include "net/dmx/tests/table_view.h"
 #include "ui/monitor_universe.h"
 #include "ui/network_procedure.h"
+#include "ui/tests/network_traffic.h"
 #include "ui/window_procedure.h"
 
 namespace {
@@ -63,33 +64,9 @@ struct Fixture {
     void click(int id) { runNetworkCommand(engines, id, kClickNotification); }
 };
 
-std::vector<uint8_t> levels(uint16_t universe, uint8_t seed, uint8_t priority, const char* name, std::vector<uint8_t> first,
-                            int slots = 512, uint8_t startCode = 0, uint8_t sequence = 1) {
-    SacnData d;
-    d.sequence = sequence;
-    d.universe = universe;
-    d.cid = cidOf(seed);
-    d.priority = priority;
-    d.name = name;
-    d.slotLevels = std::move(first);
-    d.level = startCode == 0 ? 5 : 0;
-    d.slots = slots;
-    d.startCode = startCode;
-    return sacnData(d);
-}
-
-// Universe 7: A at 100 everywhere, B at 120 on two slots, C at 50 with per-address
-// priority 200 on slot 3 only; universe 3: D alone. An Art-Net sender and a node.
+// The small network of the front-end cases, every stream from one sender.
 void feedNetwork(Fixture& f) {
-    f.take(DmxProtocol::Sacn, levels(7, 1, 100, "Desk A", {10, 20, 30}), "10.0.0.1");
-    f.take(DmxProtocol::Sacn, levels(7, 2, 120, "Desk B", {200, 0}, 2), "10.0.0.2");
-    f.take(DmxProtocol::Sacn, levels(7, 3, 50, "Backup", {0, 0, 99}), "10.0.0.3");
-    f.take(DmxProtocol::Sacn, levels(7, 3, 50, "Backup", {0, 0, 200}, 512, 0xDD, 2), "10.0.0.3");
-    f.take(DmxProtocol::Sacn, levels(3, 4, 100, "Other", {}), "10.0.0.4");
-    f.take(DmxProtocol::ArtNet, artDmx(0x0102, 1), "10.0.0.9");
-    PollReply reply;
-    reply.subSwitch = 1;
-    f.take(DmxProtocol::ArtNet, artPollReply(reply), "10.77.0.6");
+    for (const auto& p : network_traffic::round(1)) f.take(p.port, p.bytes, "10.0.0.1");
 }
 
 TEST(NetworkRouting, CommandForEachIdAndNotification) {
@@ -133,77 +110,50 @@ TEST(NetworkLayout, RectsForClientSizesAndGridCells) {
     EXPECT_EQ(gridCellRect(33), (PixelRect{24, 14, 24, 14}));
 }
 
-TEST(NetworkViews, TablesFromScriptedDatagrams) {
+// The rows themselves are among the front-end cases; here what moves with the clock:
+// the last reply's age, rates over a second, the header flipping the order, a lost source.
+TEST(NetworkViews, TablesFollowTheClock) {
     Fixture f;
     feedNetwork(f);
     f.nowUs += 100000;
     refreshNetworkViews(f.engines, f.nowUs);
-    const Rows sources = {
-        {"3", "Other", "10.0.0.4", "100", "0", "0", "live"},
-        {"7", "Desk A", "10.0.0.1", "100", "0", "0", "live"},
-        {"7", "Desk B", "10.0.0.2", "120", "0", "0", "live"},
-        {"7", "Backup", "10.0.0.3", "50 · per address", "0", "0", "live"},
-    };
-    EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows, sources);
-    EXPECT_EQ(f.seen.tables[kNetworkSendersTable].rows, (Rows{{"258 (1:0:2)", "10.0.0.9", "0", "0"}}));
     EXPECT_EQ(f.seen.tables[kNetworkNodesTable].rows, (Rows{{"10.77.0.6", "Test node", "16, 17", "none", "0 s"}}));
-
-    // Rates over the next second; the universe header flips the order.
     for (uint8_t seq = 2; seq <= 45; ++seq) {
         f.nowUs += 22727;
-        SacnData d;
-        d.universe = 3, d.cid = cidOf(4), d.name = "Other", d.sequence = seq;
-        f.take(DmxProtocol::Sacn, sacnData(d), "10.0.0.4");
+        f.take(DmxProtocol::Sacn, network_traffic::source(3, 4, 100, "Other", 512, 0, seq, {}), "10.0.0.1");
     }
     f.nowUs += 10000;
     clickNetworkHeader(f.engines, kNetworkSourcesTable, kSourcesUniverseColumn);
     const auto& rows = f.seen.tables[kNetworkSourcesTable].rows;
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "7");
-    EXPECT_EQ(rows[3], (std::vector<std::string>{"3", "Other", "10.0.0.4", "100", "44", "0", "live"}));
+    EXPECT_EQ(rows[3], (std::vector<std::string>{"3", "Other", "10.0.0.1", "100", "44", "0", "live"}));
     EXPECT_EQ(rows[1][6], "live");  // Desk B, silent for 1 s
     f.nowUs += 1500000;
     refreshNetworkViews(f.engines, f.nowUs);
     EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[1][6], "lost");  // and now for 2.5 s
 }
 
-TEST(NetworkViews, SelectedUniverseMergedWithWinnersAndLegend) {
+// Winners, colours and the Monitor hand-over are among the front-end cases; here the
+// legend's words, the selection across a re-sort, and a stream that ends.
+TEST(NetworkViews, SelectionFollowsItsSourceAndAnEndedStreamLeavesTheMerge) {
     Fixture f;
     feedNetwork(f);
     refreshNetworkViews(f.engines, f.nowUs);
     selectNetworkRow(f.engines, kNetworkSourcesTable, 2);  // Desk B, universe 7
-    const NetworkGrid& grid = f.seen.grid;
-    EXPECT_EQ(grid.universe, 7);
-    const struct {
-        int slot;
-        const char* text;
-        int8_t colour;  // place of the winner in table order
-    } cells[] = {{0, "200", 1}, {1, "0", 1}, {2, "99", 2}, {3, "5", 0}, {511, "5", 0}};
-    for (const auto& c : cells) {
-        EXPECT_EQ(gridCellText(grid, c.slot), c.text) << c.slot;
-        EXPECT_EQ(grid.winnerColours[static_cast<std::size_t>(c.slot)], c.colour) << c.slot;
-    }
-    ASSERT_EQ(grid.legend.size(), 3u);
-    EXPECT_EQ(grid.legend[2].text, "Backup · 10.0.0.3 · priority 50 · per address · live");
-    EXPECT_EQ(grid.legend[2].rgb, sourceColour(2));
-    EXPECT_EQ(f.seen.texts[kNetworkGridTitle].substr(0, 11), "Universe 7 ");
-    // The selection follows its source when the order flips.
+    EXPECT_EQ(f.seen.grid.universe, 7);
+    ASSERT_EQ(f.seen.grid.legend.size(), 3u);
+    EXPECT_EQ(f.seen.grid.legend[2].text, "Backup · 10.0.0.1 · priority 50 · per address · live");
     clickNetworkHeader(f.engines, kNetworkSourcesTable, kSourcesUniverseColumn);
     EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].selectedRow, 1);
 
-    // Monitor hands over the universe and the local address as typed.
-    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
-    f.click(kNetworkMonitorButton);
-    ASSERT_EQ(f.monitors.size(), 1u);
-    EXPECT_EQ(f.monitors[0].universe, 7);
-    EXPECT_EQ(f.monitors[0].localIpv4, "127.0.0.1");
-
     // B ends its stream: it leaves the merge and A wins its slots; a refresh within the
     // quarter second hands nothing over.
+    EXPECT_EQ(f.seen.grid.winnerColours[23], 1);
     SacnData end;
-    end.universe = 7, end.cid = cidOf(2), end.priority = 120, end.name = "Desk B", end.slots = 2, end.sequence = 2;
+    end.universe = 7, end.cid = cidOf(2), end.priority = 120, end.name = "Desk B", end.slots = 24, end.sequence = 2;
     end.options = 0x40;
-    f.take(DmxProtocol::Sacn, sacnData(end), "10.0.0.2");
+    f.take(DmxProtocol::Sacn, sacnData(end), "10.0.0.1");
     const int updates = f.seen.gridUpdates;
     f.nowUs += 100000;
     runNetworkTick(f.engines);
@@ -211,8 +161,8 @@ TEST(NetworkViews, SelectedUniverseMergedWithWinnersAndLegend) {
     f.nowUs += 200000;
     runNetworkTick(f.engines);
     EXPECT_EQ(f.seen.gridUpdates, updates + 1);
-    EXPECT_EQ(gridCellText(f.seen.grid, 0), "10");
-    EXPECT_EQ(f.seen.grid.winnerColours[0], 0);
+    EXPECT_EQ(gridCellText(f.seen.grid, 23), "11");
+    EXPECT_EQ(f.seen.grid.winnerColours[23], 0);
     EXPECT_EQ(f.seen.tables[kNetworkSourcesTable].rows[1][6], "stream ended");
 }
 
@@ -253,7 +203,7 @@ TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {
     const auto sendTo = [&](const char* address, uint16_t universe, uint8_t sequence) {
         Ipv4Address to;
         parseIpv4(address, to);
-        const auto packet = levels(universe, 5, 100, "Both", {sequence}, 512, 0, sequence);
+        const auto packet = network_traffic::source(universe, 5, 100, "Both", 512, 0, sequence, {sequence});
         ASSERT_EQ(sendDatagram(sender, packet.data(), packet.size(), to, kSacnPort), static_cast<long>(packet.size()));
     };
     const struct {
