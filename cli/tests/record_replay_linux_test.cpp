@@ -4,18 +4,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <thread>
 
 #include "cli/tests/tshark_capture.h"
 #include "core/packet_codec.h"
 #include "core/pcapng_blocks.h"
 #include "core/captured_frame.h"
-#include "net/socket/socket_layer.h"
+#include "net/socket/tests/socket_helpers.h"
 
 namespace {
 
@@ -28,25 +26,30 @@ std::string namespaceOf(const std::string& process) {
     return readlink(("/proc/" + process + "/ns/net").c_str(), link, sizeof link - 1) > 0 ? link : "";
 }
 
+// A child still running when a check gives up is killed, so that it holds no port after.
+struct EndsWithTheTest {
+    RunningBinary& child;
+    ~EndsWithTheTest() {
+        if (exitCodeIfEnded(child)) return;
+        signalBinary(child, SIGKILL);
+        waitForExit(child, 5000);
+    }
+};
+
 // The peer namespace, held by a sleeping process; commands enter it with nsenter.
 struct PeerNamespace {
     RunningBinary holder = startBinary("/usr/bin/unshare", {"-n", "sleep", "600"});
+    const EndsWithTheTest endsHolder{holder};
     std::string enter = "--net=/proc/" + std::to_string(holder.pid) + "/ns/net";
     bool ready = false;
 
     PeerNamespace() {
-        for (int i = 0; i < 200 && namespaceOf(std::to_string(holder.pid)) == namespaceOf("self"); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const std::string peer = enter.substr(6);
-        ready = std::system(("ip link add rra type veth peer name rrb netns " + peer +
+        waitFor([&] { return namespaceOf(std::to_string(holder.pid)) != namespaceOf("self"); }, 2000);
+        ready = std::system(("ip link add rra type veth peer name rrb netns " + enter.substr(6) +
                              " && ip addr add 10.78.0.1/24 broadcast 10.78.0.255 dev rra && ip link set rra up"
                              " && nsenter " + enter + " sh -c 'ip link set lo up && ip link set rrb up &&"
                              " ip addr add 10.78.0.2/24 broadcast 10.78.0.255 dev rrb && ip route add 224.0.0.0/4 dev rrb'")
                                 .c_str()) == 0;
-    }
-    ~PeerNamespace() {
-        signalBinary(holder, SIGKILL);
-        waitForExit(holder, 5000);
     }
     int run(std::vector<std::string> command) const {
         command.insert(command.begin(), enter);
@@ -59,28 +62,6 @@ int sendFromPeer(const PeerNamespace& peer, const char* protocol, const char* un
                      "--target", target, "--pulse", "100"});
 }
 
-// The independent source: npm sacn on the peer's interface.
-int sendWithNpmSacn(const PeerNamespace& peer, const char* universe, const char* count) {
-    return peer.run({"/usr/bin/env", "NODE_PATH=" + kSource + "/build-npm/node_modules", "/usr/bin/node",
-                     kSource + "/tools/sacn-send.js", universe, count, "10.78.0.2"});
-}
-
-// A child still running when a check gives up is killed, so that it holds no port after.
-struct EndsWithTheTest {
-    RunningBinary& child;
-    ~EndsWithTheTest() {
-        if (exitCodeIfEnded(child)) return;
-        signalBinary(child, SIGKILL);
-        waitForExit(child, 5000);
-    }
-};
-
-Rows dissectFile(const std::string& file, const std::string& fields) {
-    TsharkCapture capture;
-    capture.pcap = file;
-    return dissectFields(capture, fields);
-}
-
 std::vector<std::string> column(const Rows& rows, std::size_t index) {
     std::vector<std::string> values;
     for (const auto& row : rows) values.push_back(row.size() > index ? row[index] : "");
@@ -89,11 +70,7 @@ std::vector<std::string> column(const Rows& rows, std::size_t index) {
 
 std::string hexOf(const uint8_t* bytes, std::size_t length) {
     std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        static const char* digits = "0123456789abcdef";
-        text += digits[bytes[i] >> 4];
-        text += digits[bytes[i] & 15];
-    }
+    for (std::size_t i = 0; i < length; ++i) text += {"0123456789abcdef"[bytes[i] >> 4], "0123456789abcdef"[bytes[i] & 15]};
     return text;
 }
 
@@ -105,110 +82,23 @@ struct LoopbackReceiver {
         setNonBlocking(handle, true);
     }
     ~LoopbackReceiver() { closeSocket(handle); }
-    void drainInto(std::vector<std::string>& payloads) const {
+    std::vector<std::string>& drainInto(std::vector<std::string>& payloads) const {
         uint8_t buffer[2048];
         for (long n; (n = receiveDatagram(handle, buffer, sizeof buffer)) >= 0;)
             payloads.push_back(hexOf(buffer, static_cast<std::size_t>(n)));
+        return payloads;
     }
 };
-
-struct RecordReplay : ::testing::Test {
-    PeerNamespace peer;
-    std::string dir = makeTempDirectory();
-    void SetUp() override {
-        if (!peer.ready) GTEST_SKIP() << "no second namespace with a veth pair here";
-    }
-};
-
-}  // namespace
-
-TEST_F(RecordReplay, RoundTripKeepsEveryDatagramAndReplaysThePayloadsInOrder) {
-    const std::string file = dir + "/show.pcapng";
-    RunningBinary record = startBinary(kBinary, {"--record", "--local", "10.78.0.1", "--universes", "1", "--output", file});
-    const EndsWithTheTest guard{record};
-    ASSERT_TRUE(waitFor([] { return readWholeFile("/proc/net/igmp").find("0100FFEF") != std::string::npos; }));
-    TsharkCapture wire = startTsharkCapture("rra", 42);
-    ASSERT_EQ(sendWithNpmSacn(peer, "1", "30"), 0);
-    ASSERT_EQ(sendFromPeer(peer, "sACN", "2", "10.78.0.1"), 0);  // 6 packets each
-    ASSERT_EQ(sendFromPeer(peer, "Art-Net", "3", "10.78.0.1"), 0);
-    ASSERT_TRUE(finishTsharkCapture(wire));
-    signalBinary(record, SIGTERM);
-    ASSERT_EQ(waitForExit(record, 10000), 0);
-
-    // Wireshark finds in the file what it saw on the wire, addresses and ports included.
-    const std::string fields =
-        "-e ip.src -e ip.dst -e udp.srcport -e udp.dstport -e acn.dmx.universe -e artnet.output.universe -e udp.payload";
-    const Rows recorded = dissectFile(file, fields + " -o ip.check_checksum:TRUE -e ip.checksum.status");
-    Rows onTheWire = dissectFields(wire, fields);
-    ASSERT_EQ(recorded.size(), 42u);
-    for (std::size_t i = 0; i < recorded.size(); ++i) {
-        EXPECT_EQ(std::vector<std::string>(recorded[i].begin(), recorded[i].end() - 1), onTheWire[i]) << i;
-        EXPECT_EQ(recorded[i].back(), "1") << "a correct IPv4 header checksum, row " << i;
-    }
-    const std::vector<std::string> universes = column(recorded, 4);
-    EXPECT_EQ(std::count(universes.begin(), universes.end(), "1"), 30) << "every datagram of npm sacn";
-
-    // Sent back from the peer: the same payloads reach this side, in the same order.
-    TsharkCapture replayed = startTsharkCapture("rra", 42);
-    EXPECT_EQ(peer.run({kBinary, "--replay", file, "--local", "10.78.0.2", "--speed", "4"}), 0);
-    ASSERT_TRUE(finishTsharkCapture(replayed));
-    EXPECT_EQ(column(dissectFields(replayed, "-e udp.payload"), 0), column(recorded, 6));
-}
-
-TEST_F(RecordReplay, ReplaysATsharkCaptureSkippingWhatIsNotDmxAndLoopsUntilStopped) {
-    TsharkCapture wire = startTsharkCapture("rra", 8);  // tshark writes pcapng over Ethernet
-    ASSERT_EQ(sendFromPeer(peer, "Art-Net", "5", "10.78.0.1"), 0);
-    const std::string others =  // not sACN to 5568; from 6454 to another port
-        "const s = require('dgram').createSocket('udp4'); s.bind(6454, '10.78.0.2', () => "
-        "s.send('not sACN', 5568, '10.78.0.1', () => s.send('ArtPoll?', 7000, '10.78.0.1', () => s.close())));";
-    ASSERT_EQ(peer.run({"/usr/bin/node", "-e", others}), 0);
-    ASSERT_TRUE(finishTsharkCapture(wire));
-    EXPECT_EQ(readWholeFile(wire.pcap).substr(0, 4), std::string("\x0A\x0D\x0D\x0A", 4));
-    std::vector<std::string> artNet;
-    for (const auto& row : dissectFields(wire, "-e udp.dstport -e udp.payload"))
-        if (row[0] == "6454") artNet.push_back(row[1]);
-    ASSERT_EQ(artNet.size(), 6u);
-
-    LoopbackReceiver receiver(kArtNetPort);
-    const BinaryRun once = runBinaryCapturing(kBinary, {"--replay", wire.pcap, "--target", "127.0.0.1", "--speed", "10"});
-    ASSERT_EQ(once.exitCode, 0) << once.standardError;
-    const nlohmann::json summary = nlohmann::json::parse(once.standardOutput);
-    EXPECT_EQ(summary["records"], 8);
-    EXPECT_EQ(summary["sent"], 6);
-    EXPECT_EQ(summary["skipped"]["notDmx"], 1);
-    EXPECT_EQ(summary["skipped"]["otherPorts"], 1);
-    std::vector<std::string> received;
-    receiver.drainInto(received);
-    EXPECT_EQ(received, artNet);
-
-    // --loop starts over until SIGTERM, which ends it in order.
-    ChildOptions options;
-    options.outputPath = dir + "/loop.json";
-    RunningBinary loop = startBinary(kBinary, {"--replay", wire.pcap, "--target", "127.0.0.1", "--speed", "10", "--loop"}, options);
-    const EndsWithTheTest guard{loop};
-    received.clear();
-    ASSERT_TRUE(waitFor([&] {
-        receiver.drainInto(received);
-        return received.size() >= 3 * artNet.size();
-    }));
-    signalBinary(loop, SIGTERM);
-    ASSERT_EQ(waitForExit(loop, 5000), 0);
-    for (std::size_t i = 0; i < received.size(); ++i) EXPECT_EQ(received[i], artNet[i % artNet.size()]) << i;
-    EXPECT_GE(nlohmann::json::parse(readWholeFile(options.outputPath))["loops"], 3);
-}
-
-namespace {
 
 void put32le(std::vector<uint8_t>& bytes, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 std::vector<uint8_t> sacnToLoopback() {
-    DmxUniverseState state;
-    const DmxPacket packet = buildDmxPacket(state);
-    std::vector<uint8_t> ip;
-    appendIpv4UdpPacket(ip, {{127, 0, 0, 2}, {127, 0, 0, 1}, 5568, 5568, {packet.begin(), packet.size()}});
-    return ip;
+    const DmxPacket packet = buildDmxPacket(DmxUniverseState());
+    std::vector<uint8_t> datagram;
+    appendIpv4UdpPacket(datagram, {{127, 0, 0, 2}, {127, 0, 0, 1}, 5568, 5568, {packet.begin(), packet.size()}});
+    return datagram;
 }
 
 constexpr uint64_t kFirstStampUs = 1700000000000000;
@@ -242,7 +132,84 @@ std::vector<uint8_t> validPcap() {
     return file;
 }
 
+struct RecordReplay : ::testing::Test {
+    PeerNamespace peer;
+    std::string dir = makeTempDirectory();
+    void SetUp() override {
+        if (!peer.ready) GTEST_SKIP() << "no second namespace with a veth pair here";
+    }
+};
+
 }  // namespace
+
+TEST_F(RecordReplay, RoundTripKeepsEveryDatagramAndReplaysThePayloadsInOrder) {
+    const std::string file = dir + "/show.pcapng";
+    RunningBinary record = startBinary(kBinary, {"--record", "--local", "10.78.0.1", "--universes", "1", "--output", file});
+    const EndsWithTheTest guard{record};
+    ASSERT_TRUE(waitFor([] { return hostIsMemberOf("239.255.0.1"); }));
+    TsharkCapture wire = startTsharkCapture("rra", 42);
+    ASSERT_EQ(peer.run({"/usr/bin/env", "NODE_PATH=" + kSource + "/build-npm/node_modules", "/usr/bin/node",
+                        kSource + "/tools/sacn-send.js", "1", "30", "10.78.0.2"}), 0);
+    ASSERT_EQ(sendFromPeer(peer, "sACN", "2", "10.78.0.1"), 0);  // 6 packets each
+    ASSERT_EQ(sendFromPeer(peer, "Art-Net", "3", "10.78.0.1"), 0);
+    ASSERT_TRUE(finishTsharkCapture(wire));
+    signalBinary(record, SIGTERM);
+    ASSERT_EQ(waitForExit(record, 10000), 0);
+
+    // Wireshark finds in the file what it saw on the wire, addresses and ports included.
+    const std::string fields =
+        "-e ip.src -e ip.dst -e udp.srcport -e udp.dstport -e acn.dmx.universe -e artnet.output.universe -e udp.payload";
+    const Rows recorded = dissectFields({.process = {}, .pcap = file, .log = {}}, fields + " -o ip.check_checksum:TRUE -e ip.checksum.status");
+    const Rows onTheWire = dissectFields(wire, fields);
+    ASSERT_EQ(recorded.size(), 42u);
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+        EXPECT_EQ(std::vector<std::string>(recorded[i].begin(), recorded[i].end() - 1), onTheWire[i]) << i;
+        EXPECT_EQ(recorded[i].back(), "1") << "a correct IPv4 header checksum, row " << i;
+    }
+    EXPECT_EQ(std::ranges::count(column(recorded, 4), "1"), 30) << "every datagram of npm sacn";
+
+    // Sent back from the peer: the same payloads reach this side, in the same order.
+    TsharkCapture replayed = startTsharkCapture("rra", 42);
+    EXPECT_EQ(peer.run({kBinary, "--replay", file, "--local", "10.78.0.2", "--speed", "4"}), 0);
+    ASSERT_TRUE(finishTsharkCapture(replayed));
+    EXPECT_EQ(column(dissectFields(replayed, "-e udp.payload"), 0), column(recorded, 6));
+}
+
+TEST_F(RecordReplay, ReplaysATsharkCaptureSkippingWhatIsNotDmxAndLoopsUntilStopped) {
+    TsharkCapture wire = startTsharkCapture("rra", 8);  // tshark writes pcapng over Ethernet
+    ASSERT_EQ(sendFromPeer(peer, "Art-Net", "5", "10.78.0.1"), 0);
+    const std::string others =  // not sACN to 5568; from 6454 to another port
+        "const s = require('dgram').createSocket('udp4'); s.bind(6454, '10.78.0.2', () => "
+        "s.send('not sACN', 5568, '10.78.0.1', () => s.send('ArtPoll?', 7000, '10.78.0.1', () => s.close())));";
+    ASSERT_EQ(peer.run({"/usr/bin/node", "-e", others}), 0);
+    ASSERT_TRUE(finishTsharkCapture(wire));
+    EXPECT_EQ(readWholeFile(wire.pcap).substr(0, 4), std::string("\x0A\x0D\x0D\x0A", 4));
+    std::vector<std::string> artNet;
+    for (const auto& row : dissectFields(wire, "-e udp.dstport -e udp.payload"))
+        if (row[0] == "6454") artNet.push_back(row[1]);
+    ASSERT_EQ(artNet.size(), 6u);
+
+    LoopbackReceiver receiver(kArtNetPort);
+    const BinaryRun once = runBinaryCapturing(kBinary, {"--replay", wire.pcap, "--target", "127.0.0.1", "--speed", "10"});
+    ASSERT_EQ(once.exitCode, 0) << once.standardError;
+    const nlohmann::json summary = nlohmann::json::parse(once.standardOutput);
+    for (const auto& [key, count] : {std::pair{"/records", 8}, {"/sent", 6}, {"/skipped/notDmx", 1}, {"/skipped/otherPorts", 1}})
+        EXPECT_EQ(summary[nlohmann::json::json_pointer(key)], count) << key;
+    std::vector<std::string> received;
+    EXPECT_EQ(receiver.drainInto(received), artNet);
+
+    // --loop starts over until SIGTERM, which ends it in order.
+    ChildOptions options;
+    options.outputPath = dir + "/loop.json";
+    RunningBinary loop = startBinary(kBinary, {"--replay", wire.pcap, "--target", "127.0.0.1", "--speed", "10", "--loop"}, options);
+    const EndsWithTheTest guard{loop};
+    received.clear();
+    ASSERT_TRUE(waitFor([&] { return receiver.drainInto(received).size() >= 3 * artNet.size(); }));
+    signalBinary(loop, SIGTERM);
+    ASSERT_EQ(waitForExit(loop, 5000), 0);
+    for (std::size_t i = 0; i < received.size(); ++i) EXPECT_EQ(received[i], artNet[i % artNet.size()]) << i;
+    EXPECT_GE(nlohmann::json::parse(readWholeFile(options.outputPath))["loops"], 3);
+}
 
 // Whatever is wrong with a file, --replay ends with 2 before it sends anything.
 TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
@@ -283,9 +250,8 @@ TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
                                                                       static_cast<std::streamsize>(bytes.size()));
         const BinaryRun run = runBinaryCapturing(kBinary, {"--replay", path, "--target", "127.0.0.1", "--speed", "100"});
         std::vector<std::string> received;
-        receiver.drainInto(received);
         EXPECT_EQ(run.exitCode, c.exit) << c.name << ": " << run.standardError;
-        EXPECT_EQ(received.size(), c.received) << c.name;
+        EXPECT_EQ(receiver.drainInto(received).size(), c.received) << c.name;
         EXPECT_EQ(run.standardError.empty(), c.exit == 0) << c.name << ": says why";
     }
     for (const std::string& path : {dir, dir + "/missing"})
@@ -295,30 +261,22 @@ TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
 // What --record leaves is a whole file whatever ends it: nothing heard, the time up, or a
 // file size limit that cuts a write (the blocks that did not fit whole are taken back).
 TEST(RecordFile, EndsAfterItsLastWholeBlock) {
-    struct Case {
-        const char* name;
-        int datagrams;
-        long fileSizeLimit;
-        int exit;
-        std::size_t packetsInFile;
-    } cases[] = {
+    struct Case { const char* name; int datagrams; long fileSizeLimit; int exit; std::size_t packetsInFile; } cases[] = {
         {"nothing heard", 0, -1, 7, 0},
         {"five datagrams", 5, -1, 0, 5},
         {"a write cut by the size limit", 5, 2000, 6, 0},
     };
     const std::string dir = makeTempDirectory();
-    const DmxPacket packet = buildDmxPacket(DmxUniverseState());
+    const std::vector<uint8_t> packet = packetBytes(buildDmxPacket(DmxUniverseState()));
     for (const Case& c : cases) {
         const std::string file = dir + "/" + std::to_string(c.datagrams) + "-" + std::to_string(c.fileSizeLimit) + ".pcapng";
         ChildOptions options;
         options.fileSizeLimit = c.fileSizeLimit;
         RunningBinary record = startBinary(kBinary, {"--record", "--local", "127.0.0.1", "--listen-ms", "1500", "--output", file}, options);
         const EndsWithTheTest guard{record};
-        const SocketHandle source = openUdpSocket();
+        const Peer source;
         ASSERT_TRUE(waitFor([] { return readWholeFile("/proc/net/udp").find("0100007F:15C0") != std::string::npos; }));
-        for (int i = 0; i < c.datagrams; ++i)
-            sendDatagram(source, packet.data(), packet.size(), Ipv4Address{{127, 0, 0, 1}}, kSacnPort);
-        closeSocket(source);
+        for (int i = 0; i < c.datagrams; ++i) source.send(packet, "127.0.0.1", kSacnPort);
         EXPECT_EQ(waitForExit(record, 10000), c.exit) << c.name;
         const BinaryRun read = runBinaryCapturing("/usr/bin/tshark", {"-r", file});
         EXPECT_EQ(read.exitCode, 0) << c.name << ": " << read.standardError;
