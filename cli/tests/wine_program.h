@@ -18,7 +18,10 @@ inline RunningBinary startWindowsProgram(const std::string& exe, const std::vect
                                          const std::string& directory = "") {
     std::vector<std::string> loaderArgs = {exe};
     loaderArgs.insert(loaderArgs.end(), args.begin(), args.end());
-    return startBinary(environmentText("WINE"), loaderArgs, directory);
+    ChildOptions options;
+    options.directory = directory;
+    options.standardError = 2;  // wine's own complaints (a program it could not start) reach the test's log
+    return startBinary(environmentText("WINE"), loaderArgs, options);
 }
 
 // Its exit code, or -1 when it has not ended within timeoutMs (it is then killed).

@@ -15,7 +15,8 @@ struct ChildOptions {
     std::string directory;     // empty: the current one
     int standardOutput = -1;   // descriptor to give it as standard output; -1: outputPath
     std::string outputPath = "/dev/null";  // file for standard output when no descriptor is given
-    std::string errorPath = "/dev/null";   // file for standard error
+    std::string errorPath = "/dev/null";   // file for standard error when no descriptor is given
+    int standardError = -1;    // descriptor to give it as standard error; -1: errorPath
     long fileSizeLimit = -1;   // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so writes fail; -1: none
     std::vector<std::string> wrapper;  // a command that runs the binary, with its own arguments first
 };

@@ -31,7 +31,8 @@ RunningBinary startBinary(const std::string& binary, const std::vector<std::stri
         const int output = options.standardOutput >= 0
                                ? options.standardOutput
                                : open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int error = open(options.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int error = options.standardError >= 0 ? options.standardError
+                                                     : open(options.errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (output < 0 || error < 0) _exit(125);
         dup2(output, 1);
         dup2(error, 2);
