@@ -1,15 +1,24 @@
 #include "level_cell_delegate.h"
 
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr int kTextIndent = 6;
 constexpr qsizetype kMaxLaidOutTexts = 4096;  // far more than the table ever shows
 }  // namespace
 
-LevelCellDelegate::LevelCellDelegate(QColor text, QColor grid, QColor selection, int rowHeight, QObject* parent)
-    : QStyledItemDelegate(parent), text_(text), grid_(grid), selection_(selection), rowHeight_(rowHeight) {}
+LevelCellDelegate::LevelCellDelegate(QColor text, QColor background, QColor grid, QColor selection, int rowHeight,
+                                     QObject* parent)
+    : QStyledItemDelegate(parent),
+      text_(text),
+      background_(background),
+      grid_(grid),
+      selection_(selection),
+      rowHeight_(rowHeight) {}
 
 const QStaticText& LevelCellDelegate::laidOut(const QString& text) const {
     auto found = texts_.find(text);
@@ -21,26 +30,55 @@ const QStaticText& LevelCellDelegate::laidOut(const QString& text) const {
     return *texts_.insert(text, prepared);
 }
 
-void LevelCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const QRect cell = option.rect;
-    if (option.state & QStyle::State_Selected) painter->fillRect(cell, selection_);
+const QPixmap& LevelCellDelegate::textImage(const TextImageKey& key, const QStaticText& text, int width) const {
+    auto found = images_.find(key);
+    if (found != images_.end()) return *found;
+    if (images_.size() >= kMaxLaidOutTexts) images_.clear();
+    QPixmap image(QSize(width, key.height) * key.pixelRatio);
+    image.setDevicePixelRatio(key.pixelRatio);
+    image.fill(key.selected ? selection_ : background_);
+    QPainter painter(&image);
+    painter.setFont(imageFont_);
+    painter.setPen(text_);
+    painter.drawStaticText(QPointF(kTextIndent, (key.height - text.size().height()) / 2), text);
+    painter.end();
+    return *images_.insert(key, image);
+}
 
-    const QStaticText& text = laidOut(index.data(Qt::DisplayRole).toString());
-    const QSizeF size = text.size();
-    const bool fits = size.width() <= cell.width() - kTextIndent;
-    if (!fits) {
-        painter->save();
-        painter->setClipRect(cell);
+void LevelCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    paintCell(*painter, option.rect, index.data(Qt::DisplayRole).toString(), option.font,
+              (option.state & QStyle::State_Selected) != 0);
+}
+
+void LevelCellDelegate::paintCell(QPainter& painter, const QRect& cell, const QString& text, const QFont& font,
+                                  bool selected) const {
+    if (selected) painter.fillRect(cell, selection_);
+    const QStaticText& laidOutText = laidOut(text);
+    const QSizeF size = laidOutText.size();
+    if (size.width() <= cell.width() - kTextIndent) {
+        // The image holds the cell's background as far as the text reaches, a little more
+        // for the last glyph's edge, within the cell.
+        if (font != imageFont_) {
+            images_.clear();
+            imageFont_ = font;
+        }
+        const int width = std::min(kTextIndent + static_cast<int>(std::ceil(size.width())) + 2, cell.width());
+        const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+        painter.drawPixmap(cell.topLeft(), textImage({text, cell.height(), ratio, selected}, laidOutText, width));
+    } else {
+        painter.save();
+        painter.setClipRect(cell, Qt::IntersectClip);
+        painter.setFont(font);
+        painter.setPen(text_);
+        painter.drawStaticText(QPointF(cell.left() + kTextIndent, cell.top() + (cell.height() - size.height()) / 2),
+                               laidOutText);
+        painter.restore();
     }
-    painter->setFont(option.font);
-    painter->setPen(text_);
-    painter->drawStaticText(QPointF(cell.left() + kTextIndent, cell.top() + (cell.height() - size.height()) / 2), text);
-    if (!fits) painter->restore();
 
     // Grid: each cell draws its right and bottom edge, as one-pixel fills (the same pixels
     // as lines, drawn for less).
-    painter->fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), grid_);
-    painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), grid_);
+    painter.fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), grid_);
+    painter.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), grid_);
 }
 
 int LevelCellDelegate::textExtent(const QFont& font, int characters) {

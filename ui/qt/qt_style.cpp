@@ -120,7 +120,7 @@ void styleLevelTable(QTableView& table, int rowHeight) {
     table.setPalette(palette);
     // The cells draw their own grid lines (level_cell_delegate.cpp).
     table.setShowGrid(false);
-    table.setItemDelegate(new LevelCellDelegate(colour(kTableTextColour), colour(kGridLineColour),
+    table.setItemDelegate(new LevelCellDelegate(colour(kTableTextColour), colour(kTableBackgroundColour), colour(kGridLineColour),
                                                 colour(kSelectionColour), rowHeight, &table));
     table.setFrameShape(QFrame::NoFrame);
     table.horizontalHeader()->setStyleSheet(tableHeaderStyleSheet());

@@ -12,6 +12,7 @@
 #include "../../net/dmx/dmx_view.h"
 #include "../window_layout.h"
 #include "command_button.h"
+#include "data_table_view.h"
 #include "level_table_model.h"
 #include "qt_style.h"
 
@@ -90,7 +91,7 @@ void place(QWidget& widget, const PixelRect& rect) { widget.setGeometry(rect.x, 
 }  // namespace
 
 QTableView* makeDataTable(QWidget& host, QAbstractItemModel& model) {
-    auto* table = new QTableView(&host);
+    auto* table = new DataTableView(&host);
     model.setParent(table);
     table->setModel(&model);
     styleLevelTable(*table, kLevelRowHeight);

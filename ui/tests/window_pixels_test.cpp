@@ -75,6 +75,20 @@ TEST_F(WindowPixels, DisabledFieldAndButtonKeepTheirColours) {
     expectCount(disabled, {"disabled button text", 800, 140, 80, 24, 0xD2F0F9, 24, 10, -1});
 }
 
+// A changed level repaints its cell within a tick, and a shorter text leaves nothing of the
+// longer one behind.
+TEST_F(WindowPixels, ChangedLevelTextsRepaintWhole) {
+    const int x = 20 + w->levelColumnWidth(0) + w->levelColumnWidth(1);
+    const auto textPixels = [&](const WindowPicture& picture) { return countColour(picture, x, 370, 80, 22, 0xE1EDF9, 24); };
+    const int zero = textPixels(start);
+    w->engines().dmxView.setCellText(0, 2, "255");
+    w->tick();
+    EXPECT_GT(textPixels(w->picture()), zero + 10);
+    w->engines().dmxView.setCellText(0, 2, "0");
+    w->tick();
+    EXPECT_EQ(textPixels(w->picture()), zero);
+}
+
 TEST_F(WindowPixels, PageSwitchRepaintsTheHeaderBand) {
     w->click(kMidiPageButton);
     const WindowPicture midi = w->picture();
