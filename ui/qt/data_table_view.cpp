@@ -18,22 +18,27 @@ std::pair<int, int> sectionsCrossing(const QHeaderView& header, int from, int to
 
 }  // namespace
 
+DataTableView::DataTableView(QWidget* parent) : QTableView(parent) { viewport()->setAttribute(Qt::WA_OpaquePaintEvent); }
+
 void DataTableView::paintEvent(QPaintEvent* event) {
+    const QRegion& region = event->region();
+    QPainter painter(viewport());
+    const QBrush background = viewport()->palette().brush(viewport()->backgroundRole());
+    for (const QRect& rect : region) painter.fillRect(rect, background);
     const auto* cells = dynamic_cast<const LevelCellDelegate*>(itemDelegate());
     if (cells == nullptr || model() == nullptr) {
+        painter.end();
         QTableView::paintEvent(event);
         return;
     }
     const QHeaderView& rows = *verticalHeader();
     const QHeaderView& columns = *horizontalHeader();
-    const QRegion& region = event->region();
     const QRect bounds = region.boundingRect();
     const auto [firstRow, lastRow] = sectionsCrossing(rows, bounds.top(), bounds.bottom());
     const auto [firstColumn, lastColumn] = sectionsCrossing(columns, bounds.left(), bounds.right());
     const QItemSelectionModel* selection = selectionModel();
     const QModelIndex root = rootIndex();
 
-    QPainter painter(viewport());
     for (int visualRow = firstRow; visualRow <= lastRow; ++visualRow) {
         const int row = rows.logicalIndex(visualRow);
         if (row < 0 || rows.isSectionHidden(row)) continue;
