@@ -21,7 +21,7 @@ const NetworkControl kControls[] = {
     {K::Table, kNetworkSourcesTable, "", {20, 200, 720, 170}},
     {K::Label, 0, "Art-Net senders", {760, 176, 300, 22}},
     {K::Table, kNetworkSendersTable, "", {760, 200, 470, 70}},
-    {K::Label, 0, "Art-Net nodes", {760, 276, 300, 22}},
+    {K::Label, kNetworkNodesTitle, "Art-Net nodes", {760, 276, 300, 22}},
     {K::Table, kNetworkNodesTable, "", {760, 298, 470, 72}},
     {K::Label, kNetworkGridTitle, "Select a source to see its universe's merged levels", {20, 378, 760, 22}},
     {K::LevelGrid, kNetworkLevelGrid, "", {20, 400, kGridWidth, kGridHeight}},
@@ -65,15 +65,22 @@ std::span<const NetworkColumn> networkTableColumns(int tableId) {
 PixelRect networkControlRect(int id, int clientWidth, int clientHeight) {
     const NetworkControl* control = find(id);
     if (!control) return {};
-    const int dx = std::max(clientWidth, kNetworkMinimumClientWidth) - kNetworkMinimumClientWidth;
-    const int dy = std::max(clientHeight, kNetworkMinimumClientHeight) - kNetworkMinimumClientHeight;
+    const int dx = std::max(clientWidth, kNetworkMinimumClientWidth) - kNetworkInitialClientWidth;
+    const int dy = std::max(clientHeight, kNetworkMinimumClientHeight) - kNetworkInitialClientHeight;
+    // Height lost below the first size comes half from the senders, half from the nodes.
+    const int sendersLoss = std::min(dy, 0) / 2;
     PixelRect rect = control->rect;
     switch (id) {
         case kNetworkSourcesTable: rect.height += dy; break;
-        case kNetworkSendersTable: rect.width += dx; break;
-        case kNetworkNodesTable:
+        case kNetworkSendersTable:
             rect.width += dx;
-            rect.height += dy;
+            rect.height += sendersLoss;
+            break;
+        case kNetworkNodesTitle: rect.y += sendersLoss; break;
+        case kNetworkNodesTable:
+            rect.y += sendersLoss;
+            rect.width += dx;
+            rect.height += dy - sendersLoss;
             break;
         case kNetworkGridTitle:
         case kNetworkLevelGrid: rect.y += dy; break;

@@ -23,6 +23,7 @@ inline constexpr int kNetworkGridTitle = 309;
 inline constexpr int kNetworkLevelGrid = 310;
 inline constexpr int kNetworkLegend = 311;
 inline constexpr int kNetworkStatusText = 312;
+inline constexpr int kNetworkNodesTitle = 313;     // moves with the nodes table
 
 // Labels, fields and buttons are the main window's kinds; the tables are report lists
 // with a header, the grid and the legend are painted by the front end from the views.
@@ -32,7 +33,7 @@ struct NetworkControl {
     NetworkControlKind kind;
     int id;  // 0 for the unnamed labels
     const char* text;
-    PixelRect rect;  // at the minimum client size
+    PixelRect rect;  // at the first client size
 };
 
 std::span<const NetworkControl> networkControlTable();
@@ -57,16 +58,22 @@ inline constexpr int kGridCellHeight = 14;
 inline constexpr int kGridTextPixelHeight = 11;
 inline constexpr int kLegendRowHeight = 20;
 
-// Client size at creation and at least; the outer minimum leaves room for a frame on
-// a 1366 x 768 screen with a task bar.
+// Client size at creation: every table rectangle above. It fits, with a frame and a
+// task bar, a 1366 x 768 screen at 100 %.
+inline constexpr int kNetworkInitialClientWidth = 1250;
+inline constexpr int kNetworkInitialClientHeight = 680;
+// The least client size, where the tables have given up the height they can: a
+// 1920 x 1080 screen at 150 % (1280 x 720 logical, less a task bar and the frame) still
+// shows the window whole, status line included.
 inline constexpr int kNetworkMinimumClientWidth = 1250;
-inline constexpr int kNetworkMinimumClientHeight = 680;
+inline constexpr int kNetworkMinimumClientHeight = 630;
 inline constexpr int kNetworkMinimumOuterWidth = 1266;
-inline constexpr int kNetworkMinimumOuterHeight = 719;
+inline constexpr int kNetworkMinimumOuterHeight = 669;
 
-// Where a control sits at a client size: the tables take the extra width and height,
-// the grid and legend move down with it, the status text stays at the bottom. A size
-// below the minimum is laid out as the minimum. Every other control keeps its place.
+// Where a control sits at a client size: the tables take the width and height gained
+// against the first size, and the height lost (the Art-Net tables share it), the grid and
+// legend move with it, the status text stays at the bottom. A size below the minimum
+// is laid out as the minimum. Every other control keeps its place.
 PixelRect networkControlRect(int id, int clientWidth, int clientHeight);
 
 // The slot (0 to 511) under a point of the grid, -1 outside it.

@@ -158,7 +158,7 @@ std::unique_ptr<NetworkWindow> createNetworkWindow(DmxUniverseState& state, Netw
 
     wireHost(*window);
     host.setMinimumSize(kNetworkMinimumClientWidth, kNetworkMinimumClientHeight);
-    host.resize(kNetworkMinimumClientWidth, kNetworkMinimumClientHeight);
+    host.resize(kNetworkInitialClientWidth, kNetworkInitialClientHeight);
     layoutNetworkControls(*window, host.width(), host.height());
 
     window->timer = makeTickTimer(host, kNetworkTickPeriodMs, options.startTimer, [w] { handleNetworkTick(*w); });

@@ -90,18 +90,34 @@ TEST(NetworkLayout, RectsForClientSizesAndGridCells) {
     } cases[] = {
         {kNetworkSourcesTable, 1250, 680, {20, 200, 720, 170}},
         {kNetworkSourcesTable, 1450, 780, {20, 200, 720, 270}},
-        {kNetworkSourcesTable, 900, 500, {20, 200, 720, 170}},  // below the minimum
+        {kNetworkSourcesTable, 900, 500, {20, 200, 720, 120}},  // below the minimum
+        {kNetworkSendersTable, 1250, 630, {760, 200, 470, 45}},
+        {kNetworkNodesTitle, 1250, 630, {760, 251, 300, 22}},
+        {kNetworkNodesTable, 1250, 630, {760, 273, 470, 47}},
         {kNetworkNodesTable, 1450, 780, {760, 298, 670, 172}},
         {kNetworkLevelGrid, 1450, 780, {20, 500, 768, 224}},
         {kNetworkLegend, 1450, 780, {808, 500, 622, 224}},
         {kNetworkStatusText, 1450, 780, {20, 732, 1410, 40}},
+        {kNetworkStatusText, 1250, 630, {20, 582, 1210, 40}},
         {kNetworkScanButton, 1450, 780, {480, 136, 160, 30}},
     };
     for (const auto& c : cases) EXPECT_EQ(networkControlRect(c.id, c.width, c.height), c.rect) << c.id << " " << c.width;
-    // Every control ends inside the minimum client area.
-    for (const NetworkControl& control : networkControlTable()) {
-        EXPECT_LE(control.rect.x + control.rect.width, kNetworkMinimumClientWidth) << control.text;
-        EXPECT_LE(control.rect.y + control.rect.height, kNetworkMinimumClientHeight) << control.text;
+    // At the first and the least size every control ends inside the client area, and none
+    // covers another.
+    for (const auto& [width, height] : {std::pair{kNetworkInitialClientWidth, kNetworkInitialClientHeight},
+                                       std::pair{kNetworkMinimumClientWidth, kNetworkMinimumClientHeight}}) {
+        std::vector<PixelRect> placed;
+        for (const NetworkControl& control : networkControlTable()) {
+            const PixelRect r = control.id != 0 ? networkControlRect(control.id, width, height) : control.rect;
+            EXPECT_LE(r.x + r.width, width) << control.text;
+            EXPECT_LE(r.y + r.height, height) << control.text;
+            for (const PixelRect& other : placed) {
+                const bool apart = r.x >= other.x + other.width || other.x >= r.x + r.width || r.y >= other.y + other.height ||
+                                   other.y >= r.y + r.height;
+                EXPECT_TRUE(apart) << control.text << " at " << width << " x " << height;
+            }
+            placed.push_back(r);
+        }
     }
     const struct {
         int x, y, slot;

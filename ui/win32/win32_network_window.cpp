@@ -22,9 +22,9 @@ const std::wstring& networkClassName() {
 
 HINSTANCE instanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)); }
 
-// The window's outer size at dpi for the table's minimum client size.
+// The window's outer size at dpi for the first client size.
 PixelSize initialOuterSize(int dpi) {
-    RECT outer{0, 0, scaleToDpi(kNetworkMinimumClientWidth, dpi), scaleToDpi(kNetworkMinimumClientHeight, dpi)};
+    RECT outer{0, 0, scaleToDpi(kNetworkInitialClientWidth, dpi), scaleToDpi(kNetworkInitialClientHeight, dpi)};
     AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0, static_cast<UINT>(dpi));
     return {outer.right - outer.left, outer.bottom - outer.top};
 }
@@ -247,6 +247,10 @@ void buildNetworkWindow(Win32NetworkWindow& window, HWND handle) {
     }
     window.engines.view = makeNetworkView(window);
     fillNetworkViews(window.engines);
+    // The first size may have been cut to the work area; WM_SIZE waits for the first show.
+    RECT client{};
+    GetClientRect(handle, &client);
+    layoutNetworkControls(window, client.right, client.bottom);
     finishFrame(window, kNetworkTickPeriodMs);
 }
 
