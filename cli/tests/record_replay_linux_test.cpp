@@ -282,7 +282,7 @@ TEST(RecordFile, EndsAfterItsLastWholeBlock) {
         const char* name; int datagrams; long fileSizeLimit; int exit; std::size_t packetsInFile;
         std::size_t payload = 0;  // 0: a DMX packet
         const char* listenMs = "1500";
-        const char* output = "";  // empty: a file; else written with standard output a pipe into reader
+        const char* output = "";  // empty: a file; else this path, with standard output a pipe to reader
         const char* reader = "";
         bool stopOnceSeen = false;
     } cases[] = {
