@@ -18,7 +18,9 @@ inline constexpr CommandLineOption kListenMs{"--listen-ms", "MS", "0",
                                             "Recording time in milliseconds; 0 records until SIGINT or SIGTERM", 0,
                                             86400000};
 inline constexpr CommandLineOption kOutput{"--output", "PATH", "dmx-record.pcapng",
-                                           "pcapng file to write, created or replaced"};
+                                           "pcapng file to write, created or replaced; - writes to standard "
+                                           "output, each round of datagrams at once (lumibox --record --output - "
+                                           "| tshark -i -)"};
 
 inline constexpr CommandLineOption kReplayLocal{"--local", "ADDRESS", "0.0.0.0",
                                                 "IPv4 address to send from; 0.0.0.0 lets the routes choose"};
@@ -41,8 +43,8 @@ inline constexpr ExitCodeMeaning kRecordExits[] = {
     {kInvalidArguments, "invalid arguments: --listen-ms or --universes does not read or is out of range"},
     {kSocketNotCreated, "a UDP socket could not be created"},
     {kBindFailed, "--local is not an IPv4 address, or a port could not be bound"},
-    {kOutputNotWritten, "the file could not be created or not be written whole; it ends after its last whole "
-                        "block"},
+    {kOutputNotWritten, "the file could not be created or not be written whole (a full disk, a reader of "
+                        "standard output or a pipe that left); a file ends after its last whole block"},
     {kNothingReceived, "nothing at all was heard; the file is still written, without packets"}};
 inline constexpr ExitCodeMeaning kReplayExits[] = {
     {kSuccess, "every datagram was sent whole (also when SIGINT or SIGTERM ends --loop)"},
@@ -67,10 +69,10 @@ inline constexpr OutputKey kReplayKeys[] = {
 inline constexpr CommandLineMode kModes[] = {
     {kRecord,
      "Linux only. Record every datagram reaching the DMX ports (5568 sACN data, synchronisation and discovery; "
-     "6454 Art-Net) with its kernel arrival time, source and destination address and port, as IPv4/UDP packets "
-     "in a pcapng file that Wireshark and tshark dissect. --local and --universes choose the sockets and groups "
+     "6454 Art-Net), whole, with its kernel arrival time, source and destination address and port, as IPv4/UDP "
+     "packets in a pcapng file that Wireshark and tshark dissect. --local and --universes choose the sockets and groups "
      "as for --scan. The file is written in whole blocks at least every 500 ms, and is complete after SIGINT or "
-     "SIGTERM.",
+     "SIGTERM; a failed write ends the recording at once.",
      kRecordOptions, kRecordExits},
     {kReplay,
      "Linux only. Check the whole pcap or pcapng FILE (Ethernet, raw IP or Linux cooked link types) first, then "

@@ -8,7 +8,6 @@ constexpr uint16_t kEtherTypeIpv4 = 0x0800;
 constexpr uint16_t kEtherTypeVlan = 0x8100;
 constexpr uint16_t kEtherTypeQinQ = 0x88A8;
 constexpr uint8_t kProtocolUdp = 17;
-constexpr std::size_t kMaxIpv4Length = 65535;
 
 uint16_t read16(std::span<const uint8_t> bytes, std::size_t at) {
     return static_cast<uint16_t>(bytes[at] << 8 | bytes[at + 1]);
@@ -80,7 +79,7 @@ FrameContent findUdpDatagram(LinkLayer link, std::span<const uint8_t> frame, Udp
 }
 
 void appendIpv4UdpPacket(std::vector<uint8_t>& out, const UdpDatagramView& datagram) {
-    const std::size_t payloadLength = std::min(datagram.payload.size(), kMaxIpv4Length - kIpv4UdpHeaderLength);
+    const std::size_t payloadLength = std::min(datagram.payload.size(), kLargestUdpPayload);
     const std::size_t start = out.size();
     out.resize(start + kIpv4UdpHeaderLength);
     uint8_t* ip = out.data() + start;

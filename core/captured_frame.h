@@ -34,6 +34,8 @@ enum class FrameContent : uint8_t {
 FrameContent findUdpDatagram(LinkLayer link, std::span<const uint8_t> frame, UdpDatagramView& datagram);
 
 inline constexpr std::size_t kIpv4UdpHeaderLength = 28;
+// The largest payload one IPv4 packet carries.
+inline constexpr std::size_t kLargestUdpPayload = 65535 - kIpv4UdpHeaderLength;
 
 // The datagram as one IPv4 packet: a 20-byte header with its checksum, no options, not
 // fragmented, TTL 64, then the UDP header with checksum 0 ("not computed", valid in IPv4).

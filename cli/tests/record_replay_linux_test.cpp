@@ -2,17 +2,20 @@
 // (10.78.0.1 here, 10.78.0.2 there) carries the traffic across an interface; tshark
 // captures the wire and dissects the files, and npm sacn is a source we did not write.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/tests/tshark_capture.h"
 #include "core/packet_codec.h"
 #include "core/pcapng_blocks.h"
 #include "core/captured_frame.h"
+#include "net/capture/replay_run.h"
 #include "net/socket/tests/socket_helpers.h"
 
 namespace {
@@ -26,11 +29,12 @@ std::string namespaceOf(const std::string& process) {
     return readlink(("/proc/" + process + "/ns/net").c_str(), link, sizeof link - 1) > 0 ? link : "";
 }
 
-// A child still running when a check gives up is killed, so that it holds no port after.
+// A child still running when a check gives up is killed, so that it holds no port after;
+// one already reaped (no such process any more) is left alone.
 struct EndsWithTheTest {
     RunningBinary& child;
     ~EndsWithTheTest() {
-        if (exitCodeIfEnded(child)) return;
+        if (kill(static_cast<pid_t>(child.pid), 0) != 0 || exitCodeIfEnded(child)) return;
         signalBinary(child, SIGKILL);
         waitForExit(child, 5000);
     }
@@ -222,13 +226,17 @@ TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
         bool pcapng = true;
         int exit = 2;
         std::size_t received = 0;
+        uint64_t lastDueUs = 0;  // when the replay schedules the last record, at speed 1
     } cases[] = {
-        {"valid pcapng", [](auto&) {}, true, 0, 2},
+        {"valid pcapng", [](auto&) {}, true, 0, 2, 1000000},
         {"valid pcap", [](auto&) {}, false, 0, 1},
+        {"half a second back: at once", [&](auto& f) { putStamp(f, second, kFirstStampUs - 500000); }, true, 0, 2, 0},
+        {"microsecond stamps 25 ms apart", [&](auto& f) { putStamp(f, second, kFirstStampUs + 25000); }, true, 0, 2, 25000},
         {"empty", [](auto& f) { f.clear(); }},
         {"no capture file", [](auto& f) { f.assign(100, 'x'); }},
         {"cut inside a packet block", [](auto& f) { f.resize(f.size() - 10); }},
         {"trailing length differs", [](auto& f) { f.back() ^= 0x04; }},
+        {"section header's trailing length differs", [](auto& f) { f[f[4] - 4u] ^= 0x04; }},
         {"block longer than the file", [&](auto& f) { put32le(f, epb + 4, 0x7FFFFFF0); }},
         {"block length not a multiple of 4", [&](auto& f) { put32le(f, epb + 4, 0x2A1); }},
         {"captured length beyond its block", [&](auto& f) { put32le(f, epb + 20, 5000); }},
@@ -253,35 +261,69 @@ TEST(ReplayFile, BadFilesEndWithExitTwoAndNothingSent) {
         EXPECT_EQ(run.exitCode, c.exit) << c.name << ": " << run.standardError;
         EXPECT_EQ(receiver.drainInto(received).size(), c.received) << c.name;
         EXPECT_EQ(run.standardError.empty(), c.exit == 0) << c.name << ": says why";
+        if (c.exit != 0) continue;
+        ReplayPlan plan;
+        std::string problem;
+        int64_t lastNs = 0;
+        ASSERT_EQ(checkReplayFile(path, plan, problem), CaptureReadResult::Complete) << c.name;
+        readCaptureFile(path, [&](const CaptureRecordView& r) { lastNs = recordStampNs(r); return true; }, problem);
+        EXPECT_EQ(replayDeadlineUs(plan, 1000, 0, 0, lastNs), c.lastDueUs) << c.name;
     }
     for (const std::string& path : {dir, dir + "/missing"})
         EXPECT_EQ(runBinary(kBinary, {"--replay", path, "--target", "127.0.0.1"}), 2) << path;
 }
 
-// What --record leaves is a whole file whatever ends it: nothing heard, the time up, or a
-// file size limit that cuts a write (the blocks that did not fit whole are taken back).
+// What --record leaves is a whole file whatever ends it: nothing heard, the time up, a
+// file size limit that cuts a write (the blocks that did not fit whole are taken back), or
+// the reader of a stream it writes going away. A failed write ends it at once; a stream's
+// reader sees each datagram while the recording goes on, and every datagram stays whole.
 TEST(RecordFile, EndsAfterItsLastWholeBlock) {
-    struct Case { const char* name; int datagrams; long fileSizeLimit; int exit; std::size_t packetsInFile; } cases[] = {
+    struct Case {
+        const char* name; int datagrams; long fileSizeLimit; int exit; std::size_t packetsInFile;
+        std::size_t payload = 0;  // 0: a DMX packet
+        const char* listenMs = "1500";
+        const char* output = "";  // empty: a file; else this path, with standard output a pipe to reader
+        const char* reader = "";
+        bool stopOnceSeen = false;
+    } cases[] = {
         {"nothing heard", 0, -1, 7, 0},
         {"five datagrams", 5, -1, 0, 5},
         {"a write cut by the size limit", 5, 2000, 6, 0},
+        {"a write cut with no time limit", 5, 2000, 6, 0, 0, "0"},
+        {"the largest UDP datagram", 1, -1, 0, 1, 65507},
+        {"standard output into tshark -i -", 5, -1, 0, 5, 0, "0", "-", "tshark -i - -l -T fields -e udp.length", true},
+        {"/dev/stdout into a reader that leaves", 5, -1, 6, 0, 0, "0", "/dev/stdout", "head -c 100 >/dev/null"},
     };
     const std::string dir = makeTempDirectory();
-    const std::vector<uint8_t> packet = packetBytes(buildDmxPacket(DmxUniverseState()));
     for (const Case& c : cases) {
-        const std::string file = dir + "/" + std::to_string(c.datagrams) + "-" + std::to_string(c.fileSizeLimit) + ".pcapng";
+        std::vector<uint8_t> packet = packetBytes(buildDmxPacket(DmxUniverseState()));
+        if (c.payload > 0) packet.resize(c.payload);
+        const std::string file = dir + "/" + std::to_string(&c - cases) + ".pcapng", seen = file + ".seen";
         ChildOptions options;
         options.fileSizeLimit = c.fileSizeLimit;
-        RunningBinary record = startBinary(kBinary, {"--record", "--local", "127.0.0.1", "--listen-ms", "1500", "--output", file}, options);
+        std::optional<RunningBinary> reader;
+        std::optional<EndsWithTheTest> readerGuard;
+        if (*c.reader) {
+            ASSERT_EQ(mkfifo((options.outputPath = file + ".pipe").c_str(), 0600), 0);
+            readerGuard.emplace(reader.emplace(startBinary("/bin/sh", {"-c", "<" + options.outputPath + " >" + seen + " " + c.reader})));
+        }
+        RunningBinary record = startBinary(kBinary, {"--record", "--local", "127.0.0.1", "--listen-ms", c.listenMs, "--output", *c.output ? c.output : file}, options);
         const EndsWithTheTest guard{record};
         const Peer source;
         ASSERT_TRUE(waitFor([] { return readWholeFile("/proc/net/udp").find("0100007F:15C0") != std::string::npos; }));
         for (int i = 0; i < c.datagrams; ++i) source.send(packet, "127.0.0.1", kSacnPort);
+        if (c.stopOnceSeen) {
+            EXPECT_TRUE(waitFor([&] { return std::ranges::count(readWholeFile(seen), '\n') == c.datagrams; }, 30000)) << c.name;
+            signalBinary(record, SIGTERM);
+        }
         EXPECT_EQ(waitForExit(record, 10000), c.exit) << c.name;
-        const BinaryRun read = runBinaryCapturing("/usr/bin/tshark", {"-r", file});
+        const BinaryRun read = reader ? BinaryRun{waitForExit(*reader, 20000), readWholeFile(seen), ""}
+                                      : runBinaryCapturing("/usr/bin/tshark", {"-r", file, "-T", "fields", "-e", "udp.length"});
         EXPECT_EQ(read.exitCode, 0) << c.name << ": " << read.standardError;
-        EXPECT_EQ(std::count(read.standardOutput.begin(), read.standardOutput.end(), '\n'), c.packetsInFile) << c.name;
-        if (c.packetsInFile == 0) {  // nothing to send: --loop ends after one pass
+        std::string everyLength;  // tshark's udp.length of each datagram kept whole
+        for (std::size_t i = 0; i < c.packetsInFile; ++i) everyLength += std::to_string(packet.size() + 8) + "\n";
+        EXPECT_EQ(read.standardOutput, everyLength) << c.name;
+        if (c.packetsInFile == 0 && !*c.reader) {  // nothing to send: --loop ends after one pass
             EXPECT_EQ(runBinary(kBinary, {"--replay", file, "--loop", "--target", "127.0.0.1"}, 10000), 0) << c.name;
         }
     }

@@ -35,6 +35,7 @@ TEST(CapturedFrame, FindsTheDatagramUnderEachLinkLayerAndNamesWhatItIsNot) {
         {"raw IP", LinkLayer::RawIp, {}, {}, FrameContent::Udp},
         {"Ethernet", LinkLayer::Ethernet, Bytes(12, 0xEE) + Bytes{0x08, 0x00}, {}, FrameContent::Udp},
         {"Ethernet, VLAN tag", LinkLayer::Ethernet, Bytes(12, 0xEE) + Bytes{0x81, 0x00, 0, 7, 0x08, 0x00}, {}, FrameContent::Udp},
+        {"Ethernet, 802.1ad then 802.1Q tag", LinkLayer::Ethernet, Bytes(12, 0xEE) + Bytes{0x88, 0xA8, 0, 5, 0x81, 0x00, 0, 7, 0x08, 0x00}, {}, FrameContent::Udp},
         {"Ethernet, IPv6", LinkLayer::Ethernet, Bytes(12, 0xEE) + Bytes{0x86, 0xDD}, {}, FrameContent::NotIpv4},
         {"Linux cooked", LinkLayer::LinuxCooked, Bytes(14, 0) + Bytes{0x08, 0x00}, {}, FrameContent::Udp},
         {"Linux cooked 2", LinkLayer::LinuxCooked2, Bytes{0x08, 0x00} + Bytes(18, 0), {}, FrameContent::Udp},

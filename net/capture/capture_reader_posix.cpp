@@ -18,13 +18,12 @@ uint32_t swapped(uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xFF00) | ((value << 8) & 0xFF0000) | (value << 24);
 }
 
+constexpr uint32_t kSectionHeaderType = 0x0A0D0D0A;
+constexpr uint32_t kByteOrderMagic = 0x1A2B3C4D;
+
 // libpcap quietly caps a classic file's snap length; a header claiming more than any link
 // type allows is no file a capture tool wrote.
-bool classicSnapLengthFits(std::FILE* stream, std::string& problem) {
-    unsigned char header[24];
-    const std::size_t read = std::fread(header, 1, sizeof header, stream);
-    std::rewind(stream);
-    if (read < sizeof header) return true;  // libpcap says what is wrong with it
+bool classicSnapLengthFits(const unsigned char* header, std::string& problem) {
     const uint32_t magic = littleEndian32(header);
     for (uint32_t known : kPcapMagics) {
         if (magic != known) continue;
@@ -35,6 +34,31 @@ bool classicSnapLengthFits(std::FILE* stream, std::string& problem) {
         return false;
     }
     return true;
+}
+
+// libpcap compares the two lengths of every pcapng block but the section header.
+bool sectionHeaderLengthsAgree(std::FILE* stream, const unsigned char* header, std::string& problem) {
+    if (littleEndian32(header) != kSectionHeaderType) return true;
+    const bool bigEndian = littleEndian32(header + 8) == swapped(kByteOrderMagic);
+    const uint32_t length = bigEndian ? swapped(littleEndian32(header + 4)) : littleEndian32(header + 4);
+    unsigned char trailer[4];
+    const bool read = length >= 12 && std::fseek(stream, static_cast<long>(length) - 4, SEEK_SET) == 0 &&
+                      std::fread(trailer, 1, sizeof trailer, stream) == sizeof trailer;
+    std::rewind(stream);
+    if (!read) return true;  // libpcap says what is wrong with it
+    const uint32_t trailing = bigEndian ? swapped(littleEndian32(trailer)) : littleEndian32(trailer);
+    if (trailing == length) return true;
+    problem = "section header: trailing length " + std::to_string(trailing) + " differs from " + std::to_string(length);
+    return false;
+}
+
+// What libpcap lets pass in a file's header; the stream is left at its start.
+bool headerHoldsTogether(std::FILE* stream, std::string& problem) {
+    unsigned char header[24];
+    const std::size_t read = std::fread(header, 1, sizeof header, stream);
+    std::rewind(stream);
+    if (read < sizeof header) return true;  // libpcap says what is wrong with it
+    return classicSnapLengthFits(header, problem) && sectionHeaderLengthsAgree(stream, header, problem);
 }
 
 std::optional<LinkLayer> linkLayerOf(int dataLinkType) {
@@ -79,7 +103,7 @@ CaptureReadResult readRecords(pcap_t* capture, const CaptureRecordVisitor& visit
 }  // namespace
 
 CaptureReadResult readCaptureStream(std::FILE* stream, const CaptureRecordVisitor& visit, std::string& problem) {
-    if (!classicSnapLengthFits(stream, problem)) {
+    if (!headerHoldsTogether(stream, problem)) {
         std::fclose(stream);
         return CaptureReadResult::Malformed;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -13,7 +14,8 @@
 namespace {
 
 constexpr int kBatch = 64;
-constexpr std::size_t kDatagramCapacity = 2048;  // beyond any DMX datagram; longer ones are cut
+// Any UDP datagram over IPv4 fits whole. The storage is taken once, untouched until used.
+constexpr std::size_t kDatagramCapacity = kLargestUdpPayload;
 constexpr int kLongestWaitMs = 100;               // how late a stop request may be seen
 // After a round that found datagrams, a short pause lets the queues gather a few more, so
 // that one read takes several; a full batch skips it. The 4 MiB queues hold far more.
@@ -27,13 +29,14 @@ struct Arrival {
 };
 
 struct RoundBuffers {
-    std::vector<uint8_t> storage = std::vector<uint8_t>(static_cast<std::size_t>(kBatch) * kDatagramCapacity);
+    std::unique_ptr<uint8_t[]> storage =
+        std::make_unique_for_overwrite<uint8_t[]>(static_cast<std::size_t>(kBatch) * kDatagramCapacity);
     ReceivedDatagram batch[kBatch];
     std::vector<uint8_t> bytes;
     std::vector<Arrival> arrivals;
     RoundBuffers() {
         for (int i = 0; i < kBatch; ++i) {
-            batch[i].buffer = storage.data() + static_cast<std::size_t>(i) * kDatagramCapacity;
+            batch[i].buffer = storage.get() + static_cast<std::size_t>(i) * kDatagramCapacity;
             batch[i].capacity = kDatagramCapacity;
         }
     }
@@ -85,14 +88,18 @@ void recordDatagrams(const ScanSockets& set, RecordingFile& file, uint64_t deadl
                      int64_t wallMinusMonotonicUs) {
     std::vector<pollfd> waiting;
     for (const ScanSocket& socket : set.sockets) waiting.push_back(pollfd{static_cast<int>(socket.handle), POLLIN, 0});
+    // A stream's far end is watched too: a reader that leaves ends the recording at once,
+    // not at the next datagram's write.
+    if (file.stream) waiting.push_back(pollfd{file.descriptor, 0, 0});
     RoundBuffers round;
     uint64_t now = monotonicMicroseconds();
-    while (!stop && (deadlineUs == 0 || now < deadlineUs)) {
+    while (!stop && !file.failed && (deadlineUs == 0 || now < deadlineUs)) {
         const int ready = ::poll(waiting.data(), waiting.size(), waitMs(deadlineUs, now));
         int largest = 0;
-        for (std::size_t i = 0; ready > 0 && i < waiting.size(); ++i) {
+        for (std::size_t i = 0; ready > 0 && i < set.sockets.size(); ++i) {
             if ((waiting[i].revents & POLLIN) != 0) largest = std::max(largest, readSocket(set, set.sockets[i], round));
         }
+        if (file.stream && (waiting.back().revents & (POLLERR | POLLHUP)) != 0) file.failed = true;
         now = monotonicMicroseconds();
         if (deadlineUs != 0) {  // what arrived after the deadline belongs to no recording
             std::erase_if(round.arrivals, [&](const Arrival& a) { return a.arrivalUs >= deadlineUs; });

@@ -2,6 +2,8 @@
 // The pcapng file --record writes while it records. It is valid at every moment a reader
 // looks: blocks are collected in memory and written whole, the pending ones at least
 // every kRecordingFlushUs; a write that fails part-way is cut back to the last whole block.
+// A path that names a stream (standard output as "-", a pipe, /dev/fd/N) is written in
+// place, each round's blocks at once, so that a reader at its far end sees them live.
 // recording_file_posix.cpp writes it with POSIX file calls.
 #include <cstdint>
 #include <string>
@@ -15,18 +17,23 @@ inline constexpr std::size_t kRecordingFlushBytes = 1 << 20;
 
 struct RecordingFile {
     int descriptor = -1;
+    bool ownsDescriptor = true;  // false: a descriptor of this process, left open
+    bool stream = false;         // not a regular file: written at once, never cut back
+    uint64_t startOffset = 0;    // where the recording begins in a regular file
     std::vector<uint8_t> pending;  // whole blocks not yet written
     uint64_t writtenBytes = 0;
     uint64_t lastFlushUs = 0;      // monotonic
     uint64_t datagrams = 0;
-    bool failed = false;           // a write failed; nothing more is written
+    bool failed = false;           // a write failed, or a stream's reader left; nothing more is written
 };
 
-// Creates or replaces path and writes the section header and the raw IPv4 interface.
+// Creates or replaces path, or opens the stream it names ("-": standard output), and writes
+// the section header and the raw IPv4 interface.
 bool openRecordingFile(RecordingFile& file, const std::string& path, uint64_t nowUs);
 // Adds the datagram, stamped at microseconds since 1970 (UTC); writes when a flush is due.
 void appendRecordedDatagram(RecordingFile& file, const UdpDatagramView& datagram, uint64_t stampUs, uint64_t nowUs);
-// Writes what is pending when kRecordingFlushUs has passed since the last write.
+// Writes what is pending when kRecordingFlushUs has passed since the last write, and into a
+// stream whenever anything is pending.
 void flushRecordingFileIfDue(RecordingFile& file, uint64_t nowUs);
 // Writes what is pending and closes. False when any write failed.
 bool closeRecordingFile(RecordingFile& file);
