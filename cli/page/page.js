@@ -103,15 +103,18 @@
       }));
       items.replaceChildren(...list.map((u) => {
         const item = make('li');
+        const button = make('button');
+        button.type = 'button';
         item.dataset.universe = String(u[0]);
-        item.append(make('span', 'number', u[0]), make('span', 'state'));
+        button.append(make('span', 'number', 'Universe ' + u[0]), make('span', 'state'));
+        item.append(button);
         return item;
       }));
     }
     list.forEach((u, i) => {
       setText(select.options[i], universeText(u));
       const states = statesOf(u);
-      const state = items.children[i].lastChild;
+      const state = items.children[i].firstChild.lastChild;
       setText(state, states.join(', '));
       setClass(state, 'state ' + worstStateClass(states));
     });
@@ -150,6 +153,7 @@
     const row = table.tHead.rows[0];
     if (row.cells.length === titles.length && titles.every((t, i) => row.cells[i].textContent === t)) return;
     row.replaceChildren(...titles.map((t) => make('th', '', t)));
+    for (const body of table.tBodies) body.replaceChildren();  // the rows take the titles below
   }
 
   // Rewrites only the cells whose text changed, reusing the rows there are.
@@ -161,8 +165,12 @@
       let row = body.rows[r];
       if (!row || row.cells.length !== values.length + (first ? 1 : 0)) {
         row = make('tr');
-        if (first) row.append(make('td'));
-        for (let i = 0; i < values.length; i++) row.append(make('td'));
+        const titles = table.tHead.rows[0].cells;
+        for (let i = 0; i < values.length + (first ? 1 : 0); i++) {
+          const cell = make('td');
+          if (titles[i]) cell.dataset.title = titles[i].textContent;  // a phone shows it before the text
+          row.append(cell);
+        }
         if (body.rows[r]) body.replaceChild(row, body.rows[r]); else body.append(row);
       }
       setClass(row, rowClass(data));
