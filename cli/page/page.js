@@ -234,7 +234,7 @@
     const detail = $('slot-detail');
     const selected = page.selected;
     if (page.picked < 0 || !selected) {
-      setText(detail, 'Tap a slot for its source.');
+      setText(detail, 'Tap or click a slot for its source.');
       return;
     }
     const slot = page.picked;
