@@ -32,7 +32,9 @@ inline constexpr CommandLineMode kModes[] = {
     {kServe,
      "Run the scan continuously and answer HTTP until SIGINT or SIGTERM: GET /metrics gives Prometheus metrics of "
      "every source, universe, Art-Net sender and node, GET /scan.json the scan document of --scan, GET /healthz "
-     "200 while the scan is receiving. Linux only.",
+     "200 while the scan is receiving, GET / a live page of the universes, sources, merged levels and nodes for a "
+     "phone's browser (read-only; with --http on a network address, everyone on that network can read it). "
+     "Linux only.",
      kOptions, kExits},
 };
 

@@ -3,6 +3,7 @@
 #include "../core/clock.h"
 #include "../core/metrics_text.h"
 #include "scan_metrics.h"
+#include "serve_live_page.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs) {
 
 std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange) {
     ServeSnapshotExchange* shared = &exchange;
-    return {
+    std::vector<HttpPage> pages = liveServePages(exchange);
+    pages.insert(pages.end(), {
         {"/metrics",
          [shared] {
              const auto snapshot = latestServeSnapshot(*shared);
@@ -44,5 +46,6 @@ std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange) {
              const auto snapshot = latestServeSnapshot(*shared);
              return healthReply(snapshot.get(), monotonicMicroseconds());
          }},
-    };
+    });
+    return pages;
 }

@@ -1,14 +1,14 @@
 #pragma once
-// What --serve answers: /metrics, /scan.json and /healthz, each rendered on the HTTP
-// thread that asks, from the latest snapshot the scan published.
+// What --serve answers: /metrics, /scan.json, /healthz and the live page, each rendered on
+// the HTTP thread that asks, from the latest snapshot the scan published.
 #include <cstdint>
 #include <vector>
 
 #include "../net/http/http_server.h"
 #include "serve_snapshot.h"
 
-// The scan publishes twice a second; a snapshot older than this means it is not receiving.
-constexpr uint64_t kServeSnapshotPeriodUs = 500000;
+// The scan publishes four times a second, as often as the live page asks; a snapshot older than this means it is not receiving.
+constexpr uint64_t kServeSnapshotPeriodUs = 250000;
 constexpr uint64_t kServeHealthyAgeUs = 5000000;
 
 std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange);

@@ -3,11 +3,13 @@
 // torn snapshot shows as fields that disagree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 #include "cli/scan_metrics.h"
+#include "cli/serve_live_page.h"
 #include "cli/serve_snapshot.h"
 #include "core/tests/scan_packets.h"
 
@@ -25,6 +27,9 @@ TEST(ServeSnapshot, ReadersSeeWholeSnapshotsWhileTheScanGoesOn) {
     std::vector<std::thread> readers;
     std::atomic<int> torn{0};
     std::atomic<int> renders{0};
+    // The live page's data, whose overview the first reader of a snapshot makes for all.
+    const auto pages = liveServePages(exchange);
+    const HttpPage livePage = *std::find_if(pages.begin(), pages.end(), [](const HttpPage& p) { return p.path == "/live.json"; });
     for (int r = 0; r < 2; ++r) {
         readers.emplace_back([&] {
             uint64_t lastTaken = 0;
@@ -37,6 +42,7 @@ TEST(ServeSnapshot, ReadersSeeWholeSnapshotsWhileTheScanGoesOn) {
                     ++torn;
                 lastTaken = snapshot->takenUs;
                 if (scanMetricsText(snapshot->scan, {"test", true, snapshot->receiveDrops}, snapshot->takenUs).empty()) ++torn;
+                if (livePage.answer({{"universe", "1"}}).body.find("\"universe\":1,") == std::string::npos) ++torn;
                 ++renders;
             }
         });

@@ -8,9 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "../socket/socket_layer.h"
@@ -19,11 +21,21 @@ struct HttpReply {
     int status = 200;
     std::string contentType;
     std::string body;
+    std::vector<std::pair<std::string, std::string>> headers = {};  // added to the response's own
+    bool closeConnection = false;  // for pages polled often: the worker is free at once
 };
+
+// The query's parameters, decoded; a name given twice is there twice.
+using HttpQuery = std::multimap<std::string, std::string>;
 
 struct HttpPage {
     std::string path;  // matched exactly, without the query
-    std::function<HttpReply()> answer;
+    std::function<HttpReply(const HttpQuery&)> answer;
+
+    HttpPage(std::string pagePath, std::function<HttpReply(const HttpQuery&)> queried)
+        : path(std::move(pagePath)), answer(std::move(queried)) {}
+    HttpPage(std::string pagePath, std::function<HttpReply()> fixed)
+        : path(std::move(pagePath)), answer([fixed = std::move(fixed)](const HttpQuery&) { return fixed(); }) {}
 };
 
 struct HttpServerLimits {

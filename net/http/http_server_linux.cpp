@@ -269,8 +269,13 @@ struct HttpServer : httplib::Server {
             response.status = 404;
             return;
         }
-        HttpReply reply = page->answer();
+        HttpReply reply = page->answer(request.params);
         response.status = reply.status;
+        for (const auto& [name, value] : reply.headers) response.set_header(name, value);
+        if (reply.closeConnection && currentConnection != nullptr) {
+            response.set_header("Connection", "close");
+            currentConnection->closeAfterResponse = true;
+        }
         response.set_content(std::move(reply.body), reply.contentType.c_str());
     }
 

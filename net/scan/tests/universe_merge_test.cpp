@@ -1,10 +1,12 @@
 // The merge rules and the lifetimes of records, over scripted datagrams and a scripted clock.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "core/tests/scan_packets.h"
 #include "net/scan/universe_merge.h"
+#include "net/scan/universe_state.h"
 
 using namespace scan_packets;
 
@@ -28,6 +30,7 @@ struct MergeSource {
     uint64_t atMs = 0;
     int64_t papAtMs = -1;
     int sequence = -1;  // of the level packet; -1: the next one
+    uint16_t sync = 0;
 };
 
 struct MergeCase {
@@ -37,6 +40,34 @@ struct MergeCase {
     std::vector<int> winners;  // cid of the winner of slots 1, 2, …; 0: nobody drives it
     std::vector<int> levels;
 };
+
+// The sources' packets in order, then one of another universe at nowMs.
+void takeSources(ScanEngine& scan, const std::vector<MergeSource>& sources, uint64_t nowMs) {
+    startScan(scan, kStartUs);
+    uint8_t sequence = 1;
+    for (const MergeSource& s : sources) {
+        SacnData data;
+        data.cid = cidOf(s.cid);
+        data.priority = s.priority;
+        data.options = s.options;
+        data.syncUniverse = s.sync;
+        data.slots = static_cast<int>(s.levels.size());
+        data.slotLevels = s.levels;
+        if (!s.pap.empty()) {
+            SacnData pap = data;
+            pap.startCode = kSacnPerAddressPriorityStartCode;
+            pap.slotLevels = s.pap;
+            pap.sequence = sequence++;
+            take(scan, DmxProtocol::Sacn, sacnData(pap), s.papAtMs < 0 ? s.atMs : static_cast<uint64_t>(s.papAtMs));
+        }
+        data.sequence = s.sequence < 0 ? sequence++ : static_cast<uint8_t>(s.sequence);
+        take(scan, DmxProtocol::Sacn, sacnData(data), s.atMs);
+    }
+    SacnData elsewhere;  // the highest priority, on another universe
+    elsewhere.universe = 2;
+    elsewhere.priority = 200;
+    take(scan, DmxProtocol::Sacn, sacnData(elsewhere), nowMs);
+}
 
 }  // namespace
 
@@ -62,29 +93,7 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
     };
     for (const MergeCase& c : cases) {
         ScanEngine scan;
-        startScan(scan, kStartUs);
-        uint8_t sequence = 1;
-        for (const MergeSource& s : c.sources) {
-            SacnData data;
-            data.cid = cidOf(s.cid);
-            data.priority = s.priority;
-            data.options = s.options;
-            data.slots = static_cast<int>(s.levels.size());
-            data.slotLevels = s.levels;
-            if (!s.pap.empty()) {
-                SacnData pap = data;
-                pap.startCode = kSacnPerAddressPriorityStartCode;
-                pap.slotLevels = s.pap;
-                pap.sequence = sequence++;
-                take(scan, DmxProtocol::Sacn, sacnData(pap), s.papAtMs < 0 ? s.atMs : static_cast<uint64_t>(s.papAtMs));
-            }
-            data.sequence = s.sequence < 0 ? sequence++ : static_cast<uint8_t>(s.sequence);
-            take(scan, DmxProtocol::Sacn, sacnData(data), s.atMs);
-        }
-        SacnData elsewhere;  // the highest priority, on another universe
-        elsewhere.universe = 2;
-        elsewhere.priority = 200;
-        take(scan, DmxProtocol::Sacn, sacnData(elsewhere), c.nowMs);
+        takeSources(scan, c.sources, c.nowMs);
         std::vector<const SacnStreamRecord*> sources;
         collectUniverseSources(scan, 1, sources);
         MergedUniverse merged;
@@ -95,5 +104,36 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
             EXPECT_EQ(winner, c.winners[slot]) << c.rule << ", slot " << slot + 1;
             EXPECT_EQ(merged.levels[slot], c.levels[slot]) << c.rule << ", slot " << slot + 1;
         }
+    }
+}
+
+TEST(UniverseMerge, ConditionOfAUniverse) {
+    const struct {
+        std::vector<MergeSource> sources;
+        uint64_t nowMs;
+        std::string condition;
+    } cases[] = {
+        {{{1, 100, {10, 20}}, {2, 100, {5, 5}}}, 100, "live conflict"},
+        {{{1, 100, {10, 20}}, {2, 120, {5, 5}}}, 100, "live"},
+        {{{1, 100, {10, 20}, {150, 50}}, {2, 100, {5, 5}, {50, 150}}}, 100, "live"},
+        {{{1, 100, {10, 20}, {150, 50}}, {2, 100, {5, 5}, {50, 50}}}, 100, "live conflict"},
+        {{{1, 100, {10, 20}, {150, 0}}, {2, 100, {5, 5}, {50, 0}}}, 100, "live"},
+        {{{1, 100, {9, 9}, {}, kSacnOptionPreview}, {2, 100, {3, 3}}}, 100, "live"},
+        {{{1, 100, {9, 9}}, {2, 100, {3, 3}, {}, 0, 2500}}, 2500, "live"},
+        {{{1, 100, {9}}}, 3000, "lost"},
+        {{{1, 100, {9}, {}, kSacnOptionStreamTerminated}, {2, 100, {9}, {}, 0, 0}}, 3000, "lost"},
+        {{{1, 100, {9}, {}, kSacnOptionStreamTerminated}}, 100, "ended"},
+        {{{1, 100, {9}, {}, 0, 0, -1, -1, 7}}, 100, "live sync missing"},
+    };
+    for (const auto& c : cases) {
+        ScanEngine scan;
+        takeSources(scan, c.sources, c.nowMs);
+        std::vector<const SacnStreamRecord*> sources;
+        collectUniverseSources(scan, 1, sources);
+        const UniverseCondition condition = universeCondition(scan, sources, at(c.nowMs));
+        std::string text = universeLivenessName(condition.liveness);
+        if (condition.priorityConflict) text += " conflict";
+        if (condition.syncMissing) text += " sync missing";
+        EXPECT_EQ(text, c.condition) << "case " << &c - cases;
     }
 }

@@ -1,0 +1,22 @@
+# cmake -DOUTPUT=<file.cpp> -DHEADER=<name.h> -DFILES="<path>|<symbol>|<path>|<symbol>..." -P embed_files.cmake
+# Writes each file's bytes as a character array and a std::string_view of them named by
+# its symbol, so that the program carries them without reading anything at run time.
+set(text "// Generated from the files named below; edit those.\n#include \"${HEADER}\"\n\n")
+string(REPLACE "|" ";" FILES "${FILES}")
+list(LENGTH FILES count)
+math(EXPR last "${count} - 1")
+foreach(i RANGE 0 ${last} 2)
+  math(EXPR s "${i} + 1")
+  list(GET FILES ${i} path)
+  list(GET FILES ${s} symbol)
+  file(READ "${path}" bytes HEX)
+  string(LENGTH "${bytes}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${bytes}")
+  get_filename_component(name "${path}" NAME)
+  string(APPEND text "// ${name}\nstatic const char ${symbol}Bytes[] = {\n${bytes}\n};\n")
+  string(APPEND text "const std::string_view ${symbol}(${symbol}Bytes, ${size});\n\n")
+endforeach()
+file(WRITE "${OUTPUT}.new" "${text}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
