@@ -1,10 +1,13 @@
 // An sACN source that is not ours: the npm package sacn sends COUNT data packets of one
-// universe to its multicast group from the interface IFACE, 10 ms apart, then exits.
-// Usage: NODE_PATH=build-npm/node_modules node tools/sacn-send.js UNIVERSE COUNT IFACE
+// universe to its multicast group from the interface IFACE, or by unicast to TARGET, 10 ms
+// apart, then exits.
+// Usage: NODE_PATH=build-npm/node_modules node tools/sacn-send.js UNIVERSE COUNT IFACE [TARGET]
 const { Sender } = require('sacn');
 
-const [universe, count, iface] = [Number(process.argv[2]), Number(process.argv[3]), process.argv[4]];
-const sender = new Sender({ universe, iface, reuseAddr: true, defaultPacketOptions: { sourceName: 'npm sacn' } });
+const [universe, count, iface, target] = [Number(process.argv[2]), Number(process.argv[3]), process.argv[4], process.argv[5]];
+const sender = new Sender({
+  universe, iface, reuseAddr: true, useUnicastDestination: target, defaultPacketOptions: { sourceName: 'npm sacn' },
+});
 const pause = (ms) => new Promise((done) => setTimeout(done, ms));
 
 (async () => {

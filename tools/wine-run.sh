@@ -10,8 +10,8 @@
 # killed, in another namespace) is never joined: it is ended first, with a note.
 # LUMIBOX_WINE_DLL_OVERRIDES adds overrides such as winmm=n,b; LUMIBOX_WINE_DPI, given to
 # --init, sets the prefix's screen DPI (LogPixels; 144 is 150 % scaling);
-# LUMIBOX_NETNS_SETUP is a shell command run in the namespace first (a Windows program
-# cannot run ip itself), for example to add interfaces.
+# LUMIBOX_NETNS_SETUP is a shell command that in-private-netns.sh runs in the namespace
+# first (a Windows program cannot run ip itself), for example to add interfaces.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 [ $# -ge 2 ] || { echo "usage: $0 <prefix-dir> --init | <program.exe> [arguments...]" >&2; exit 2; }
@@ -52,7 +52,6 @@ fi
 # Windows file names beyond ASCII cross wine's command line and file system as UTF-8.
 export LC_ALL=C.UTF-8
 exec "$here/in-private-netns.sh" sh -c '
-    if [ -n "${LUMIBOX_NETNS_SETUP:-}" ]; then sh -c "$LUMIBOX_NETNS_SETUP"; fi
     persistence=-p0
     if [ "$1" = --host ]; then persistence=-p; fi
     if ! "$WINESERVER" $persistence 2>/dev/null; then

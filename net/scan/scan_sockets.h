@@ -56,6 +56,7 @@ struct ScanSockets {
     std::size_t groupSocket = 0;
     ScanSocketRole groupRole = ScanSocketRole::GroupsOnly;
     std::vector<unsigned> interfaceIndexes;
+    std::vector<Ipv4Address> interfaceJoinAddresses;  // Windows: one address of each of those interfaces
 };
 
 inline std::size_t portSlot(DmxProtocol port) { return port == DmxProtocol::Sacn ? 0 : 1; }

@@ -15,11 +15,30 @@
 // Of sockets sharing a port with address reuse, Windows hands unicast to any one, so a
 // shared bind could take another program's unicast. Each socket is therefore bound without
 // reuse: where another program holds the port, the scan does not listen on it at all.
+//
+// A group joined "on any interface" is joined only where Windows' routes point, so with
+// 0.0.0.0 a source on any other interface would never be heard: each group is joined by one
+// address of every interface that is up instead, as the receive endpoint does.
 
 namespace {
 
 constexpr Ipv4Address kAnyAddress{};
 constexpr Ipv4Address kLimitedBroadcast{{255, 255, 255, 255}};
+
+void noteInterface(ScanSockets& set, const LocalInterfaceAddress& item) {
+    for (unsigned index : set.interfaceIndexes) {
+        if (index == item.interfaceIndex) return;
+    }
+    set.interfaceIndexes.push_back(item.interfaceIndex);
+    set.interfaceJoinAddresses.push_back(item.address);
+}
+
+bool joinGroup(const ScanSockets& set, SocketHandle socket, Ipv4Address group) {
+    if (set.local != kAnyAddress || set.interfaceJoinAddresses.empty()) return joinMulticastGroup(socket, group, set.local);
+    bool joined = false;
+    for (Ipv4Address address : set.interfaceJoinAddresses) joined = joinMulticastGroup(socket, group, address) || joined;
+    return joined;
+}
 
 }  // namespace
 
@@ -32,6 +51,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
         set.hostAddresses.push_back(item.address);
         if (local == kAnyAddress) {
             set.interfaces.push_back(item.address);
+            noteInterface(set, item);
             if (item.broadcast != kAnyAddress && item.broadcast != kLimitedBroadcast) set.pollTargets.push_back(item.broadcast);
         }
         if (item.address != local) continue;
@@ -68,7 +88,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     }
     ScanSocket& sacn = set.sockets[0];
     const bool hasSacn = sacn.port == DmxProtocol::Sacn;
-    if (hasSacn && joinMulticastGroup(sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse), local)) ++sacn.memberships;
+    if (hasSacn && joinGroup(set, sacn.handle, sacnGroupAddress(kSacnDiscoveryUniverse))) ++sacn.memberships;
     for (uint16_t universe : universes) {
         if (joinScanUniverse(set, universe)) {
             ++set.joinedUniverses;
@@ -83,7 +103,7 @@ bool joinScanUniverse(ScanSockets& set, uint16_t universe) {
     const uint64_t start = monotonicMicroseconds();
     ScanSocket& sacn = set.sockets[0];
     if (sacn.port != DmxProtocol::Sacn) return false;  // another program holds the sACN port
-    const bool joined = joinMulticastGroup(sacn.handle, sacnGroupAddress(universe), set.local);
+    const bool joined = joinGroup(set, sacn.handle, sacnGroupAddress(universe));
     if (joined) {
         ++sacn.memberships;
         if (universe < set.joined.size()) set.joined.set(universe);

@@ -2,6 +2,9 @@
 // (network_window_driver.h) with real sockets on loopback, in a private network namespace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "net/dmx/dmx_control_ids.h"
 #include "net/socket/socket_layer.h"
 #include "ui/network_controls.h"
 #include "ui/network_texts.h"
@@ -151,6 +154,51 @@ TEST_F(NetworkWindowCase, MonitorOpensTheMainWindowReceivingTheUniverse) {
                       {kDmxLocalIpv4Field, "127.0.0.1"},
                       {kDmxStartRxButton, "Stop RX"}};
         for (const auto& f : fields) EXPECT_EQ(w->mainWindowText(f.id), f.text) << f.id << " click " << click;
+    }
+}
+
+// Across a veth pair from npm sacn sources in a second namespace (tools/sacn-peer-namespace.sh,
+// which the *_veth_tests entries run first): Monitor on 0.0.0.0 hands the main window
+// universe 9 from its group, then universe 10 by unicast to this host, while the scan goes
+// on hearing both.
+TEST_F(NetworkWindowCase, MonitorAcrossAVethPairReceivesTheGroupAndUnicast) {
+    Ipv4Address own;
+    parseIpv4("10.77.0.1", own);
+    const auto interfaces = listInterfaceAddresses();
+    if (std::none_of(interfaces.begin(), interfaces.end(), [&](const auto& i) { return i.address == own; })) {
+        GTEST_SKIP() << "no veth pair to a second namespace here";
+    }
+    w->setText(kNetworkLocalIpv4Field, "0.0.0.0");
+    w->setText(kNetworkUniversesField, "1-16");
+    w->click(kNetworkScanButton);
+    const auto received = [&]() -> uint64_t {
+        const std::string status = w->mainWindowText(kDmxStatusText);  // "RX <count> | ..." once receiving
+        return status.rfind("RX ", 0) == 0 ? std::stoull(status.substr(3)) : 0;
+    };
+    for (const std::string universe : {"9", "10"}) {  // its group, unicast
+        int row = -1;
+        int rate = 0;  // the scan's datagrams per second from the source
+        const auto liveRow = [&] {
+            const auto rows = w->rows(kNetworkSourcesTable);
+            for (row = 0; row < static_cast<int>(rows.size()); ++row) {
+                if (rows[row][0] != universe || rows[row][2] != "10.77.0.2" || rows[row][6] != "live") continue;
+                rate = std::stoi(rows[row][4]);
+                return true;
+            }
+            return false;
+        };
+        ASSERT_TRUE(w->eventually(liveRow, 20000)) << universe << ": " << w->text(kNetworkStatusText);
+        w->selectRow(kNetworkSourcesTable, row);
+        w->click(kNetworkMonitorButton);
+        ASSERT_EQ(w->mainWindowText(kDmxUniverseField), universe);
+        const uint64_t before = received();
+        const std::string heard = "10.77.0.2 | U " + universe + " |";
+        // A second and a half of the stream later the scan still hears it too: a socket of
+        // the main window's own would have taken the unicast from the scan's.
+        EXPECT_TRUE(w->eventually([&] {
+            return w->mainWindowText(kDmxStatusText).find(heard) != std::string::npos && received() >= before + 150 &&
+                   liveRow() && rate >= 20;
+        }, 20000)) << w->mainWindowText(kDmxStatusText) << " | scan: " << rate << "/s";
     }
 }
 

@@ -16,7 +16,7 @@ public:
     NetworkWindowDriver();  // shown, its timer not running
     ~NetworkWindowDriver();
 
-    void tick();  // one timer tick, with the events waiting
+    void tick();  // one timer tick of it and of the main window it opened, with the events waiting
     void click(int id);
     void setText(int id, const std::string& text);
     void selectRow(int tableId, int row);  // a click on the row

@@ -189,6 +189,44 @@ TEST(NetworkViews, MonitorWithoutSelectionSaysSo) {
     EXPECT_NE(f.seen.texts[kNetworkStatusText].find("Select a source first"), std::string::npos);
 }
 
+// Poll nodes polls again every 3 s on the scripted clock: a node that answers each poll
+// it hears (its reply taken at the scripted time) is never 10 s silent, so never gone.
+TEST(NetworkScan, PollNodesRepeatsSoAnAnsweringNodeStays) {
+    startSocketLibrary();
+    Fixture f;
+    f.seen.fields[kNetworkLocalIpv4Field] = "127.0.0.1";
+    f.seen.fields[kNetworkUniversesField] = "1";
+    f.click(kNetworkScanButton);
+    ASSERT_TRUE(f.engines.scanning) << f.seen.texts[kNetworkStatusText];
+    const SocketHandle node = openUdpSocket();
+    setReuseAddress(node, true);
+    setNonBlocking(node, true);
+    ASSERT_TRUE(bindSocket(node, Ipv4Address{{255, 255, 255, 255}}, kArtNetPort));
+    int polls = 0;
+    const auto answerPolls = [&] {
+        uint8_t poll[64];
+        Ipv4Address asker;
+        for (; receiveDatagramFrom(node, poll, sizeof poll, asker) > 0; ++polls) {
+            f.take(DmxProtocol::ArtNet, artPollReply(PollReply{}), "10.77.0.6");
+        }
+    };
+    f.click(kNetworkPollButton);
+    answerPolls();
+    for (int second = 1; second <= 15; ++second) {
+        f.nowUs += 1000000;
+        runNetworkTick(f.engines);
+        // The poll of a due second goes out in the tick, its answer after the views.
+        const std::string age = std::to_string((second - 1) % 3 + 1) + " s";
+        ASSERT_EQ(f.seen.tables[kNetworkNodesTable].rows.size(), 1u) << second;
+        EXPECT_EQ(f.seen.tables[kNetworkNodesTable].rows[0][4], age) << second;
+        answerPolls();
+    }
+    EXPECT_EQ(polls, 6);  // 0, 3, 6, 9, 12 and 15 s
+    closeSocket(node);
+    stopNetworkEngines(f.engines);
+    stopSocketLibrary();
+}
+
 // Monitor this universe while scanning: one set of sockets, both windows see every
 // datagram, unicast and multicast; when the scan stops the main window binds its own.
 TEST(NetworkScan, MonitoredUniverseSeenByBothWindows) {

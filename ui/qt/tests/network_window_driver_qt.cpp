@@ -11,6 +11,7 @@
 #include "core/product_identity.h"
 #include "ui/qt/level_grid_widget.h"
 #include "ui/qt/network_table_model.h"
+#include "ui/qt/qt_main_window.h"
 #include "ui/qt/qt_network_window.h"
 #include "ui/qt/tests/window_test_support.h"
 #include "ui/qt/window_host.h"
@@ -34,6 +35,7 @@ NetworkWindowDriver::~NetworkWindowDriver() = default;
 
 void NetworkWindowDriver::tick() {
     handleNetworkTick(*window_->window);
+    if (hasOpenMainWindow(*window_->window)) handleWindowTick(*window_->window->mainWindow);
     QCoreApplication::processEvents();
 }
 

@@ -36,6 +36,8 @@ NetworkWindowDriver::~NetworkWindowDriver() {
 
 void NetworkWindowDriver::tick() {
     SendMessageW(window_->handle, WM_TIMER, kNetworkTimerId, 0);
+    const auto& main = window_->window->mainWindow;
+    if (main && main->window) SendMessageW(main->window, WM_TIMER, kTickTimerId, 0);
     pumpMessages();
 }
 

@@ -120,6 +120,27 @@ TEST(WindowDpi, WindowsAndTheirMinimumSizesFitTheWorkArea) {
     EXPECT_LE(status.right, client.right);
 }
 
+// At 125 % a place or size of n pixels becomes n × 1.25 rounded, half a pixel up: these
+// rows are worked out by hand, so they hold even if the scaling itself cut the fraction.
+void expectRoundedAt125(Win32WindowDriver& t) {
+    const struct {
+        int id;
+        PixelRect rect;
+    } rows[] = {
+        {kDmxUniverseField, {225, 171, 113, 35}},  // 180, 137, 90, 28
+        {kDmxStartRxButton, {913, 171, 275, 38}},  // 730, 137, 220, 30
+        {kDmxPulseButton, {900, 269, 138, 38}},    // 720, 215, 110, 30
+        {kDmxPageButton, {913, 55, 163, 40}},      // 730, 44, 130, 32
+    };
+    for (const auto& row : rows) {
+        const WindowRect r = t.place(row.id);
+        EXPECT_TRUE((PixelRect{r.x, r.y, r.width, r.height}) == row.rect) << row.id << ": " << r.x << " " << r.y << " " << r.width;
+    }
+    LOGFONTW font{};
+    GetObjectW(t.window->uiFont, sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -20);  // 16 pixels
+}
+
 // Moved to a monitor of another DPI: re-laid from the table, and back again.
 TEST(WindowDpi, ADpiChangeRelaysEveryControl) {
     Win32WindowDriver t;
@@ -131,6 +152,7 @@ TEST(WindowDpi, ADpiChangeRelaysEveryControl) {
                              outer.top + scaleToDpi(kInitialOuterHeight, dpi)};
         SendMessageW(t.handle, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         expectTableRectsAt(t, dpi);
+        if (dpi == 120) expectRoundedAt125(t);
         RECT client{};
         GetClientRect(t.handle, &client);
         const WindowLayout layout = layoutForScaledClientSize(client.right, client.bottom, dpi);
@@ -154,6 +176,18 @@ TEST(WindowDpi, TheNetworkWindowIsScaledAlikeAndRelaid) {
                              outer.top + scaleToDpi(kNetworkMinimumOuterHeight, dpi)};
         SendMessageW(network->window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         expectNetworkRectsAt(*network, dpi);
+        if (dpi != 120) continue;
+        // Worked out by hand as for the main window: 1012.5 and 37.5 round up, 13.75 to 14.
+        RECT monitor{};
+        GetWindowRect(networkControlById(*network, kNetworkMonitorButton), &monitor);
+        MapWindowPoints(nullptr, network->window, reinterpret_cast<POINT*>(&monitor), 2);
+        EXPECT_EQ(monitor.left, 1013);  // 810, 136, 220, 30
+        EXPECT_EQ(monitor.top, 170);
+        EXPECT_EQ(monitor.right - monitor.left, 275);
+        EXPECT_EQ(monitor.bottom - monitor.top, 38);
+        LOGFONTW grid{};
+        GetObjectW(network->gridFont, sizeof grid, &grid);
+        EXPECT_EQ(grid.lfHeight, -14);  // 11 pixels
     }
 }
 
