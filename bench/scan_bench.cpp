@@ -162,27 +162,14 @@ pid_t startScanProcess(const std::string& listenMs, const std::string& output, b
     return pid;
 }
 
-// CPU seconds a process has used so far (utime + stime of /proc/PID/stat).
-double processCpuSeconds(pid_t pid) {
-    const std::string stat = readText(("/proc/" + std::to_string(pid) + "/stat").c_str());
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14) utime = std::stoull(field);
-        if (i == 15) stime = std::stoull(field);
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 // A child's CPU while it waits, as a share of one core: from 2 s after its start (the
 // joins done) to 1 s before its end (the closes not begun).
 double waitingCpuShare(pid_t child, double seconds) {
     sleepMs(2000);
-    const double before = processCpuSeconds(child);
+    const double before = processCpuSeconds(child).all;
     const uint64_t from = monotonicMicroseconds();
     sleepMs(static_cast<uint32_t>((seconds - 3) * 1000));
-    const double share = (processCpuSeconds(child) - before) / (static_cast<double>(monotonicMicroseconds() - from) / 1e6);
+    const double share = (processCpuSeconds(child).all - before) / (static_cast<double>(monotonicMicroseconds() - from) / 1e6);
     int status = 0;
     waitpid(child, &status, 0);
     return share;
