@@ -298,8 +298,8 @@ TEST(ServeHostileHttp, ServerKeepsAnsweringAndTheScanKeepsReceiving) {
          "GET /nothing HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(chunkSize) + "\r\n" + health +
              "\r\n0\r\n\r\n",
          "HTTP/1.1 400"},
-        {"GET with a body, then a request", 1, "GET /healthz HTTP/1.1\r\nContent-Length: 10\r\n\r\n0123456789" + health,
-         "HTTP/1.1 200", 2},
+        {"GET with a body, then two requests", 1,
+         "GET /healthz HTTP/1.1\r\nContent-Length: 10\r\n\r\n0123456789" + health + health, "HTTP/1.1 200", 3},
         {"2,600 ranges of the whole page", 1, get + "Range: bytes=" + ranges + "\r\n\r\n", "HTTP/1.1 200"},
         {"150 pipelined requests, answers taken late", 1, pipelined, "HTTP/1.1 200", 100, false, 500},
         {"HEAD", 1, "HEAD /metrics HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 200"},

@@ -335,7 +335,7 @@ struct HttpServer : httplib::Server {
         // After a refusal, what follows in the connection cannot be trusted to start the next
         // request (an unread body, a line the library did not take), so it closes.
         set_logger([](const httplib::Request&, const httplib::Response& response) {
-            if (currentConnection != nullptr && response.status >= 400 && response.status != 404)
+            if (currentConnection != nullptr && response.status / 100 == 4 && response.status != 404)
                 currentConnection->closeAfterResponse = true;
         });
     }
