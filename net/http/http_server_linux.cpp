@@ -115,6 +115,7 @@ public:
         return true;
     }
 
+    // Writes the whole of bytes within the response's time.
     bool writeAll(std::string_view bytes) {
         while (!bytes.empty()) {
             const ssize_t n = write(bytes.data(), bytes.size());
