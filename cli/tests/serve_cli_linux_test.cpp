@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -241,31 +243,71 @@ struct RawConnection {
 };
 
 constexpr const char* kClosedUnanswered = "";
+constexpr std::size_t kAnswerBytesAtMost = 65536;  // the test's pages are a few KiB
 
 struct HostileCase {
     const char* name;
     int connections;            // opened at once and held through the row
     std::string request;        // sent whole on each of them
     const char* expectedStart;  // the answer's start on the first, or kClosedUnanswered
+    int answers = 1;            // whole answers on the first, when it is answered
     bool dripped = false;       // sent a byte every 300 ms instead
+    int readAfterMs = 0;        // the client starts taking its answers this late
 };
+
+// How many whole answers text holds, each a header block and the body its Content-Length
+// gives (none after HEAD), or -1 when bytes are left over.
+int wholeAnswers(std::string_view text, bool head) {
+    int answers = 0;
+    for (; !text.empty(); ++answers) {
+        const std::size_t end = text.find("\r\n\r\n");
+        if (end == std::string_view::npos) return -1;
+        const std::size_t at = text.substr(0, end).find("\r\nContent-Length:");
+        const std::size_t length = at == std::string_view::npos || head ? 0 : std::stoul(std::string(text.substr(at + 17, 20)));
+        if (text.size() < end + 4 + length) return -1;
+        text.remove_prefix(end + 4 + length);
+    }
+    return answers;
+}
 
 }  // namespace
 
 TEST(ServeHostileHttp, ServerKeepsAnsweringAndTheScanKeepsReceiving) {
     const std::string get = "GET /metrics HTTP/1.1\r\nHost: lumibox\r\n";
+    const std::string health = "GET /healthz HTTP/1.1\r\nHost: lumibox\r\n\r\n";
     std::string manyHeaders = get;
     for (int i = 0; i < 400; ++i) manyHeaders += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'x') + "\r\n";
+    std::string ranges = "0-";
+    for (int i = 1; i < 2600; ++i) ranges += ",0-";
+    std::string pipelined;
+    for (int i = 0; i < 150; ++i) pipelined += get + "\r\n";
+    char chunkSize[8] = "";
+    std::to_chars(chunkSize, chunkSize + 7, health.size(), 16);
     const HostileCase cases[] = {
         {"slow client that never finishes its request", 1, get, "HTTP/1.1 400"},
         {"client dripping its request a byte at a time", 1, get + "X-Slow: " + std::string(40, 'x'), kClosedUnanswered,
-         true},
-        {"oversized header line", 1, get + "X-Big: " + std::string(20000, 'a') + "\r\n\r\n", "HTTP/1.1 400"},
-        {"headers past the request's byte budget", 1, manyHeaders + "\r\n", "HTTP/1.1 400"},
+         0, true},
+        {"oversized header line", 1, get + "X-Big: " + std::string(20000, 'a') + "\r\n\r\n", "HTTP/1.1 431"},
+        {"headers past the request's byte budget", 1, manyHeaders + "\r\n", "HTTP/1.1 431"},
         {"oversized request line", 1, "GET /" + std::string(10000, 'a') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 414"},
+        {"request line past the request's byte budget", 1, "GET /" + std::string(20000, 'a') + " HTTP/1.1\r\n\r\n",
+         "HTTP/1.1 414"},
+        {"GET whose body is a request", 1,
+         "GET /nothing HTTP/1.1\r\nContent-Length: " + std::to_string(health.size()) + "\r\n\r\n" + health, "HTTP/1.1 404"},
+        {"GET whose chunked body is a request", 1,
+         "GET /nothing HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(chunkSize) + "\r\n" + health +
+             "\r\n0\r\n\r\n",
+         "HTTP/1.1 400"},
+        {"GET with a body, then two requests", 1,
+         "GET /healthz HTTP/1.1\r\nContent-Length: 10\r\n\r\n0123456789" + health + health, "HTTP/1.1 200", 3},
+        {"2,600 ranges of the whole page", 1, get + "Range: bytes=" + ranges + "\r\n\r\n", "HTTP/1.1 200"},
+        {"150 pipelined requests, answers taken late", 1, pipelined, "HTTP/1.1 200", 100, false, 500},
+        {"HEAD", 1, "HEAD /metrics HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 200"},
         {"wrong method", 1, "DELETE /metrics HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 405"},
         {"wrong method with a body", 1, "POST /metrics HTTP/1.1\r\nHost: lumibox\r\nContent-Length: 5\r\n\r\nhello",
          "HTTP/1.1 405"},
+        {"wrong method whose body is a request", 1,
+         "POST /metrics HTTP/1.1\r\nContent-Length: " + std::to_string(health.size()) + "\r\n\r\n" + health, "HTTP/1.1 405"},
         {"unknown method", 1, "BREW /metrics HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 400"},
         {"path with ..", 1, "GET /../metrics HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 404"},
         {"path with .. inside", 1, "GET /metrics/../scan.json HTTP/1.1\r\nHost: lumibox\r\n\r\n", "HTTP/1.1 404"},
@@ -295,12 +337,15 @@ TEST(ServeHostileHttp, ServerKeepsAnsweringAndTheScanKeepsReceiving) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
             }
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.readAfterMs));
         answer += held[0]->answer(20, closed);
         EXPECT_TRUE(closed);  // no request holds a connection for long
         if (c.expectedStart == kClosedUnanswered) {
             EXPECT_EQ(answer, "");
         } else {
             EXPECT_EQ(answer.substr(0, std::string(c.expectedStart).size()), c.expectedStart) << answer.substr(0, 200);
+            EXPECT_EQ(wholeAnswers(answer, c.request.starts_with("HEAD ")), c.answers) << answer.substr(0, 200);
+            EXPECT_LE(answer.size(), static_cast<std::size_t>(c.answers) * kAnswerBytesAtMost);
         }
         EXPECT_TRUE(eventually([&] { return datagramsHeard() > heardBefore; }, 30));
     }

@@ -2,9 +2,10 @@
 // A small HTTP server for a monitoring endpoint: GET and HEAD of a few fixed paths, nothing
 // else (other methods 405, other paths 404, no files). The protocol is the library's; this
 // server adds the limits a hostile client meets: a bounded number of connections (more
-// are closed at once), a time and byte budget for each request and a time budget for each
-// response, so that no client can hold a worker for long. Pages are rendered on the
-// server's threads by the callbacks given; nothing here knows what they show.
+// are closed at once), a time and byte budget for each request, a time budget for each
+// response and a bounded wait for the client's close, so that no client can hold a worker
+// for long. Pages are rendered on the server's threads by the callbacks given; nothing here
+// knows what they show.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,8 @@ struct HttpServerLimits {
     int writeTimeoutMs = 5000;         // for the whole of a response
     std::size_t requestBytes = 16384;  // request line, headers and any body together
     int requestsPerConnection = 100;
+    int drainTimeoutMs = 2000;         // after the last answer, for the client to close its side
+    std::size_t drainBytes = 65536;    // read and dropped meanwhile
 };
 
 struct HttpServer;

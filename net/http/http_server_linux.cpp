@@ -11,23 +11,29 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <httplib.h>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
 #include "http_server.h"
+#include "request_head.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What one connection's worker knows about it between the library's calls: set by the
-// request handler, read by the connection loop.
+class BudgetedStream;
+
+// What one connection's worker knows about it between the library's calls: the handlers
+// read its stream and mark it for closing, the connection loop reads the mark.
 struct ConnectionState {
+    BudgetedStream* stream = nullptr;
     bool closeAfterResponse = false;
 };
 thread_local ConnectionState* currentConnection = nullptr;
@@ -64,14 +70,16 @@ constexpr auto kIdleCheck = std::chrono::milliseconds(50);
 class BudgetedStream : public httplib::Stream {
 public:
     BudgetedStream(int socket, int stopFd, const HttpServerLimits& limits, const std::atomic<int>& othersWaiting)
-        : socket_(socket), stopFd_(stopFd), limits_(limits), othersWaiting_(othersWaiting) {}
+        : socket_(socket), stopFd_(stopFd), limits_(limits), othersWaiting_(othersWaiting) {
+        received_.reserve(limits.requestBytes + kReceiveChunk);
+    }
 
     // Waits for the first byte of the next request, then starts its budgets. Gives up
     // early when the connection idles while others wait for a worker.
     bool awaitRequest(int timeoutMs) {
         const auto start = Clock::now();
         const auto end = start + std::chrono::milliseconds(timeoutMs);
-        while (buffered_ == taken_) {
+        while (unread() == 0) {
             const Wait wait = waitFor(socket_, POLLIN, stopFd_, std::min(end, Clock::now() + kIdleCheck));
             if (wait == Wait::Ready) break;
             const auto now = Clock::now();
@@ -84,8 +92,44 @@ public:
         return true;
     }
 
+    // Receives until the request's head is whole or too long, or its time is up (the library
+    // then meets the end of what came, as for any short request). The library's own line
+    // limits hold for every line, so that it never meets a longer one.
+    RequestHead receiveHead() {
+        constexpr std::size_t kLineBytes = std::min(CPPHTTPLIB_REQUEST_URI_MAX_LENGTH, CPPHTTPLIB_HEADER_MAX_LENGTH);
+        while (true) {
+            const std::string_view unreadBytes(received_.data() + taken_, unread());
+            const RequestHead head = judgeRequestHead(unreadBytes, {kLineBytes, limits_.requestBytes});
+            if (head != RequestHead::Incomplete || !fill()) return head;
+        }
+    }
+
+    // Reads and drops this many bytes of the request.
+    bool skip(std::size_t bytes) {
+        char sink[1024];
+        while (bytes > 0) {
+            const ssize_t n = read(sink, std::min(bytes, sizeof sink));
+            if (n <= 0) return false;
+            bytes -= static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    // Writes the whole of bytes within the response's time.
+    bool writeAll(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t n = write(bytes.data(), bytes.size());
+            if (n < 0) return false;
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+
+    std::size_t budgetLeft() const { return limits_.requestBytes - requestBytes_; }
+    bool answered() const { return answered_; }
+
     bool is_readable() const override {
-        return buffered_ > taken_ || waitFor(socket_, POLLIN, stopFd_, readDeadline_) == Wait::Ready;
+        return unread() > 0 || waitFor(socket_, POLLIN, stopFd_, readDeadline_) == Wait::Ready;
     }
     bool is_writable() const override {
         if (!responseStarted_) {  // the response's time runs from its first write
@@ -97,9 +141,9 @@ public:
 
     ssize_t read(char* ptr, size_t size) override {
         if (requestBytes_ >= limits_.requestBytes) return -1;
-        if (buffered_ == taken_ && !fill()) return -1;
-        const std::size_t n = std::min({size, buffered_ - taken_, limits_.requestBytes - requestBytes_});
-        std::copy_n(buffer_ + taken_, n, ptr);
+        if (unread() == 0 && !fill()) return -1;
+        const std::size_t n = std::min({size, unread(), limits_.requestBytes - requestBytes_});
+        std::copy_n(received_.data() + taken_, n, ptr);
         taken_ += n;
         requestBytes_ += n;
         return static_cast<ssize_t>(n);
@@ -108,6 +152,7 @@ public:
     ssize_t write(const char* ptr, size_t size) override {
         if (!is_writable()) return -1;
         const ssize_t n = send(socket_, ptr, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) answered_ = true;
         return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : n;
     }
 
@@ -116,13 +161,20 @@ public:
     socket_t socket() const override { return socket_; }
 
 private:
+    static constexpr std::size_t kReceiveChunk = 4096;
+
+    std::size_t unread() const { return received_.size() - taken_; }
+
+    // Appends what the socket holds to the unread bytes.
     bool fill() {
         if (waitFor(socket_, POLLIN, stopFd_, readDeadline_) != Wait::Ready) return false;
-        const ssize_t n = recv(socket_, buffer_, sizeof buffer_, MSG_DONTWAIT);
-        if (n <= 0) return false;
-        buffered_ = static_cast<std::size_t>(n);
+        received_.erase(0, taken_);
         taken_ = 0;
-        return true;
+        const std::size_t kept = received_.size();
+        received_.resize(kept + kReceiveChunk);
+        const ssize_t n = recv(socket_, received_.data() + kept, kReceiveChunk, MSG_DONTWAIT);
+        received_.resize(kept + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        return n > 0;
     }
 
     void addressOf(int (*name)(int, sockaddr*, socklen_t*), std::string& ip, int& port) const {
@@ -144,10 +196,26 @@ private:
     mutable Clock::time_point writeDeadline_ = Clock::now();
     mutable bool responseStarted_ = false;
     std::size_t requestBytes_ = 0;
-    char buffer_[4096];
-    std::size_t buffered_ = 0;
+    bool answered_ = false;
+    std::string received_;  // from the socket; the library has taken its first taken_ bytes
     std::size_t taken_ = 0;
 };
+
+// Closing a socket that still holds unread bytes resets the connection, and the reset
+// destroys answers the client has not yet taken. So after its last answer a connection is
+// only shut for writing, and what the client still sends is read and dropped until it
+// closes its side, within a time and a byte bound.
+void drainBeforeClosing(int socket, int stopFd, const HttpServerLimits& limits) {
+    ::shutdown(socket, SHUT_WR);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limits.drainTimeoutMs);
+    std::size_t drained = 0;
+    char sink[4096];
+    while (drained < limits.drainBytes && waitFor(socket, POLLIN, stopFd, deadline) == Wait::Ready) {
+        const ssize_t n = recv(socket, sink, sizeof sink, MSG_DONTWAIT);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return;
+        drained += static_cast<std::size_t>(std::max<ssize_t>(n, 0));
+    }
+}
 
 // The server's threads run below the priority of the thread that started it (nice +10), so
 // that rendering and compressing pages never delays the work that feeds them on a busy
@@ -219,6 +287,22 @@ private:
 
 bool isServedMethod(const std::string& method) { return method == "GET" || method == "HEAD"; }
 
+// A body on GET or HEAD means nothing here. It is read and dropped within the request's byte
+// budget, so that its bytes are never taken for the next request; a chunked body, a length
+// that does not read or one past the budget is refused instead. The status of the refusal,
+// or 0.
+int dropBody(const httplib::Request& request, BudgetedStream& stream) {
+    if (request.has_header("Transfer-Encoding")) return 400;
+    const std::size_t lengths = request.get_header_value_count("Content-Length");
+    if (lengths == 0) return 0;
+    const std::string text = request.get_header_value("Content-Length");
+    std::size_t length = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
+    if (lengths > 1 || error == std::errc::invalid_argument || end != text.data() + text.size()) return 400;
+    if (error == std::errc::result_out_of_range || length > stream.budgetLeft()) return 413;
+    return stream.skip(length) ? 0 : 400;
+}
+
 }  // namespace
 
 // The library's server with this file's connection handling in place of its own.
@@ -249,6 +333,12 @@ struct HttpServer : httplib::Server {
             answer(request, response);
             return HandlerResponse::Handled;
         });
+        // After a refusal, what follows in the connection cannot be trusted to start the next
+        // request (an unread body, a line the library did not take), so it closes.
+        set_logger([](const httplib::Request&, const httplib::Response& response) {
+            if (currentConnection != nullptr && response.status / 100 == 4 && response.status != 404)
+                currentConnection->closeAfterResponse = true;
+        });
     }
 
     ~HttpServer() override {
@@ -258,10 +348,14 @@ struct HttpServer : httplib::Server {
     }
 
     void answer(const httplib::Request& request, httplib::Response& response) const {
+        response.set_header("Accept-Ranges", "none");  // the library would announce bytes on HEAD
         if (!isServedMethod(request.method)) {
             response.status = 405;
             response.set_header("Allow", "GET, HEAD");
-            if (currentConnection != nullptr) currentConnection->closeAfterResponse = true;  // its body is unread
+            return;
+        }
+        if (const int refused = dropBody(request, *currentConnection->stream); refused != 0) {
+            response.status = refused;
             return;
         }
         const auto page = std::find_if(pages.begin(), pages.end(), [&](const HttpPage& p) { return p.path == request.path; });
@@ -281,25 +375,36 @@ struct HttpServer : httplib::Server {
 
 private:
     bool process_and_close_socket(socket_t socket) override {
-        if (!refusing) serve(socket);
+        if (!refusing && serve(socket)) drainBeforeClosing(socket, stopPipe[0], limits);
         ::shutdown(socket, SHUT_RDWR);
         close(socket);
         return true;
     }
 
-    void serve(int socket) {
-        ConnectionState state;
-        currentConnection = &state;
+    // Serves the connection's requests; tells whether the client was sent anything.
+    bool serve(int socket) {
         BudgetedStream stream(socket, stopPipe[0], limits, waitingConnections);
+        ConnectionState state{&stream};
+        currentConnection = &state;
         for (int served = 0; served < limits.requestsPerConnection; ++served) {
             if (!stream.awaitRequest(limits.idleTimeoutMs)) break;
+            if (const RequestHead head = stream.receiveHead();
+                head == RequestHead::LineTooLong || head == RequestHead::HeadersTooLarge) {
+                stream.writeAll(refusalOf(head));
+                break;
+            }
             const bool last = served + 1 == limits.requestsPerConnection;
             bool closed = false;
-            if (!process_request(stream, last, closed, [](httplib::Request&) {})) break;
+            if (!process_request(stream, last, closed, ignoreRanges)) break;
             if (closed || state.closeAfterResponse) break;
         }
         currentConnection = nullptr;
+        return stream.answered();
     }
+
+    // Pages are whole and small: a Range header is not honoured (many overlapping ranges would
+    // multiply the page).
+    static void ignoreRanges(httplib::Request& request) { request.ranges.clear(); }
 };
 
 void HttpServerDeleter::operator()(HttpServer* server) const {
