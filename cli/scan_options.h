@@ -48,7 +48,8 @@ inline constexpr ExitCodeMeaning kExits[] = {
     {kSocketNotCreated, "a UDP socket could not be created"},
     {kBindFailed, "--local is not an IPv4 address, or a port could not be bound for another reason than another "
                   "program holding it (on Windows: other programs hold both ports)"},
-    {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them"},
+    {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them, or after a "
+                        "stop signal did not take the last one within 750 ms"},
     {kNothingReceived, "nothing at all was heard; the document (empty lists) is written all the same"}};
 
 inline constexpr CommandLineMode kModes[] = {
