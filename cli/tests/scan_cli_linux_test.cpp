@@ -541,7 +541,7 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         const json doc = json::parse(readWholeFile(dir + "/scan.json"));
         EXPECT_EQ(packetsOf(doc, 9), 20);
         EXPECT_EQ(packetsOf(doc, 8), 0) << "unicast taken from the one listening before";
-        EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
+        EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"listening":true,"notListening":null,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
         EXPECT_EQ(doc["ports"][1]["unicast"], first == First::Window) << "the first scan holds both ports";
         if (first == First::Window) {
             int unicastHeard = 0;
@@ -556,6 +556,6 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         const json firstDoc = json::parse(readWholeFile(dir + "/first.json"));
         EXPECT_EQ(packetsOf(firstDoc, 8), 20);
         EXPECT_EQ(packetsOf(firstDoc, 9), 20);
-        EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"unicast":true,"unicastNotHeard":null})"));
+        EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null})"));
     }
 }
