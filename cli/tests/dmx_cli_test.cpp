@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -365,6 +368,9 @@ TEST(DmxCli, ScanOutputFailures) {
     const std::string empty = readWholeFile(dir + "/dmx-scan.json");
     EXPECT_TRUE(empty.starts_with("{\"schemaVersion\":2,")) << empty;
     EXPECT_NE(empty.find("\"datagrams\":0,\"sacnSources\":[],"), std::string::npos) << empty;
+    std::tm start{};  // when listening began, within a minute of now
+    std::istringstream(empty.substr(empty.find("\"startTime\":\"") + 13)) >> std::get_time(&start, "%Y-%m-%dT%H:%M:%S");
+    EXPECT_LT(std::abs(std::difftime(std::time(nullptr), timegm(&start))), 60.0) << empty;
 }
 
 TEST(DmxCli, ListenerWithNothingArrivingWritesNothing) {

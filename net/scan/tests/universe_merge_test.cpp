@@ -23,7 +23,7 @@ struct MergeSource {
     uint8_t cid;
     uint8_t priority;
     std::vector<uint8_t> levels;  // also its slot count
-    std::vector<uint8_t> pap = {};
+    std::vector<uint8_t> pap = {};  // also their slot count
     uint8_t options = 0;
     uint64_t atMs = 0;
     int64_t papAtMs = -1;
@@ -59,6 +59,10 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
         {"an out-of-order packet is discarded",
          {{1, 100, {9, 9}, {}, 0, 0, -1, 10}, {1, 100, {1, 1}, {}, 0, 10, -1, 5}}, 100, {1, 1}, {9, 9}},
         {"nobody live", {{1, 100, {4, 4}, {}, kSacnOptionStreamTerminated}}, 100, {0, 0}, {0, 0}},
+        {"per-address priority for more slots than levels drives only the levels",
+         {{1, 100, {10, 20}, {150, 150, 150, 150}}, {2, 100, {5, 6, 7, 8}}}, 100, {1, 1, 2, 2}, {10, 20, 7, 8}},
+        {"a source out of preview takes part again",
+         {{1, 200, {9, 9}, {}, kSacnOptionPreview}, {1, 200, {8, 8}, {}, 0, 10}, {2, 100, {3, 3}, {}, 0, 10}}, 100, {1, 1}, {8, 8}},
     };
     for (const MergeCase& c : cases) {
         ScanEngine scan;
@@ -75,6 +79,7 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
                 SacnData pap = data;
                 pap.startCode = kSacnPerAddressPriorityStartCode;
                 pap.slotLevels = s.pap;
+                pap.slots = static_cast<int>(s.pap.size());
                 pap.sequence = sequence++;
                 take(scan, DmxProtocol::Sacn, sacnData(pap), s.papAtMs < 0 ? s.atMs : static_cast<uint64_t>(s.papAtMs));
             }
