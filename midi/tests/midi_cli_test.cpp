@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 
 
-#include <unistd.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -200,52 +197,49 @@ TEST_F(MidiCli, SendOtherTypes) {
     }
 }
 
-// Sends with options to jack_midi_dump on a JACK server of its own, which is stopped once
-// the dump shows the first message; the exit code, -1 when that message never came.
+// Sends with options to jack_midi_dump on a JACK server of the test's own, stopped once the
+// dump shows the first message; the exit code, -1 when that message never came.
 int sendWhileTheServerStops(const std::string& dir, const std::vector<std::string>& options) {
-    const std::string tool = LUMIBOX_SOURCE_DIR "/tools/jack-dummy.sh", server = "lumibox-stopping-" + std::to_string(getpid());
+    const std::string tool = LUMIBOX_SOURCE_DIR "/tools/jack-dummy.sh", server = "lumibox-" + dir.substr(dir.rfind('/') + 1);
     if (runBinary(tool, {"start", server, dir + "/jack.pid"}) != 0) return -1;
     ChildOptions onServer;
-    onServer.wrapper = {"/usr/bin/env", "JACK_DEFAULT_SERVER=" + server};
     onServer.outputPath = dir + "/dump.txt";
+    onServer.wrapper = {"/usr/bin/env", "JACK_DEFAULT_SERVER=" + server};
     RunningBinary device = startBinary("/usr/bin/jack_midi_dump", {}, onServer);
-    onServer.outputPath = "/dev/null";
-    std::vector<std::string> args = {"--midi-send", "--port", "0"};
+    std::vector<std::string> args = {"--midi-send", "--port", "0"};  // the dump's port, once it is listed
     args.insert(args.end(), options.begin(), options.end());
-    const bool listed = waitFor([&] {
-        return runBinary(kBinary, {"--midi-list", "--output", dir + "/ports.json"}, onServer) == 0 &&
-               readWholeFile(dir + "/ports.json").find("\"outputs\":[{\"index\":0,\"name\":\"midi-monitor:input\"}") != std::string::npos;
-    });
-    RunningBinary send = listed ? startBinary(kBinary, args, onServer) : RunningBinary{};
-    const bool reached = waitFor([&] { return readWholeFile(dir + "/dump.txt").find("note on") != std::string::npos; });
+    onServer.outputPath = "/dev/null";
+    const bool listed = waitFor([&] { return runBinary(kBinary, {"--midi-list", "--output", dir + "/ports.json"}, onServer) == 0 &&
+                                             readWholeFile(dir + "/ports.json").find("\"outputs\":[{") != std::string::npos; });
+    RunningBinary send = startBinary(kBinary, args, onServer);
+    const bool reached = listed && waitFor([&] { return readWholeFile(dir + "/dump.txt").find("note on") != std::string::npos; });
     runBinary(tool, {"stop", dir + "/jack.pid"});
-    const int code = listed ? waitForExit(send, 20000) : -1;
+    const int code = waitForExit(send, 20000);
     waitForExit(device, 5000);
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm"))  // what the server left of its clients
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm"))  // what the server kept of its clients
         if (entry.path().filename().string().starts_with("jack_sem.0_" + server)) std::filesystem::remove(entry.path());
     return reached ? code : -1;
 }
 
 TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
-    enum class Trouble { None, RefusingService, ServerStopsInThePulse };  // refusing: JACK's queue has no room
     struct Case {
         std::vector<std::string> options;
         int expected;
-        bool opensPort;  // the device's port here
-        Trouble trouble = Trouble::None;
+        bool opensPort;
+        bool refusingService = false;  // JACK's queue reports no room: every message is refused
+        bool serverStops = false;      // during the pulse, on a server of its own: the release never leaves
     };
     std::vector<Case> cases;
     for (const MidiSendRefusal& r : kMidiSendRefusals) cases.push_back({r.options, 2, r.opensPort});
-    cases.push_back({{"--type", "CC", "--pulse", "30"}, 5, true, Trouble::RefusingService});
-    cases.push_back({{"--pulse", "5000"}, 5, false, Trouble::ServerStopsInThePulse});  // the Note Off never leaves
+    cases.push_back({{"--type", "CC", "--pulse", "30"}, 5, true, true});
+    cases.push_back({{"--pulse", "5000"}, 5, false, false, true});
     for (const Case& c : cases) {
         const int before = peer.connections.load();
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        const int code = c.trouble == Trouble::RefusingService
-                             ? runWithShell("LD_PRELOAD=" LUMIBOX_REFUSE_SENDS " exec \"$0\" \"$@\"", args)
-                         : c.trouble == Trouble::ServerStopsInThePulse ? sendWhileTheServerStops(dir, c.options)
-                                                                       : runBinary(kBinary, args);
+        const int code = c.refusingService ? runWithShell("LD_PRELOAD=" LUMIBOX_REFUSE_SENDS " exec \"$0\" \"$@\"", args)
+                         : c.serverStops   ? sendWhileTheServerStops(dir, c.options)
+                                           : runBinary(kBinary, args);
         EXPECT_EQ(code, c.expected) << c.options[0] << " " << c.options[1];
         // JACK reports connections asynchronously: wait until every earlier one is counted.
         ASSERT_TRUE(awaitEarlierConnectionNotices(peer, kArrivalTimeoutMs));
