@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <iomanip>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -365,7 +363,7 @@ TEST(DmxCli, ScanOutputFailures) {
     EXPECT_TRUE(empty.starts_with("{\"schemaVersion\":2,")) << empty;
     EXPECT_NE(empty.find("\"datagrams\":0,\"sacnSources\":[],"), std::string::npos) << empty;
     std::tm start{};  // when listening began, within a minute of now
-    std::istringstream(empty.substr(empty.find("\"startTime\":\"") + 13)) >> std::get_time(&start, "%Y-%m-%dT%H:%M:%S");
+    strptime(empty.substr(empty.find("\"startTime\":\"") + 13).c_str(), "%Y-%m-%dT%H:%M:%S", &start);
     EXPECT_LT(std::abs(std::difftime(std::time(nullptr), timegm(&start))), 60.0) << empty;
 }
 

@@ -74,9 +74,8 @@ TEST(MetricLabelValue, EscapedAsTheFormatRequires) {
 TEST_F(ScanMetricsTest, SeriesOfEverySourceSenderAndNodeWithTheirCounts) {
     SacnData desk = source(1, 1, 120, "Desk \"A\" \\ main");
     const SacnData backup = source(1, 2, 90, "Backup");
-    const uint8_t sequences[] = {1, 2, 3, 6};  // 4 and 5 skipped
     for (int i = 0; i < 4; ++i) {
-        desk.sequence = sequences[i];
+        desk.sequence = static_cast<uint8_t>(i < 3 ? i + 1 : 6);  // 4 and 5 skipped
         take(DmxProtocol::Sacn, sacnData(desk), 2, static_cast<uint64_t>(i) * 25);
     }
     desk.sequence = 2;  // behind: out of order

@@ -23,7 +23,7 @@ struct MergeSource {
     uint8_t cid;
     uint8_t priority;
     std::vector<uint8_t> levels;  // also its slot count
-    std::vector<uint8_t> pap = {};  // also their slot count
+    std::vector<uint8_t> pap = {};
     uint8_t options = 0;
     uint64_t atMs = 0;
     int64_t papAtMs = -1;
