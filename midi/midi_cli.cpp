@@ -155,7 +155,8 @@ int runSend(const ArgumentVector& args) {
     if (*pulse != 0 && (*status == kMidiNoteOn || *status == kMidiControlChange)) {
         sleepUnlessInterrupted(static_cast<uint32_t>(*pulse));
         const uint32_t release = *status == kMidiNoteOn ? kMidiNoteOff : kMidiControlChange;
-        sent = sendMidiShortMessage(output, packMidiMessage(release, ch, nr, 0)) == 0 && sent;  // even if the first failed
+        // Sent even if the first failed.
+        sent = sendMidiShortMessage(output, packMidiMessage(release, ch, nr, 0)) == 0 && sent;
     }
     sent = closeMidiOutput(output) == 0 && sent;  // what the system took must also have left
     takeInterruptions(false);

@@ -110,7 +110,8 @@ void startScanning(NetworkWindowEngines& engines) {
     // The scan goes on without a port another program holds alone; say so, or it looks silent.
     for (DmxProtocol port : {DmxProtocol::ArtNet, DmxProtocol::Sacn}) {
         if (engines.sockets.unicast[portSlot(port)].listened) continue;
-        const std::string text = "Port " + std::to_string(protocolPort(port)) + " is held by another program: nothing sent to it is heard.";
+        const std::string text =
+            "Port " + std::to_string(protocolPort(port)) + " is held by another program: nothing sent to it is heard.";
         engines.message = engines.message.empty() ? text : text + " " + engines.message;
     }
 }

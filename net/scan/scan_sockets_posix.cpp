@@ -193,7 +193,8 @@ ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>&
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
         if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) != nullptr) continue;
         // Only a program holding the port without address reuse leaves the port unheard.
-        const bool refused = set.unicast[portSlot(port)].heldElsewhere && lastSocketError() == socketErrorCode(SocketError::AddressInUse);
+        const bool refused = set.unicast[portSlot(port)].heldElsewhere &&
+                             lastSocketError() == socketErrorCode(SocketError::AddressInUse);
         if (!refused) return ScanOpenResult::BindFailed;
     }
     for (const LocalInterfaceAddress& item : interfaces) {
