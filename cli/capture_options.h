@@ -42,7 +42,8 @@ inline constexpr ExitCodeMeaning kRecordExits[] = {
     {kSuccess, "datagrams were recorded and the file is complete"},
     {kInvalidArguments, "invalid arguments: --listen-ms or --universes does not read or is out of range"},
     {kSocketNotCreated, "a UDP socket could not be created"},
-    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound"},
+    {kBindFailed, "--local is not an IPv4 address, a port could not be bound for another reason than another program "
+                  "holding it, or other programs hold both ports so that neither is listened on"},
     {kOutputNotWritten, "the file could not be created or not be written whole (a full disk, a reader of "
                         "standard output or a pipe that left); a file ends after its last whole block"},
     {kNothingReceived, "nothing at all was heard; the file is still written, without packets"}};

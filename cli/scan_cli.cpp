@@ -2,20 +2,19 @@
 
 #include <algorithm>
 #include <bitset>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 
 #include "../core/clock.h"
 #include "../core/exit_codes.h"
-#include "../core/output_file.h"
 #include "../core/scan_codec.h"
 #include "../core/universe_list.h"
 #include "../core/utc_time.h"
 #include "../core/ipv4_address.h"
 #include "../core/whole_file.h"
 #include "../net/scan/scan_receive.h"
+#include "follow_output.h"
 #include "scan_options.h"
 #include "scan_report.h"
 #include "scan_run_steps.h"
@@ -65,25 +64,21 @@ std::optional<ScanRequest> readRequest(const ArgumentVector& args) {
 struct ScanOutput {
     std::string path;
     bool follow = false;
-    std::ofstream file;
+    FollowOutput lines;
 };
-
-bool toStandardOutput(const ScanOutput& output) { return output.path == "-"; }
 
 bool openScanOutput(ScanOutput& output, const std::string& path, bool follow) {
     output.path = path;
     output.follow = follow;
-    if (!follow || toStandardOutput(output)) return true;
-    output.file = openOutputFile(path);
-    return output.file.good();
+    return !follow || openFollowOutput(output.lines, path);
 }
 
 bool writeDocument(ScanOutput& output, const std::string& json) {
-    if (!output.follow && !toStandardOutput(output)) return writeFileWhole(output.path, json);
-    std::ostream& stream = toStandardOutput(output) ? std::cout : output.file;
-    stream << json << '\n';
-    stream.flush();  // a reader sees each line as it is made; a closed pipe shows here
-    return stream.good();
+    if (output.follow) return writeFollowLine(output.lines, json);
+    if (output.path != "-") return writeFileWhole(output.path, json);
+    std::cout << json << '\n';
+    std::cout.flush();
+    return std::cout.good();
 }
 
 // Everything one run holds; the loop below is its only user.
@@ -148,8 +143,9 @@ int openRun(ScanRun& run, const ArgumentVector& args) {
 int finishRun(ScanRun& run, bool linesWritten, uint64_t stoppedUs) {
     if (!linesWritten) return kOutputNotWritten;
     if (run.request.follow) ++run.settings.sequence;
-    if (!writeDocument(run.output, scanReportJson(run.scan, run.settings, stoppedUs))) return kOutputNotWritten;
-    if (run.output.file.is_open()) run.output.file.close();
+    const bool written = writeDocument(run.output, scanReportJson(run.scan, run.settings, stoppedUs));
+    closeFollowOutput(run.output.lines);
+    if (!written) return kOutputNotWritten;
     if (run.request.follow && stopRequested()) return kSuccess;
     return run.scan.datagrams == 0 ? kNothingReceived : kSuccess;
 }

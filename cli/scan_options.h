@@ -46,9 +46,10 @@ inline constexpr ExitCodeMeaning kExits[] = {
      "invalid arguments: --listen-ms, --interval-ms or --universes does not read or is out of range, or the "
      "system cannot hold the memberships of that many universes"},
     {kSocketNotCreated, "a UDP socket could not be created"},
-    {kBindFailed, "--local is not an IPv4 address, or a port could not be bound for another reason than another "
-                  "program holding it (on Windows: other programs hold both ports)"},
-    {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them"},
+    {kBindFailed, "--local is not an IPv4 address, a port could not be bound for another reason than another "
+                  "program holding it, or other programs hold both ports so that neither is listened on"},
+    {kOutputNotWritten, "the report could not be written, or the reader of --follow's lines closed them, or after a "
+                        "stop signal did not take the last one within 750 ms"},
     {kNothingReceived, "nothing at all was heard; the document (empty lists) is written all the same"}};
 
 inline constexpr CommandLineMode kModes[] = {
@@ -58,7 +59,8 @@ inline constexpr CommandLineMode kModes[] = {
      "Port-Address, the nodes that answered an ArtPoll, and counts of the other datagrams; with --levels, every "
      "universe merged as a receiver outputs it. Following (--follow), it streams one document per interval. "
      "Unicast is heard only on a port no other program holds (\"ports\" in the document says, per port); "
-     "multicast and broadcast also beside other programs.",
+     "multicast and broadcast also beside other programs, unless they hold the port without sharing it: then "
+     "the scan goes on with the other port.",
      kOptions, kExits},
 };
 

@@ -296,7 +296,8 @@ void universes(JsonWriter& json, const ScanEngine& scan, const std::vector<std::
     json.close(']');
 }
 
-// Per port, whether unicast could be heard and, when not, why.
+// Per port, whether it is listened on at all and whether unicast could be heard, and when
+// not, why.
 void ports(JsonWriter& json, const ScanReportSettings& settings) {
     json.objectKey("ports", '[');
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
@@ -304,6 +305,13 @@ void ports(JsonWriter& json, const ScanReportSettings& settings) {
         json.element();
         json.open('{');
         json.number("port", int{protocolPort(port)});
+        json.flag("listening", unicast.listened);
+        if (unicast.listened) {
+            json.raw("notListening", "null");
+        } else {
+            json.text("notListening", unicast.sharingRefused ? "another program holds the port without sharing it"
+                                                             : "another program holds the port");
+        }
         json.flag("unicast", unicast.heard);
         if (unicast.heard) {
             json.raw("unicastNotHeard", "null");

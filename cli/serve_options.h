@@ -25,8 +25,9 @@ inline constexpr ExitCodeMeaning kExits[] = {
     {kInvalidArguments, "invalid arguments: --universes does not read or is out of range, the system cannot hold "
                         "the memberships of that many universes, or --http is not ADDRESS:PORT"},
     {kSocketNotCreated, "a UDP socket could not be created, or the HTTP server could not start its threads"},
-    {kBindFailed, "--local is not an IPv4 address, a DMX port could not be bound, or the HTTP address could not be "
-                  "bound"}};
+    {kBindFailed, "--local is not an IPv4 address, a DMX port could not be bound for another reason than another "
+                  "program holding it, other programs hold both DMX ports so that neither is listened on, or the "
+                  "HTTP address could not be bound"}};
 
 inline constexpr CommandLineMode kModes[] = {
     {kServe,

@@ -151,16 +151,17 @@ int runSend(const ArgumentVector& args) {
     const uint32_t data2 = *status == kMidiProgramChange ? 0 : static_cast<uint32_t>(*value);
     // From the first message on, an interruption cuts the pulse short but still releases.
     takeInterruptions(true);
-    const uint32_t result = sendMidiShortMessage(output, packMidiMessage(*status, ch, nr, data2));
+    bool sent = sendMidiShortMessage(output, packMidiMessage(*status, ch, nr, data2)) == 0;
     if (*pulse != 0 && (*status == kMidiNoteOn || *status == kMidiControlChange)) {
         sleepUnlessInterrupted(static_cast<uint32_t>(*pulse));
         const uint32_t release = *status == kMidiNoteOn ? kMidiNoteOff : kMidiControlChange;
-        sendMidiShortMessage(output, packMidiMessage(release, ch, nr, 0));  // sent even if the first failed
+        // Sent even if the first failed.
+        sent = sendMidiShortMessage(output, packMidiMessage(release, ch, nr, 0)) == 0 && sent;
     }
-    closeMidiOutput(output);
+    sent = closeMidiOutput(output) == 0 && sent;  // what the system took must also have left
     takeInterruptions(false);
     endIfInterrupted();
-    return result != 0 ? kSendFailed : kSuccess;
+    return sent ? kSuccess : kSendFailed;
 }
 
 }  // namespace

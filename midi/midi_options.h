@@ -44,7 +44,8 @@ inline constexpr ExitCodeMeaning kListenExits[] = {
 inline constexpr ExitCodeMeaning kSendExits[] = {
     {kSuccess, "the message was sent"}, {kInvalidArguments, "invalid arguments: a number that does not read, a value out of range, no such "
                          "port, an unknown --type"},
-    {kPortNotOpened, "the port could not be opened"}, {kSendFailed, "the MIDI system refused the message"}};
+    {kPortNotOpened, "the port could not be opened"},
+    {kSendFailed, "the MIDI system refused the message or its release, or went away before they left"}};
 
 inline constexpr CommandLineMode kModes[] = {
     {kList, "Write the MIDI input and output ports as one line of JSON: {\"inputs\":[...],\"outputs\":[...]}.",

@@ -43,5 +43,6 @@ void closeMidiInput(MidiInputPort* port);
 
 uint32_t openMidiOutput(uint32_t index, const std::string& listedName, MidiOutputPort** port);
 uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word);
-// Releases the port after the messages already sent have gone out.
-void closeMidiOutput(MidiOutputPort* port);
+// Releases the port after the messages already sent have gone out: 0 when they did,
+// kMidiErrorSendFailed when the MIDI system went away (or stopped taking them) first.
+uint32_t closeMidiOutput(MidiOutputPort* port);

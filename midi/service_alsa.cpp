@@ -276,13 +276,15 @@ uint32_t sendOutput(void* port, uint32_t word) {
     return guarded(output->sink, kMidiErrorSendFailed, [&] { output->client->sendMessage(bytes, count); });
 }
 
-void closeOutput(void* port) {
+// The sequencer has each message once sendMessage returns: nothing is left to go out.
+uint32_t closeOutput(void* port) {
     auto* output = static_cast<AlsaOutput*>(port);
     guarded(output->sink, kMidiErrorGeneral, [&] {
         output->client->closePort();
         output->client.reset();
     });
     delete output;
+    return 0;
 }
 
 }  // namespace

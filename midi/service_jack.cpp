@@ -303,8 +303,10 @@ uint32_t sendOutput(void* port, uint32_t word) {
 }
 
 // Waits until the queue is empty and two more cycles have ended, so that the cycle which
-// wrote the last message, and every client after us in it, has run.
-void flushOutput(JackOutput& output) {
+// wrote the last message, and every client after us in it, has run. False when a message
+// is still queued, or the server went away before those cycles ended; a server that is
+// only slow to end them had the messages all the same.
+bool flushOutput(JackOutput& output) {
     const auto deadline = std::chrono::steady_clock::now() + kFlushTimeout;
     auto waiting = [&] { return !output.serverGone.load() && std::chrono::steady_clock::now() < deadline; };
     while (jack_ringbuffer_read_space(output.outgoing) > 0 && waiting())
@@ -312,13 +314,16 @@ void flushOutput(JackOutput& output) {
     const uint64_t seen = output.cycles.load(std::memory_order_acquire);
     while (output.cycles.load(std::memory_order_acquire) < seen + 2 && waiting())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool cyclesEnded = output.cycles.load(std::memory_order_acquire) >= seen + 2;
+    return jack_ringbuffer_read_space(output.outgoing) == 0 && (cyclesEnded || !output.serverGone.load());
 }
 
-void closeOutput(void* port) {
+uint32_t closeOutput(void* port) {
     auto* output = static_cast<JackOutput*>(port);
-    flushOutput(*output);
+    const bool flushed = flushOutput(*output);
     jack_deactivate(output->client);
     releaseOutput(output);
+    return flushed ? 0 : kMidiErrorSendFailed;
 }
 
 }  // namespace

@@ -112,8 +112,9 @@ uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word) {
     return port == nullptr ? kMidiErrorInvalid : port->backend->sendOutput(port->port, word);
 }
 
-void closeMidiOutput(MidiOutputPort* port) {
-    if (port == nullptr) return;
-    port->backend->closeOutput(port->port);
+uint32_t closeMidiOutput(MidiOutputPort* port) {
+    if (port == nullptr) return kMidiErrorInvalid;
+    const uint32_t result = port->backend->closeOutput(port->port);
     delete port;
+    return result;
 }

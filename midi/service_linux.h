@@ -18,7 +18,7 @@ struct MidiBackend {
     void (*closeInput)(void* port);
     uint32_t (*openOutput)(uint32_t index, const std::string& listedName, void** port);
     uint32_t (*sendOutput)(void* port, uint32_t word);
-    void (*closeOutput)(void* port);
+    uint32_t (*closeOutput)(void* port);
 };
 
 extern const MidiBackend rtMidiAlsaBackend;  // service_alsa.cpp

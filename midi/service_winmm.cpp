@@ -134,10 +134,11 @@ uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word) {
 }
 
 // midiOutShortMsg returns once the driver has the message, so nothing is left to wait for.
-void closeMidiOutput(MidiOutputPort* port) {
-    if (port == nullptr) return;
+uint32_t closeMidiOutput(MidiOutputPort* port) {
+    if (port == nullptr) return kMidiErrorInvalid;
     midiOutClose(port->handle);
     delete port;
+    return 0;
 }
 
 const char* midiServiceApiName() { return "winmm"; }

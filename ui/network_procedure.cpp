@@ -107,6 +107,13 @@ void startScanning(NetworkWindowEngines& engines) {
     engines.message = engines.sockets.unjoinedUniverses.empty()
                           ? ""
                           : std::to_string(engines.sockets.unjoinedUniverses.size()) + " universes could not be joined.";
+    // The scan goes on without a port another program holds alone; say so, or it looks silent.
+    for (DmxProtocol port : {DmxProtocol::ArtNet, DmxProtocol::Sacn}) {
+        if (engines.sockets.unicast[portSlot(port)].listened) continue;
+        const std::string text =
+            "Port " + std::to_string(protocolPort(port)) + " is held by another program: nothing sent to it is heard.";
+        engines.message = engines.message.empty() ? text : text + " " + engines.message;
+    }
 }
 
 void stopScanning(NetworkWindowEngines& engines) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -152,6 +153,18 @@ TEST(DmxCli, SecondBindOnTheSameAddressAndPortFails) {
     EXPECT_EQ(runBinary(kBinary, {"--send"}), 4);
     EXPECT_EQ(runBinary(kBinary, {"--listen"}), 4);
     EXPECT_EQ(runBinary(kBinary, {"--send", "--protocol", "Art-Net", "--pulse", "30"}), 0) << "other port is free";
+    // The scan modes go on with the other port, and the document says why this one is not heard.
+    const std::string dir = makeTempDirectory();
+    EXPECT_EQ(runBinary(kBinary, {"--scan", "--listen-ms", "100"}, 20000, dir), 7);
+    EXPECT_NE(readWholeFile(dir + "/dmx-scan.json").find(R"({"port":5568,"listening":false,"notListening":"another program )"
+                                                         R"(holds the port without sharing it","unicast":false,)"), std::string::npos);
+    EXPECT_EQ(runBinary(kBinary, {"--record", "--listen-ms", "100"}, 20000, dir), 7);
+    RunningBinary serve = startBinary(kBinary, {"--serve", "--http", "127.0.0.1:9779"});
+    EXPECT_TRUE(waitFor([] { return readWholeFile("/proc/net/tcp").find(":2633 00000000:0000 0A") != std::string::npos; }));
+    signalBinary(serve, SIGTERM);
+    EXPECT_EQ(waitForExit(serve, 10000), 0);
+    TestSocket artNetHolder("0.0.0.0", kArtNetPort);  // both ports: nothing could be heard
+    for (const char* mode : {"--scan", "--record"}) EXPECT_EQ(runBinary(kBinary, {mode, "--listen-ms", "100"}, 20000, dir), 4) << mode;
 }
 
 TEST(DmxCli, SendWithDefaultsPutsNinePacketsOnTheWire) {
@@ -349,6 +362,9 @@ TEST(DmxCli, ScanOutputFailures) {
     const std::string empty = readWholeFile(dir + "/dmx-scan.json");
     EXPECT_TRUE(empty.starts_with("{\"schemaVersion\":2,")) << empty;
     EXPECT_NE(empty.find("\"datagrams\":0,\"sacnSources\":[],"), std::string::npos) << empty;
+    std::tm start{};  // when listening began, within a minute of now
+    strptime(empty.substr(empty.find("\"startTime\":\"") + 13).c_str(), "%Y-%m-%dT%H:%M:%S", &start);
+    EXPECT_LT(std::abs(std::difftime(std::time(nullptr), timegm(&start))), 60.0) << empty;
 }
 
 TEST(DmxCli, ListenerWithNothingArrivingWritesNothing) {

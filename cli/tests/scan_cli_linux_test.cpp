@@ -467,6 +467,21 @@ TEST_F(ScanCli, FollowStreamsLinesUntilStoppedOrTheReaderLeaves) {
     sender.join();
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::string(first, static_cast<std::size_t>(n)).rfind("{\"schemaVersion\":2,\"sequence\":0,", 0), 0u);
+
+    // A reader that takes nothing, the pipe full from the start: a stop ends the scan all the same.
+    ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+    fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    fcntl(ends[1], F_SETFL, O_NONBLOCK);  // filled before the scan gets it blocking
+    while (write(ends[1], "x", 1) == 1) {}
+    fcntl(ends[1], F_SETFL, 0);
+    options.standardOutput = ends[1];
+    RunningBinary stalled = startBinary(kBinary, {"--scan", "--local", "10.77.0.1", "--follow", "--listen-ms", "0",
+                                                  "--interval-ms", "60000", "--output", "-"}, options);
+    close(ends[1]);
+    EXPECT_TRUE(waitFor([] { return portSockets(kSacnPort) > 0; })) << "stop signals are watched";
+    signalBinary(stalled, SIGTERM);
+    EXPECT_EQ(waitForExit(stalled, 5000), 6);
+    close(ends[0]);
 }
 
 // The memberships a scan can hold follow the open-file limit (20 groups a socket): with 100
@@ -521,7 +536,7 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         const json doc = json::parse(readWholeFile(dir + "/scan.json"));
         EXPECT_EQ(packetsOf(doc, 9), 20);
         EXPECT_EQ(packetsOf(doc, 8), 0) << "unicast taken from the one listening before";
-        EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
+        EXPECT_EQ(doc["ports"][0], json::parse(R"({"port":5568,"listening":true,"notListening":null,"unicast":false,"unicastNotHeard":"another program holds the port"})"));
         EXPECT_EQ(doc["ports"][1]["unicast"], first == First::Window) << "the first scan holds both ports";
         if (first == First::Window) {
             int unicastHeard = 0;
@@ -536,6 +551,6 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         const json firstDoc = json::parse(readWholeFile(dir + "/first.json"));
         EXPECT_EQ(packetsOf(firstDoc, 8), 20);
         EXPECT_EQ(packetsOf(firstDoc, 9), 20);
-        EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"unicast":true,"unicastNotHeard":null})"));
+        EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null})"));
     }
 }

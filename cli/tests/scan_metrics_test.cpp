@@ -74,8 +74,8 @@ TEST(MetricLabelValue, EscapedAsTheFormatRequires) {
 TEST_F(ScanMetricsTest, SeriesOfEverySourceSenderAndNodeWithTheirCounts) {
     SacnData desk = source(1, 1, 120, "Desk \"A\" \\ main");
     const SacnData backup = source(1, 2, 90, "Backup");
-    for (int i = 0; i < 5; ++i) {
-        desk.sequence = static_cast<uint8_t>(i + 1);
+    for (int i = 0; i < 4; ++i) {
+        desk.sequence = static_cast<uint8_t>(i < 3 ? i + 1 : 6);  // 4 and 5 skipped
         take(DmxProtocol::Sacn, sacnData(desk), 2, static_cast<uint64_t>(i) * 25);
     }
     desk.sequence = 2;  // behind: out of order
@@ -94,9 +94,10 @@ TEST_F(ScanMetricsTest, SeriesOfEverySourceSenderAndNodeWithTheirCounts) {
     const std::string nodeLabels = "ip=\"10.77.0.6\",bind_index=\"1\",short_name=\"Test node\",sender=\"10.77.0.6\"";
     const std::string expected[] = {
         "lumibox_build_info{version=\"9.9.9\"} 1",
-        "lumibox_sacn_packets_total{" + deskLabels + "} 6",  // the late one was received all the same
+        "lumibox_sacn_packets_total{" + deskLabels + "} 5",  // the late one was received all the same
         "lumibox_sacn_packets_total{" + backupLabels + "} 1",
         "lumibox_sacn_sequence_errors_total{" + deskLabels + "} 1",
+        "lumibox_sacn_skipped_sequence_numbers_total{" + deskLabels + "} 2",
         "lumibox_sacn_source_up{" + deskLabels + "} 1",
         "lumibox_sacn_priority{" + deskLabels + "} 120",
         "lumibox_sacn_priority{" + backupLabels + "} 90",
@@ -105,7 +106,7 @@ TEST_F(ScanMetricsTest, SeriesOfEverySourceSenderAndNodeWithTheirCounts) {
         "lumibox_artnet_packets_total{universe=\"258\",sender=\"10.77.0.4\"} 2",
         "lumibox_artnet_node_up{" + nodeLabels + "} 1",
         "lumibox_artnet_node_replies_total{" + nodeLabels + "} 1",
-        "lumibox_datagrams_total{port=\"5568\",kind=\"levels\"} 7",
+        "lumibox_datagrams_total{port=\"5568\",kind=\"levels\"} 6",
         "lumibox_datagrams_total{port=\"6454\",kind=\"other_op_code\"} 1",
         "lumibox_receive_drops_total 7",
     };

@@ -185,8 +185,8 @@ TEST(ServePrometheus, RealServerScrapesTheScansNumbers) {
         60);
     ASSERT_TRUE(scraped) << prometheus.log();
     EXPECT_EQ((*sourceNamed(document, "Desk A"))["packets"], 31);
-    EXPECT_EQ(document["ports"], json::parse(R"([{"port":5568,"unicast":true,"unicastNotHeard":null},
-                                                  {"port":6454,"unicast":true,"unicastNotHeard":null}])"));
+    EXPECT_EQ(document["ports"], json::parse(R"([{"port":5568,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null},
+                                                  {"port":6454,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null}])"));
     EXPECT_TRUE(eventually([&] { return prometheus.query("up{job=\"lumibox\"}") == 1.0; }, 30));
     EXPECT_EQ(prometheus.query("lumibox_sacn_source_up{source_name=\"Desk A\"}"), 0.0);
     EXPECT_TRUE(eventually([&] { return prometheus.query("lumibox_sacn_source_up{source_name=\"Desk B\"}") == 1.0; }, 30));

@@ -114,8 +114,9 @@ uint32_t sendMidiShortMessage(MidiOutputPort* port, uint32_t word) {
     return 0;
 }
 
-void closeMidiOutput(MidiOutputPort* port) {
-    if (port == nullptr) return;
+uint32_t closeMidiOutput(MidiOutputPort* port) {
+    if (port == nullptr) return kMidiErrorInvalid;
     --fakeMidiService().openOutputs;
     delete port;
+    return 0;
 }

@@ -197,21 +197,48 @@ TEST_F(MidiCli, SendOtherTypes) {
     }
 }
 
+// Sends with options to jack_midi_dump on a JACK server of the test's own, stopped once the
+// dump shows the first message; the exit code, -1 when that message never came.
+int sendWhileTheServerStops(const std::string& dir, const std::vector<std::string>& options) {
+    const std::string tool = LUMIBOX_SOURCE_DIR "/tools/jack-dummy.sh", server = "lumibox-" + dir.substr(dir.rfind('/') + 1);
+    if (runBinary(tool, {"start", server, dir + "/jack.pid"}) != 0) return -1;
+    ChildOptions onServer;
+    onServer.outputPath = dir + "/dump.txt";
+    onServer.wrapper = {"/usr/bin/env", "JACK_DEFAULT_SERVER=" + server};
+    RunningBinary device = startBinary("/usr/bin/jack_midi_dump", {}, onServer);
+    std::vector<std::string> args = {"--midi-send", "--port", "0"};  // the dump's port, once it is listed
+    args.insert(args.end(), options.begin(), options.end());
+    onServer.outputPath = "/dev/null";
+    const bool listed = waitFor([&] { return runBinary(kBinary, {"--midi-list", "--output", dir + "/ports.json"}, onServer) == 0 &&
+                                             readWholeFile(dir + "/ports.json").find("\"outputs\":[{") != std::string::npos; });
+    RunningBinary send = startBinary(kBinary, args, onServer);
+    const bool reached = listed && waitFor([&] { return readWholeFile(dir + "/dump.txt").find("note on") != std::string::npos; });
+    runBinary(tool, {"stop", dir + "/jack.pid"});
+    const int code = waitForExit(send, 20000);
+    waitForExit(device, 5000);
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm"))  // what the server kept of its clients
+        if (entry.path().filename().string().starts_with("jack_sem.0_" + server)) std::filesystem::remove(entry.path());
+    return reached ? code : -1;
+}
+
 TEST_F(MidiCli, SendRefusalsAndWhetherThePortWasOpened) {
     struct Case {
         std::vector<std::string> options;
         int expected;
         bool opensPort;
         bool refusingService = false;  // JACK's queue reports no room: every message is refused
+        bool serverStops = false;      // during the pulse, on a server of its own: the release never leaves
     };
     std::vector<Case> cases;
     for (const MidiSendRefusal& r : kMidiSendRefusals) cases.push_back({r.options, 2, r.opensPort});
     cases.push_back({{"--type", "CC", "--pulse", "30"}, 5, true, true});
+    cases.push_back({{"--pulse", "5000"}, 5, false, false, true});
     for (const Case& c : cases) {
         const int before = peer.connections.load();
         std::vector<std::string> args = {"--midi-send", "--port", sendPort()};
         args.insert(args.end(), c.options.begin(), c.options.end());
         const int code = c.refusingService ? runWithShell("LD_PRELOAD=" LUMIBOX_REFUSE_SENDS " exec \"$0\" \"$@\"", args)
+                         : c.serverStops   ? sendWhileTheServerStops(dir, c.options)
                                            : runBinary(kBinary, args);
         EXPECT_EQ(code, c.expected) << c.options[0] << " " << c.options[1];
         // JACK reports connections asynchronously: wait until every earlier one is counted.

@@ -22,11 +22,15 @@ enum class ScanSocketRole : uint8_t {
 
 // Whether the scan hears unicast on a port. The system hands a unicast datagram to one
 // socket of the port only, so the scan listens for it only where no other program holds
-// the port; multicast and broadcast it hears beside them.
+// the port; multicast and broadcast it hears beside them, unless the other program lets
+// no socket share the port (or, on Windows, holds it at all): then the scan does not
+// listen on that port.
 struct ScanPortUnicast {
     bool heard = false;
     bool heldElsewhere = false;  // another program holds the port
     int bindError = 0;           // otherwise the system's code for the refused bind
+    bool listened = false;       // a socket of the scan is bound to the port
+    bool sharingRefused = false;  // not listened on: the other program bound without address reuse
 };
 
 struct ScanSocket {
@@ -66,7 +70,8 @@ enum class ScanOpenResult { Opened, SocketNotCreated, BindFailed };
 // Opens every socket of the scan on local (0.0.0.0 or one interface address) and joins the
 // discovery group and the groups of universes (1 to 63999, no duplicates). A failed join
 // is recorded, not fatal; so is a port held by another program, whose unicast is then not
-// heard. Any other failure to bind a port is fatal.
+// heard, or which is not listened on at all (with the sACN port, no group is joined) while
+// the other port is. Any other failure to bind a port is fatal.
 ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::vector<uint16_t>& universes);
 // Closes the sockets in the reverse order of opening: the system finds each group it
 // leaves at the head of its list then, instead of searching every group joined before it.

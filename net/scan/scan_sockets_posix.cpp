@@ -54,6 +54,12 @@ ScanSocket* keep(ScanSockets& set, SocketHandle socket, DmxProtocol port, ScanSo
     return &set.sockets.back();
 }
 
+// keep, for a socket bound to the port itself.
+ScanSocket* keepListening(ScanSockets& set, SocketHandle socket, DmxProtocol port, ScanSocketRole role) {
+    set.unicast[portSlot(port)].listened = true;
+    return keep(set, socket, port, role);
+}
+
 // Adds an IPv4 socket bound with address reuse to a broadcast or group address; null (and
 // nothing added) when it cannot be had.
 ScanSocket* addSocket(ScanSockets& set, Ipv4Address address, DmxProtocol port, ScanSocketRole role) {
@@ -64,13 +70,13 @@ ScanSocket* addSocket(ScanSockets& set, Ipv4Address address, DmxProtocol port, S
         closeSocket(socket);
         return nullptr;
     }
-    return keep(set, socket, port, role);
+    return keepListening(set, socket, port, role);
 }
 
 // Adds a socket of the port that hears no other program's unicast; null when it cannot be had.
 ScanSocket* addSharedSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
     const SocketHandle socket = openSharedPortSocket(protocolPort(port));
-    return socket == kInvalidSocket ? nullptr : keep(set, socket, port, role);
+    return socket == kInvalidSocket ? nullptr : keepListening(set, socket, port, role);
 }
 
 // The port's unicast socket, bound to local only where no other program holds the port.
@@ -88,7 +94,7 @@ bool addUnicastSocket(ScanSockets& set, DmxProtocol port, ScanSocketRole role) {
     }
     setReuseAddress(socket, true);  // from now on others may share the port
     unicast.heard = true;
-    keep(set, socket, port, role);
+    keepListening(set, socket, port, role);
     if (port == DmxProtocol::ArtNet) set.pollSocket = socket;
     return true;
 }
@@ -144,6 +150,7 @@ std::vector<unsigned> interfaceIndexes(const std::vector<LocalInterfaceAddress>&
 
 // Joins every interface (everyInterface) or local's; true when at least one join held.
 bool joinUniverse(ScanSockets& set, uint16_t universe) {
+    if (!set.unicast[portSlot(DmxProtocol::Sacn)].listened) return false;  // another program holds the port alone
     const uint64_t start = monotonicMicroseconds();
     const bool everyInterface = set.local == kAnyAddress;
     bool joined = false;
@@ -184,7 +191,11 @@ ScanOpenResult openEveryInterface(ScanSockets& set, const std::vector<uint16_t>&
     set.groupSocket = set.sockets.size();  // the shared sACN socket takes the first memberships
     set.groupRole = ScanSocketRole::GroupsOnly;
     for (DmxProtocol port : {DmxProtocol::Sacn, DmxProtocol::ArtNet}) {
-        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) == nullptr) return ScanOpenResult::BindFailed;
+        if (addSharedSocket(set, port, ScanSocketRole::GroupsAndBroadcast) != nullptr) continue;
+        // Only a program holding the port without address reuse leaves the port unheard.
+        const bool refused = set.unicast[portSlot(port)].heldElsewhere &&
+                             lastSocketError() == socketErrorCode(SocketError::AddressInUse);
+        if (!refused) return ScanOpenResult::BindFailed;
     }
     for (const LocalInterfaceAddress& item : interfaces) {
         set.interfaces.push_back(item.address);
@@ -241,8 +252,11 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
     const std::vector<LocalInterfaceAddress> interfaces = listInterfaceAddresses();
     for (const LocalInterfaceAddress& item : interfaces) set.hostAddresses.push_back(item.address);
     set.interfaceIndexes = interfaceIndexes(interfaces);
-    const ScanOpenResult result =
+    ScanOpenResult result =
         local == kAnyAddress ? openEveryInterface(set, universes, interfaces) : openOneInterface(set, universes, interfaces);
+    for (ScanPortUnicast& port : set.unicast) port.sharingRefused = port.heldElsewhere && !port.listened;
+    // With both ports held that way nothing at all could be heard.
+    if (set.unicast[0].sharingRefused && set.unicast[1].sharingRefused) result = ScanOpenResult::BindFailed;
     if (result != ScanOpenResult::Opened) closeScanSockets(set);
     return result;
 }

@@ -79,7 +79,7 @@ ScanOpenResult openScanSockets(ScanSockets& set, Ipv4Address local, const std::v
             closeScanSockets(set);
             return ScanOpenResult::BindFailed;
         }
-        unicast.heard = true;
+        unicast.heard = unicast.listened = true;
         set.sockets.push_back({socket, port, ScanSocketRole::Everything, 0});
     }
     if (set.sockets.empty()) return ScanOpenResult::BindFailed;

@@ -57,6 +57,7 @@ void takeSources(ScanEngine& scan, const std::vector<MergeSource>& sources, uint
             SacnData pap = data;
             pap.startCode = kSacnPerAddressPriorityStartCode;
             pap.slotLevels = s.pap;
+            pap.slots = static_cast<int>(s.pap.size());
             pap.sequence = sequence++;
             take(scan, DmxProtocol::Sacn, sacnData(pap), s.papAtMs < 0 ? s.atMs : static_cast<uint64_t>(s.papAtMs));
         }
@@ -90,6 +91,10 @@ TEST(UniverseMerge, RulesOfReceiversWithPerAddressPriority) {
         {"an out-of-order packet is discarded",
          {{1, 100, {9, 9}, {}, 0, 0, -1, 10}, {1, 100, {1, 1}, {}, 0, 10, -1, 5}}, 100, {1, 1}, {9, 9}},
         {"nobody live", {{1, 100, {4, 4}, {}, kSacnOptionStreamTerminated}}, 100, {0, 0}, {0, 0}},
+        {"per-address priority for more slots than levels drives only the levels",
+         {{1, 100, {10, 20}, {150, 150, 150, 150}}, {2, 100, {5, 6, 7, 8}}}, 100, {1, 1, 2, 2}, {10, 20, 7, 8}},
+        {"a source out of preview takes part again",
+         {{1, 200, {9, 9}, {}, kSacnOptionPreview}, {1, 200, {8, 8}, {}, 0, 10}, {2, 100, {3, 3}, {}, 0, 10}}, 100, {1, 1}, {8, 8}},
     };
     for (const MergeCase& c : cases) {
         ScanEngine scan;
