@@ -81,7 +81,7 @@ inline constexpr OutputKey kKeys[] = {
     {"cid", "the sACN CID; null for Art-Net"},
     {"rate", "frames per second asked for"},
     {"frames", "frames sent"},
-    {"lateFrames", "frames whose deadline had passed when the previous frame was out; each went at once"},
+    {"lateFrames", "frames sent more than 1 ms after their deadline; each went at once"},
     {"skippedFrames", "deadlines passed over meanwhile, never made up"},
     {"maxLatenessMs", "the largest delay of a frame behind its deadline"},
     {"elapsedMs", "from the first deadline to the end"},

@@ -4,12 +4,12 @@ uint64_t frameDeadlineUs(const FrameSchedule& schedule, uint64_t index) {
     return schedule.startUs + index * 1000000u / schedule.rate;
 }
 
-void recordFrameSent(FrameSchedule& schedule, uint64_t sentUs, bool cameLate) {
+void recordFrameSent(FrameSchedule& schedule, uint64_t sentUs) {
     const uint64_t deadline = nextFrameDeadlineUs(schedule);
     const uint64_t lateness = sentUs > deadline ? sentUs - deadline : 0;
     if (lateness > schedule.maxLatenessUs) schedule.maxLatenessUs = lateness;
     ++schedule.sent;
-    if (cameLate) ++schedule.late;
+    if (lateness > kLateFrameUs) ++schedule.late;
     uint64_t following = schedule.next + 1;
     if (sentUs >= schedule.startUs) {
         // The first index whose deadline lies after sentUs, or the one before it (rounding).

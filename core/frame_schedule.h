@@ -10,7 +10,7 @@ struct FrameSchedule {
     uint32_t rate = 44;  // frames per second, at least 1
     uint64_t next = 0;   // the index of the frame to send next
     uint64_t sent = 0;
-    uint64_t late = 0;     // frames whose deadline had passed before the loop could wait for it
+    uint64_t late = 0;     // frames sent more than kLateFrameUs after their deadline
     uint64_t skipped = 0;  // deadlines passed over without a frame
     uint64_t maxLatenessUs = 0;
 };
@@ -18,9 +18,11 @@ struct FrameSchedule {
 uint64_t frameDeadlineUs(const FrameSchedule& schedule, uint64_t index);
 inline uint64_t nextFrameDeadlineUs(const FrameSchedule& schedule) { return frameDeadlineUs(schedule, schedule.next); }
 
-// The next frame goes out at sentUs; cameLate when its deadline had passed before the loop
-// came to wait for it. Moves on to the first deadline after sentUs.
-void recordFrameSent(FrameSchedule& schedule, uint64_t sentUs, bool cameLate);
+// A frame this far behind its deadline counts as late: more than a receiver's jitter allows.
+inline constexpr uint64_t kLateFrameUs = 1000;
+
+// The next frame went out at sentUs. Moves on to the first deadline after sentUs.
+void recordFrameSent(FrameSchedule& schedule, uint64_t sentUs);
 
 // A repeating task on its own period: true when it is due at deadlineUs, and then moves
 // dueUs past it by whole periods.

@@ -86,15 +86,14 @@ SourceRun runSource(SourceSender& sender, const SourceSettings& settings, const 
             waitUntilMicroseconds(endUs, stop);  // the stream goes on until its end, then terminates
             break;
         }
-        const bool late = monotonicMicroseconds() > deadline;
-        if (!late) waitUntilMicroseconds(deadline, stop);
+        if (monotonicMicroseconds() < deadline) waitUntilMicroseconds(deadline, stop);
         if (stop) break;
         const uint64_t sentUs = monotonicMicroseconds();
         sendSourceFrame(sender, (deadline - schedule.startUs) / 1000, takeIfDue(prioritiesDue, kPriorityPeriodUs, deadline));
         if (settings.discovery && !sender.discovery.empty() && takeIfDue(discoveryDue, kDiscoveryPeriodUs, deadline)) {
             sendSourceDiscovery(sender);
         }
-        recordFrameSent(schedule, sentUs, late);
+        recordFrameSent(schedule, sentUs);
     }
     run.stopped = stop;
     run.elapsedUs = std::min(std::max(monotonicMicroseconds(), schedule.startUs), endUs) - schedule.startUs;

@@ -94,18 +94,21 @@ TEST(FrameSchedule, AbsoluteDeadlinesLateFramesAtOnceNeverABurst) {
     FrameSchedule s{1000, 44};
     EXPECT_EQ(frameDeadlineUs(s, 44), 1001000u) << "44 frames take exactly one second";
     EXPECT_EQ(frameDeadlineUs(s, 44 * 3600), 3600001000u) << "no drift in an hour";
-    recordFrameSent(s, 1000, false);
-    recordFrameSent(s, 23800, false);  // deadline 23727
+    recordFrameSent(s, 1000);
+    recordFrameSent(s, 24727);  // deadline 23727: a millisecond behind is not late yet
     EXPECT_EQ(s.next, 2u);
-    recordFrameSent(s, 120000, true);  // deadline 46454; 68181, 90909 and 113636 pass meanwhile
+    recordFrameSent(s, 120000);  // deadline 46454; 68181, 90909 and 113636 pass meanwhile
     EXPECT_EQ(s.next, 6u);
     EXPECT_EQ(nextFrameDeadlineUs(s), 137363u);
     EXPECT_EQ(s.skipped, 3u);
     EXPECT_EQ(s.late, 1u);
     EXPECT_EQ(s.sent, 3u);
     EXPECT_EQ(s.maxLatenessUs, 120000u - 46454u);
-    recordFrameSent(s, 137363, false);
-    EXPECT_EQ(s.next, 7u) << "right on a deadline moves on by one";
+    recordFrameSent(s, 137363 + 1001);
+    EXPECT_EQ(s.late, 2u);
+    FrameSchedule exact{0, 1};
+    recordFrameSent(exact, 1000000);
+    EXPECT_EQ(exact.next, 2u) << "right on the next deadline moves past it";
     uint64_t due = 0;
     EXPECT_TRUE(takeIfDue(due, 1000000, 0));
     EXPECT_FALSE(takeIfDue(due, 1000000, 999999));
