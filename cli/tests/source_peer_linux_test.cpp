@@ -183,3 +183,23 @@ TEST(SourcePeers, ArtNetAsTsharkAndDmxnetReadIt) {
         EXPECT_EQ(got["got"][u]["levels"], kLevels);
     }
 }
+
+TEST(SourcePeers, AStopSignalEndsTheStreamsWithExitCodeZero) {
+    const Peer receiver("127.0.0.1", kSacnPort);
+    const std::string summary = makeTempDirectory() + "/summary.json";
+    // Few small datagrams, so that the receiver's queue holds all of them however late it reads.
+    RunningBinary source = startBinary(kBinary, {"--source", "--universes", "1-3", "--local", "127.0.0.1", "--target",
+                                                 "127.0.0.1", "--rate", "10", "--slots", "1", "--output", summary});
+    ASSERT_TRUE(waitFor([&] { return !receiver.next().empty(); }, 10000)) << "the source sends";
+    signalBinary(source, SIGTERM);
+    ASSERT_EQ(waitForExit(source, 10000), 0);
+    std::vector<uint8_t> datagram;
+    int terminated = 0;
+    while (!(datagram = receiver.next()).empty()) {
+        terminated += datagram.size() > kSacnOptionsOffset && (datagram[kSacnOptionsOffset] & kSacnOptionStreamTerminated);
+    }
+    EXPECT_EQ(terminated, 9);
+    const json got = json::parse(readWholeFile(summary));
+    EXPECT_EQ(got["stoppedBy"], "signal");
+    EXPECT_EQ(got["terminatedPackets"], 9);
+}
