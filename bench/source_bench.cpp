@@ -160,9 +160,12 @@ double percentile(std::vector<double> values, double p) {
     return values[std::min(values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5))];
 }
 
-struct Arrivals {
-    std::vector<double> starts, lasts, syncs;  // ms, in arrival order
+// One frame as it arrived, in ms: universe 1 opens it, universe 1000 and the sync follow;
+// a part that did not arrive stays negative.
+struct FrameArrival {
+    double start = -1, last = -1, sync = -1;
 };
+using Arrivals = std::vector<FrameArrival>;
 
 // Reads the three groups until the sender has ended, and what is left after it.
 Arrivals receiveTiming(SocketHandle socket, pid_t sender) {
@@ -184,9 +187,13 @@ Arrivals receiveTiming(SocketHandle socket, pid_t sender) {
             for (int i = 0; i < n; ++i) {
                 const SacnFrame f = readSacnFrame(batch[i].buffer, batch[i].length);
                 const double ms = static_cast<double>(batch[i].arrivalUs) / 1000.0;
-                if (f.kind == SacnKind::Sync) a.syncs.push_back(ms);
-                if (f.kind != SacnKind::Levels || (f.options & kSacnOptionStreamTerminated)) continue;
-                (f.data.universe == 1 ? a.starts : a.lasts).push_back(ms);
+                if (f.kind == SacnKind::Levels && !(f.options & kSacnOptionStreamTerminated) && f.data.universe == 1) {
+                    a.push_back(FrameArrival{ms});
+                } else if (!a.empty() && f.kind == SacnKind::Levels && !(f.options & kSacnOptionStreamTerminated)) {
+                    a.back().last = ms;
+                } else if (!a.empty() && f.kind == SacnKind::Sync) {
+                    a.back().sync = ms;
+                }
             }
         }
         ended = ended || waitpid(sender, nullptr, WNOHANG) == sender;
@@ -200,33 +207,36 @@ Arrivals receiveTiming(SocketHandle socket, pid_t sender) {
 // over index by least squares, so a late first or last frame does not tilt it, and a drift
 // shows. Deviations are taken from a grid of exactly 1/rate through the median offset.
 void printTiming(const char* who, const Arrivals& a) {
-    const std::size_t frames = std::min({a.starts.size(), a.lasts.size(), a.syncs.size()});
-    if (frames < 2) return;
     std::fflush(stdout);
+    const std::size_t frames = a.size();
+    if (frames < 2) return;
     const double period = 1000.0 / kRate;
-    std::vector<double> index{0}, syncAfter{a.syncs[0] - a.lasts[0]}, interval;
+    std::vector<double> index{0}, syncAfter, interval;
     for (std::size_t k = 1; k < frames; ++k) {
-        const double gap = a.starts[k] - a.starts[k - 1];
+        const double gap = a[k].start - a[k - 1].start;
         index.push_back(index.back() + std::max(1.0, std::round(gap / period)));
-        syncAfter.push_back(a.syncs[k] - a.lasts[k]);
         interval.push_back(std::fabs(gap - period));
     }
+    for (const FrameArrival& f : a) {
+        if (f.last >= 0 && f.sync >= 0) syncAfter.push_back(f.sync - f.last);
+    }
     double meanIndex = 0, meanTime = 0;
-    for (std::size_t k = 0; k < frames; ++k) meanIndex += index[k], meanTime += a.starts[k] - a.starts[0];
+    for (std::size_t k = 0; k < frames; ++k) meanIndex += index[k], meanTime += a[k].start - a[0].start;
     meanIndex /= static_cast<double>(frames);
     meanTime /= static_cast<double>(frames);
     double covariance = 0, variance = 0;
     std::vector<double> deviation;
     for (std::size_t k = 0; k < frames; ++k) {
-        covariance += (index[k] - meanIndex) * (a.starts[k] - a.starts[0] - meanTime);
+        covariance += (index[k] - meanIndex) * (a[k].start - a[0].start - meanTime);
         variance += (index[k] - meanIndex) * (index[k] - meanIndex);
-        deviation.push_back(a.starts[k] - a.starts[0] - index[k] * period);
+        deviation.push_back(a[k].start - a[0].start - index[k] * period);
     }
     const double mean = covariance / variance;
     const double centre = percentile(deviation, 0.5);
     for (double& d : deviation) d = std::fabs(d - centre);
-    std::printf("  %s: %zu frames over %.0f periods; mean frame period %.5f ms against %.5f ms: %+.4f %%\n", who, frames,
-                index.back(), mean, period, (mean - period) / period * 100);
+    std::printf("  %s: %zu frames over %.0f periods (%zu with their last data and sync); mean frame period %.5f ms "
+                "against %.5f ms: %+.4f %%\n",
+                who, frames, index.back(), syncAfter.size(), mean, period, (mean - period) / period * 100);
     std::printf("    sync after the frame's last data packet: p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
                 percentile(syncAfter, 0.5), percentile(syncAfter, 0.99), percentile(syncAfter, 1));
     std::printf("    frame start off its deadline grid: p50 %.3f ms, p99 %.3f ms, max %.3f ms; |interval - period| p99 %.3f ms\n",
