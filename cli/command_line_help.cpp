@@ -11,6 +11,7 @@
 #include "dmx_options.h"
 #include "scan_options.h"
 #include "serve_options.h"
+#include "source_options.h"
 #include "../core/exit_codes.h"
 
 namespace {
@@ -130,7 +131,7 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
         appendWrapped(text, head, head.size(), splitWords(exit.meaning));
     }
     if (mode.outputKeys.empty()) return;
-    text += indent + "Printed keys:\n";
+    text += indent + "JSON keys:\n";
     for (const OutputKey& key : mode.outputKeys) {
         const std::string head = padTo(indent + "  " + std::string(key.name) + ' ', kOptionTextColumn);
         appendWrapped(text, head, kOptionTextColumn, splitWords(key.meaning));
@@ -141,7 +142,8 @@ void appendModeDetails(std::string& text, const CommandLineMode& mode) {
 
 std::string commandLineHelpText() {
     const std::span<const CommandLineMode> groups[] = {kFixedModes, dmx_options::kModes, scan_options::kModes,
-                                                     serve_options::kModes, builtCaptureModes(), midi_options::kModes};
+                                                     serve_options::kModes, source_options::kModes, builtCaptureModes(),
+                                                     midi_options::kModes};
     std::string text = "Usage: lumibox [MODE [OPTION VALUE]...]\n";
     text += std::string(kProductTitle) + ": DMX / MIDI monitor and test sender.\n\n";
     for (const auto& modes : groups) {

@@ -19,6 +19,8 @@
 #include "scan_options.h"
 #include "serve_cli.h"
 #include "serve_options.h"
+#include "source_cli.h"
+#include "source_options.h"
 
 namespace {
 
@@ -122,6 +124,7 @@ int runDmxCommandLine(const ArgumentVector& args, DmxUniverseState& state) {
     const std::string mode = args.size() > 1 ? args[1] : std::string();
     if (mode == scan_options::kScan) return runScan(args);  // its own options; no --protocol or --universe
     if (mode == serve_options::kServe) return runServe(args);
+    if (mode == source_options::kSource) return runSourceMode(args);
     const std::string protocolText = optionValue(args, dmx_options::kProtocol);
     state.protocol = protocolFromText(protocolText.data(), protocolText.size());
     const auto universe = numericOptionValue(args, dmx_options::kUniverse);

@@ -121,6 +121,17 @@ long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, 
     return scripted >= 0 && static_cast<std::size_t>(scripted) < length ? scripted : static_cast<long>(length);
 }
 
+std::size_t sendDatagrams(SocketHandle socket, const OutgoingDatagram* datagrams, std::size_t count) {
+    std::size_t whole = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const OutgoingDatagram& d = datagrams[i];
+        whole += sendDatagram(socket, d.data, d.length, d.to, d.port) == static_cast<long>(d.length);
+    }
+    return whole;
+}
+
+bool setMulticastInterface(SocketHandle socket, Ipv4Address) { return find(socket) != nullptr || fail(EBADF); }
+
 long receiveDatagram(SocketHandle socket, uint8_t* buffer, std::size_t capacity) {
     return takeDatagram(socket, buffer, capacity, nullptr);
 }

@@ -2,10 +2,11 @@
 # Keeps the source folders one way and the platform code in platform files:
 #  - a file includes only files of its own folder or of a lower one:
 #    core < net, midi < ui < cli (net and midi never include each other);
-#  - net/ holds four folders, one job each: socket/ (the socket interface and its platform
-#    files) below dmx/ (the window's DMX engine), scan/ (the --scan engine) and http/ (the
-#    HTTP server of --serve), which never include each other, and capture/ (--record and
-#    --replay) above scan/, whose sockets it records from; no file sits in net/ itself;
+#  - net/ holds six folders, one job each: socket/ (the socket interface and its platform
+#    files) below dmx/ (the window's DMX engine), scan/ (the --scan engine), source/ (the
+#    --source sender) and http/ (the HTTP server of --serve), which never include each
+#    other, and capture/ (--record and --replay) above scan/, whose sockets it records
+#    from; no file sits in net/ itself;
 #  - no two files include each other round a circle;
 #  - a platform's own headers (Qt, POSIX/Linux, ALSA, JACK, Windows) are included only by
 #    files whose path names that platform (ui/qt/, socket_posix, service_jack, _win32 ...);
@@ -62,7 +63,7 @@ function pathNames(path, platform) {
 
 $1 == "FILE" {
   known[$2] = 1
-  if (folderOf($2) == "net" && !(netPartOf($2) in netLevel)) fail($2 ": not in net/socket/, net/dmx/, net/scan/, net/http/ or net/capture/")
+  if (folderOf($2) == "net" && !(netPartOf($2) in netLevel)) fail($2 ": not in net/socket/, net/dmx/, net/scan/, net/source/, net/http/ or net/capture/")
   next
 }
 $1 == "INCLUDE" {
@@ -81,7 +82,7 @@ $1 == "INCLUDE" {
     if (from == "net" && to == "net") {
       fromPart = netPartOf(file); toPart = netPartOf(target)
       if (fromPart != toPart && netLevel[toPart] >= netLevel[fromPart])
-        fail(where ": net/" fromPart "/ may not include " target " (socket < dmx, scan, http; scan < capture)")
+        fail(where ": net/" fromPart "/ may not include " target " (socket < dmx, scan, source, http; scan < capture)")
     }
     edges[file] = edges[file] " " target
   } else if (match(line, /<[^>]*>/)) {
@@ -115,7 +116,7 @@ function reportCycle(node,    i, start, text) {
 
 BEGIN {
   level["core"] = 0; level["net"] = 1; level["midi"] = 1; level["ui"] = 2; level["cli"] = 3
-  netLevel["socket"] = 0; netLevel["dmx"] = 1; netLevel["scan"] = 1; netLevel["http"] = 1; netLevel["capture"] = 2
+  netLevel["socket"] = 0; netLevel["dmx"] = 1; netLevel["scan"] = 1; netLevel["source"] = 1; netLevel["http"] = 1; netLevel["capture"] = 2
 }
 END {
   for (node in known) if (state[node] == 0) visit(node)

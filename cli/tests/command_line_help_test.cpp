@@ -9,6 +9,7 @@
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
 #include "cli/serve_options.h"
+#include "cli/source_options.h"
 #include "midi/midi_options.h"
 
 namespace {
@@ -53,6 +54,7 @@ TEST(CommandLineHelp, EveryModeOptionDefaultAndExitCodeOfTheTables) {
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
                               std::span<const CommandLineMode>(serve_options::kModes),
+                              std::span<const CommandLineMode>(source_options::kModes),
                               builtCaptureModes(),  // none where the modes are not built
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
@@ -94,7 +96,7 @@ TEST(CommandLineHelp, NamesEveryModeWordAndFitsATerminal) {
     const std::string help = commandLineHelpText();
     EXPECT_TRUE(help.starts_with("Usage: lumibox [MODE [OPTION VALUE]...]\nVelmora Lumibox 0.2.1: "));
     for (const char* word : {"--help", "--version", "--export-icon PATH", "--self-test", "--send", "--listen",
-                             "--scan", "--midi-list", "--midi-listen", "--midi-send"}) {
+                             "--scan", "--source", "--midi-list", "--midi-listen", "--midi-send"}) {
         EXPECT_NE(help.find("\n" + std::string(word) + "\n"), std::string::npos) << word;
     }
     for (const CommandLineMode& mode : builtCaptureModes()) {

@@ -79,6 +79,26 @@ inline const std::vector<DmxExitCodeCase> kDmxExitCodeCases = {
     {{"--scan", "--universes", "000001"}, 2},
     {{"--scan", "--local", "not-an-address", "--listen-ms", "100"}, 4},
     {{"--scan", "--local", "10.99.99.99", "--listen-ms", "100"}, 4, true},
+    // --source: multicast reaches loopback here; only loopback has a route, so the limited broadcast has none.
+    {{"--source", "--duration", "100", "--universes", "1-3,63999", "--sync", "7", "--discovery", "--pattern", "wave"}, 0},
+    {{"--source", "--protocol", "Art-Net", "--universes", "0,32767", "--target", "127.0.0.1", "--duration", "100"}, 0},
+    {{"--source", "--protocol", "Art-Net", "--duration", "100"}, 5},
+    {{"--source", "--protocol", "artnet"}, 2},
+    {{"--source", "--universes", "0"}, 2},
+    {{"--source", "--universes", ""}, 2},
+    {{"--source", "--protocol", "Art-Net", "--universes", "32768"}, 2},
+    {{"--source", "--rate", "1001"}, 2},
+    {{"--source", "--slots", "0"}, 2},
+    {{"--source", "--priority", "201"}, 2},
+    {{"--source", "--per-address", "1-24=201"}, 2},
+    {{"--source", "--sync", "64000"}, 2},
+    {{"--source", "--cid", "0123"}, 2},
+    {{"--source", "--pattern", "snapshot:no-such-file.json"}, 2},
+    {{"--source", "--target", "localhost"}, 2},
+    {{"--source", "--duration", "-1"}, 2},
+    {{"--source", "--local", "not-an-address"}, 4},
+    {{"--source", "--local", "10.99.99.99", "--duration", "100"}, 4, true},
+    {{"--source", "--duration", "50", "--output", "no-such-folder/summary.json"}, 6},
 };
 
 inline std::string joinArguments(const std::vector<std::string>& args) {

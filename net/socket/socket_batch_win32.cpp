@@ -1,5 +1,5 @@
-// The batch read of the socket layer on Windows Sockets, which has no recvmmsg and stamps
-// no arrivals: a loop of single receives, each stamped when it is read.
+// The batch read and send of the socket layer on Windows Sockets, which has no recvmmsg or
+// sendmmsg and stamps no arrivals: loops of single calls, each arrival stamped when read.
 #include <winsock2.h>
 
 #include "../../core/clock.h"
@@ -24,4 +24,13 @@ bool prepareBatchReceive(SocketHandle socket) {
     const int queueBytes = 4 << 20;
     setsockopt(static_cast<SOCKET>(socket), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&queueBytes), sizeof queueBytes);
     return false;  // no arrival stamps
+}
+
+std::size_t sendDatagrams(SocketHandle socket, const OutgoingDatagram* datagrams, std::size_t count) {
+    std::size_t whole = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const OutgoingDatagram& d = datagrams[i];
+        whole += sendDatagram(socket, d.data, d.length, d.to, d.port) == static_cast<long>(d.length);
+    }
+    return whole;
 }

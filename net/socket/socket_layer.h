@@ -51,6 +51,20 @@ int waitForSockets(SocketWaitSet& set, int timeoutMs, int* ready, int capacity);
 // Whole datagram in one call. Returns the byte count, or -1 on failure (lastSocketError).
 long sendDatagram(SocketHandle socket, const uint8_t* data, std::size_t length, Ipv4Address to, uint16_t port);
 
+// One datagram of a batch send, its bytes owned by the caller.
+struct OutgoingDatagram {
+    const uint8_t* data = nullptr;
+    std::size_t length = 0;
+    Ipv4Address to;
+    uint16_t port = 0;
+};
+
+// Sends the datagrams in order on a blocking socket, waiting while the system's queue is
+// full; a datagram the system refuses is passed over and the rest still go. Returns how
+// many were sent whole. Linux hands them to sendmmsg in batches; elsewhere a loop of
+// single sends implements the same contract.
+std::size_t sendDatagrams(SocketHandle socket, const OutgoingDatagram* datagrams, std::size_t count);
+
 // Room for any datagram the system accepts: larger ones never validate anyway.
 inline constexpr std::size_t kReceiveBufferSize = 1500;
 

@@ -212,6 +212,49 @@ int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count
     return total;
 }
 
+namespace {
+
+constexpr std::size_t kSendBatchLimit = 256;
+
+// Sends one batch, counting the datagrams sent whole into whole.
+void sendBatch(SocketHandle socket, const OutgoingDatagram* datagrams, std::size_t count, std::size_t& whole) {
+    mmsghdr messages[kSendBatchLimit];
+    iovec parts[kSendBatchLimit];
+    sockaddr_in targets[kSendBatchLimit];
+    for (std::size_t i = 0; i < count; ++i) {
+        targets[i] = sockaddr_in{};
+        targets[i].sin_family = AF_INET;
+        targets[i].sin_port = htons(datagrams[i].port);
+        std::memcpy(&targets[i].sin_addr.s_addr, datagrams[i].to.bytes, 4);
+        parts[i] = {const_cast<uint8_t*>(datagrams[i].data), datagrams[i].length};
+        messages[i] = mmsghdr{};
+        messages[i].msg_hdr.msg_name = &targets[i];
+        messages[i].msg_hdr.msg_namelen = sizeof targets[i];
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+    }
+    std::size_t done = 0;
+    while (done < count) {
+        const int sent = ::sendmmsg(fd(socket), messages + done, static_cast<unsigned>(count - done), 0);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) {
+            ++done;  // the first of the rest was refused
+            continue;
+        }
+        for (int i = 0; i < sent; ++i) whole += messages[done + static_cast<std::size_t>(i)].msg_len == datagrams[done + static_cast<std::size_t>(i)].length;
+        done += static_cast<std::size_t>(sent);
+    }
+}
+
+}  // namespace
+
+std::size_t sendDatagrams(SocketHandle socket, const OutgoingDatagram* datagrams, std::size_t count) {
+    std::size_t whole = 0;
+    for (std::size_t at = 0; at < count; at += kSendBatchLimit) {
+        sendBatch(socket, datagrams + at, count - at < kSendBatchLimit ? count - at : kSendBatchLimit, whole);
+    }
+    return whole;
+}
 
 bool openSocketWaitSet(SocketWaitSet& set) {
     set.members.clear();

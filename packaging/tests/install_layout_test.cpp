@@ -17,6 +17,7 @@
 #include "cli/capture_options.h"
 #include "cli/dmx_options.h"
 #include "cli/scan_options.h"
+#include "cli/source_options.h"
 #include "cli/serve_options.h"
 #include "core/tests/run_binary.h"
 #include "core/product_identity.h"
@@ -212,6 +213,7 @@ TEST_F(InstallLayout, ManualRendersWithoutWarningsAndAgreesWithTheOptionTables) 
     for (const auto& modes : {std::span<const CommandLineMode>(dmx_options::kModes),
                               std::span<const CommandLineMode>(scan_options::kModes),
                               std::span<const CommandLineMode>(serve_options::kModes),
+                              std::span<const CommandLineMode>(source_options::kModes),
                               std::span<const CommandLineMode>(capture_options::kModes),
                               std::span<const CommandLineMode>(midi_options::kModes)}) {
         for (const CommandLineMode& mode : modes) {
@@ -224,13 +226,15 @@ TEST_F(InstallLayout, ManualRendersWithoutWarningsAndAgreesWithTheOptionTables) 
             const auto synopsis = std::find_if(lines.begin(), lines.end(),
                                                [&](const std::string& line) { return line.starts_with(synopsisHead); });
             ASSERT_NE(synopsis, lines.end()) << "synopsis " << mode.word;
+            std::string usageLines = *synopsis;  // with the lines a long synopsis wraps onto
+            for (auto next = synopsis + 1; next != lines.end() && next->starts_with(std::string(15, ' ')); ++next) usageLines += *next;
             for (const CommandLineOption* option : mode.options) {
                 // The synopsis writes placeholders in lower case; a flag has none.
                 std::string placeholder(option->placeholder);
                 for (char& c : placeholder) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
                 const std::string usage =
                     '[' + std::string(option->name) + (option->isFlag() ? "" : ' ' + placeholder) + ']';
-                EXPECT_NE(synopsis->find(usage), std::string::npos) << *synopsis << " lacks " << usage;
+                EXPECT_NE(usageLines.find(usage), std::string::npos) << usageLines << " lacks " << usage;
                 const std::string entry = manualEntry(section, option->name);
                 ASSERT_FALSE(entry.empty()) << mode.word << ' ' << option->name;
                 const std::string fallback =
