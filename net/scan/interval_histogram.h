@@ -1,0 +1,44 @@
+#pragma once
+// Packet intervals of one stream in fixed buckets, counted since the start and over a
+// sliding window of the last 10 s (five 2-s steps, the current one included), so that
+// percentiles of any stream can be read without keeping its intervals. Adding an interval
+// never allocates. The bucket edges include every edge /metrics publishes.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Upper edges in microseconds (an interval equal to an edge falls in its bucket); one
+// more bucket holds everything longer.
+inline constexpr std::array<uint32_t, 40> kIntervalBucketEdgesUs = {
+    250,    500,    1000,   2000,   3000,   5000,   7500,    10000,   12500,   15000,
+    17500,  20000,  21000,  22000,  22500,  23000,  23500,   24000,   25000,   26000,
+    28000,  30000,  35000,  40000,  50000,  60000,  75000,   100000,  150000,  200000,
+    250000, 350000, 500000, 750000, 1000000, 1500000, 2000000, 2500000, 5000000, 10000000};
+inline constexpr std::size_t kIntervalBucketCount = kIntervalBucketEdgesUs.size() + 1;
+
+inline constexpr uint64_t kIntervalStepUs = 2000000;
+inline constexpr std::size_t kIntervalSteps = 5;  // the window: 8 to 10 s, by the step
+
+struct IntervalHistogram {
+    std::array<uint32_t, kIntervalBucketCount> counts{};  // since the start
+    std::array<std::array<uint16_t, kIntervalBucketCount>, kIntervalSteps> recent{};  // saturating
+    std::array<uint32_t, kIntervalSteps> recentMaxUs{};
+    uint64_t step = 0;  // the step of the latest interval (time / kIntervalStepUs)
+};
+
+// Counts an interval that ended at nowUs (the arrival of its second packet).
+void addInterval(IntervalHistogram& histogram, uint64_t intervalUs, uint64_t nowUs);
+
+struct IntervalFigures {
+    uint64_t intervals = 0;
+    double p50Ms = 0;  // 0 without intervals
+    double p99Ms = 0;
+    double maxMs = 0;
+};
+
+// Percentiles interpolated within their bucket, never above the largest interval seen.
+IntervalFigures intervalsSinceStart(const IntervalHistogram& histogram, uint64_t maxIntervalUs);
+IntervalFigures recentIntervals(const IntervalHistogram& histogram, uint64_t nowUs);
+
+// Intervals up to edgeUs since the start; edgeUs must be one of kIntervalBucketEdgesUs.
+uint64_t intervalsUpTo(const IntervalHistogram& histogram, uint32_t edgeUs);
