@@ -62,6 +62,40 @@ void sacnSources(std::string& out, const ScanEngine& scan, uint64_t nowUs) {
     }
 }
 
+// Intervals between a source's level packets, in the buckets alert rules want: 23 ms is
+// the 44 Hz of a full DMX512 frame, 2.5 s the loss time-out.
+void packetIntervals(std::string& out, const ScanEngine& scan) {
+    static constexpr std::pair<uint32_t, std::string_view> kBuckets[] = {
+        {1000, "0.001"}, {5000, "0.005"}, {10000, "0.01"}, {20000, "0.02"}, {23000, "0.023"}, {25000, "0.025"},
+        {30000, "0.03"}, {50000, "0.05"}, {100000, "0.1"}, {250000, "0.25"}, {500000, "0.5"}, {1000000, "1"},
+        {2500000, "2.5"}};
+    constexpr std::string_view kName = "lumibox_sacn_packet_interval_seconds";
+    appendMetricFamily(out, kName, MetricType::Histogram, "Time between a source's level packets on a universe.");
+    for (const SacnStreamRecord& r : scan.sacn.records) {
+        const SacnSourceLabels source(r);
+        const Labels named = source.labels();
+        std::array<MetricLabel, 5> labels{named[0], named[1], named[2], named[3], {"le", ""}};
+        const uint64_t intervals = r.timing.packets > 0 ? r.timing.packets - 1 : 0;
+        for (const auto& [edgeUs, le] : kBuckets) {
+            labels[4].value = le;
+            appendMetricSample(out, "lumibox_sacn_packet_interval_seconds_bucket", labels, intervalsUpTo(r.timing.intervals, edgeUs));
+        }
+        labels[4].value = "+Inf";
+        appendMetricSample(out, "lumibox_sacn_packet_interval_seconds_bucket", labels, intervals);
+        appendMetricDecimalSample(out, "lumibox_sacn_packet_interval_seconds_sum", named, static_cast<double>(r.timing.intervalSumUs) / 1e6);
+        appendMetricSample(out, "lumibox_sacn_packet_interval_seconds_count", named, intervals);
+    }
+}
+
+void events(std::string& out, const ScanEngine& scan) {
+    constexpr std::string_view kName = "lumibox_events_total";
+    appendMetricFamily(out, kName, MetricType::Counter, "Events of the scan by kind, as /events.json lists them.");
+    for (int kind = 0; kind < kScanEventKindCount; ++kind) {
+        appendMetricSample(out, kName, {{"kind", scanEventKindName(static_cast<ScanEventKind>(kind))}},
+                           scan.events.perKind[static_cast<std::size_t>(kind)]);
+    }
+}
+
 void sourcesPerUniverse(std::string& out, const ScanEngine& scan, uint64_t nowUs) {
     std::map<uint16_t, uint64_t> live;
     for (const SacnStreamRecord& r : scan.sacn.records) {
@@ -174,16 +208,18 @@ void datagramKinds(std::string& out, const ScanEngine& scan) {
 
 std::string scanMetricsText(const ScanEngine& scan, const ScanMetricsContext& context, uint64_t nowUs) {
     std::string out;
-    out.reserve(4096 + scan.sacn.records.size() * 1600);
+    out.reserve(4096 + scan.sacn.records.size() * 4000);
     appendMetricFamily(out, "lumibox_build_info", MetricType::Gauge, "The program's version; always 1.");
     appendMetricSample(out, "lumibox_build_info", {{"version", context.version}}, 1);
     sacnSources(out, scan, nowUs);
+    packetIntervals(out, scan);
     sourcesPerUniverse(out, scan, nowUs);
     sacnSync(out, scan);
     sacnDiscovery(out, scan);
     artNetSenders(out, scan);
     artNetNodes(out, scan, nowUs);
     datagramKinds(out, scan);
+    events(out, scan);
     if (context.dropsKnown) {
         appendMetricFamily(out, "lumibox_receive_drops_total", MetricType::Counter,
                            "Datagrams the system dropped because a receive queue of the scan was full.");

@@ -22,7 +22,7 @@ void appendMetricFamily(std::string& out, std::string_view name, MetricType type
     out += help;  // written by this program: no backslash or line feed to escape
     out += "\n# TYPE ";
     out += name;
-    out += type == MetricType::Counter ? " counter\n" : " gauge\n";
+    out += type == MetricType::Counter ? " counter\n" : type == MetricType::Gauge ? " gauge\n" : " histogram\n";
 }
 
 void appendMetricLabelValue(std::string& out, std::string_view value) {
@@ -49,7 +49,9 @@ void appendMetricSample(std::string& out, std::string_view name, std::initialize
     appendMetricSample(out, name, std::span<const MetricLabel>(labels.begin(), labels.size()), value);
 }
 
-void appendMetricSample(std::string& out, std::string_view name, std::span<const MetricLabel> labels, uint64_t value) {
+namespace {
+
+void appendNameAndLabels(std::string& out, std::string_view name, std::span<const MetricLabel> labels) {
     out += name;
     if (!labels.empty()) {
         char separator = '{';
@@ -64,7 +66,21 @@ void appendMetricSample(std::string& out, std::string_view name, std::span<const
         out += '}';
     }
     out += ' ';
+}
+
+}  // namespace
+
+void appendMetricSample(std::string& out, std::string_view name, std::span<const MetricLabel> labels, uint64_t value) {
+    appendNameAndLabels(out, name, labels);
     char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+    out += '\n';
+}
+
+void appendMetricDecimalSample(std::string& out, std::string_view name, std::span<const MetricLabel> labels, double value) {
+    appendNameAndLabels(out, name, labels);
+    char digits[32];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out.append(digits, end);
     out += '\n';

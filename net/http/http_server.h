@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "../socket/socket_layer.h"
@@ -21,9 +22,13 @@ struct HttpReply {
     std::string body;
 };
 
+// The query's parameters, decoded, in the order sent.
+using HttpQuery = std::vector<std::pair<std::string, std::string>>;
+
 struct HttpPage {
     std::string path;  // matched exactly, without the query
     std::function<HttpReply()> answer;
+    std::function<HttpReply(const HttpQuery& query)> answerQuery = {};  // instead of answer, where set
 };
 
 struct HttpServerLimits {

@@ -269,7 +269,12 @@ struct HttpServer : httplib::Server {
             response.status = 404;
             return;
         }
-        HttpReply reply = page->answer();
+        HttpReply reply;
+        if (page->answerQuery) {
+            reply = page->answerQuery(HttpQuery(request.params.begin(), request.params.end()));
+        } else {
+            reply = page->answer();
+        }
         response.status = reply.status;
         response.set_content(std::move(reply.body), reply.contentType.c_str());
     }

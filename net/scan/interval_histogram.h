@@ -7,13 +7,16 @@
 #include <cstddef>
 #include <cstdint>
 
-// Upper edges in microseconds (an interval equal to an edge falls in its bucket); one
-// more bucket holds everything longer.
-inline constexpr std::array<uint32_t, 40> kIntervalBucketEdgesUs = {
-    250,    500,    1000,   2000,   3000,   5000,   7500,    10000,   12500,   15000,
-    17500,  20000,  21000,  22000,  22500,  23000,  23500,   24000,   25000,   26000,
-    28000,  30000,  35000,  40000,  50000,  60000,  75000,   100000,  150000,  200000,
-    250000, 350000, 500000, 750000, 1000000, 1500000, 2000000, 2500000, 5000000, 10000000};
+// Upper edges in microseconds (an interval equal to an edge falls in its bucket), one more
+// bucket holding everything longer: 1 ms steps up to 30 ms, where DMX senders repeat (23 ms
+// is 44 Hz), coarser beyond.
+inline constexpr std::array<uint32_t, 51> kIntervalBucketEdgesUs = {
+    250, 500, 1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000,
+    9000, 10000, 11000, 12000, 13000, 14000, 15000, 16000, 17000, 18000,
+    19000, 20000, 21000, 22000, 23000, 24000, 25000, 26000, 27000, 28000,
+    29000, 30000, 35000, 40000, 45000, 50000, 60000, 75000, 100000, 150000,
+    200000, 250000, 350000, 500000, 750000, 1000000, 1500000, 2000000, 2500000, 5000000,
+    10000000};
 inline constexpr std::size_t kIntervalBucketCount = kIntervalBucketEdgesUs.size() + 1;
 
 inline constexpr uint64_t kIntervalStepUs = 2000000;

@@ -60,11 +60,11 @@ TEST_F(ScanEngineTest, TimingFiguresFromArrivals) {
     EXPECT_NEAR(meanIntervalMs(r->timing), 70.0 / 3, 1e-9);
     EXPECT_DOUBLE_EQ(maxIntervalMs(r->timing), 30);
     EXPECT_NEAR(intervalJitterMs(r->timing), std::sqrt((400.0 + 400 + 900) / 3 - (70.0 / 3) * (70.0 / 3)), 1e-6);
-    // 20, 20 and 30 ms: percentiles interpolate within the buckets (17.5, 20] and (28, 30].
+    // 20, 20 and 30 ms: percentiles interpolate within the buckets (19, 20] and (29, 30].
     const IntervalFigures all = intervalsSinceStart(r->timing.intervals, r->timing.maxIntervalUs);
     EXPECT_EQ(all.intervals, 3u);
-    EXPECT_NEAR(all.p50Ms, 17.5 + 2.5 * 1.5 / 2, 1e-9);
-    EXPECT_NEAR(all.p99Ms, 28 + 2 * 0.97, 1e-9);
+    EXPECT_NEAR(all.p50Ms, 19 + 1.5 / 2, 1e-9);
+    EXPECT_NEAR(all.p99Ms, 29 + 0.97, 1e-9);
     EXPECT_EQ(intervalsUpTo(r->timing.intervals, 20000), 2u);
     EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 70000).maxMs, 30);
     EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 10070000).intervals, 0u) << "the window has passed";
