@@ -83,8 +83,11 @@ IntervalFigures recentIntervals(const IntervalHistogram& h, uint64_t nowUs) {
     return figures(counts, maxUs);
 }
 
-uint64_t intervalsUpTo(const IntervalHistogram& h, uint32_t edgeUs) {
+std::array<uint64_t, kIntervalBucketCount> cumulativeIntervals(const IntervalHistogram& h) {
+    std::array<uint64_t, kIntervalBucketCount> below{};
     uint64_t sum = 0;
-    for (std::size_t b = 0; b <= bucketOf(edgeUs) && b < h.counts.size(); ++b) sum += h.counts[b];
-    return sum;
+    for (std::size_t b = 0; b < below.size(); ++b) below[b] = sum += h.counts[b];
+    return below;
 }
+
+std::size_t intervalBucketAt(uint32_t edgeUs) { return bucketOf(edgeUs); }

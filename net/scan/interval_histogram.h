@@ -43,5 +43,8 @@ struct IntervalFigures {
 IntervalFigures intervalsSinceStart(const IntervalHistogram& histogram, uint64_t maxIntervalUs);
 IntervalFigures recentIntervals(const IntervalHistogram& histogram, uint64_t nowUs);
 
-// Intervals up to edgeUs since the start; edgeUs must be one of kIntervalBucketEdgesUs.
-uint64_t intervalsUpTo(const IntervalHistogram& histogram, uint32_t edgeUs);
+// Intervals since the start up to each bucket's upper edge, that bucket included: what a
+// cumulative histogram publishes.
+std::array<uint64_t, kIntervalBucketCount> cumulativeIntervals(const IntervalHistogram& histogram);
+// The bucket whose upper edge is edgeUs, one of kIntervalBucketEdgesUs.
+std::size_t intervalBucketAt(uint32_t edgeUs);

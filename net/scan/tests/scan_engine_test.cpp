@@ -65,7 +65,7 @@ TEST_F(ScanEngineTest, TimingFiguresFromArrivals) {
     EXPECT_EQ(all.intervals, 3u);
     EXPECT_NEAR(all.p50Ms, 19 + 1.5 / 2, 1e-9);
     EXPECT_NEAR(all.p99Ms, 29 + 0.97, 1e-9);
-    EXPECT_EQ(intervalsUpTo(r->timing.intervals, 20000), 2u);
+    EXPECT_EQ(cumulativeIntervals(r->timing.intervals)[intervalBucketAt(20000)], 2u);
     EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 70000).maxMs, 30);
     EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 10070000).intervals, 0u) << "the window has passed";
 
