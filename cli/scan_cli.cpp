@@ -89,7 +89,9 @@ struct ScanRun : ScanListening {
 
 bool writeLine(ScanRun& run, uint64_t nowUs) {
     ++run.settings.sequence;
-    return writeDocument(run.output, scanReportJson(run.scan, run.settings, nowUs));
+    const bool written = writeDocument(run.output, scanReportJson(run.scan, run.settings, nowUs));
+    run.settings.eventsAfter = run.scan.events.total;  // the next line carries only newer ones
+    return written;
 }
 
 // Receives until the listening time ends or a stop signal comes, writing a line per

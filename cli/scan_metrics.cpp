@@ -9,20 +9,20 @@ namespace {
 
 using Labels = std::array<MetricLabel, 4>;
 
-// The labels that name one sACN source on one universe, kept as text while its lines are written.
-struct SacnSourceLabels {
-    std::string universe, cid, sender;
-    std::string_view sourceName;
-
-    explicit SacnSourceLabels(const SacnStreamRecord& r)
-        : universe(std::to_string(r.universe)), cid(cidText(r.cid)), sender(formatIpv4(r.sender)),
-          sourceName(fieldText(r.sourceName)) {}
-    Labels labels() const {
-        return {{{"universe", universe}, {"cid", cid}, {"source_name", sourceName}, {"sender", sender}}};
+// The labels that name each sACN source on its universe, escaped once for all its lines:
+// `universe="1",cid="…",source_name="…",sender="…"`, in table order.
+std::vector<std::string> sacnSourceLabels(const ScanEngine& scan) {
+    std::vector<std::string> lists;
+    lists.reserve(scan.sacn.records.size());
+    for (const SacnStreamRecord& r : scan.sacn.records) {
+        const std::string universe = std::to_string(r.universe), cid = cidText(r.cid), sender = formatIpv4(r.sender);
+        const Labels labels{{{"universe", universe}, {"cid", cid}, {"source_name", fieldText(r.sourceName)}, {"sender", sender}}};
+        appendMetricLabelList(lists.emplace_back(), labels);
     }
-};
+    return lists;
+}
 
-void sacnSources(std::string& out, const ScanEngine& scan, uint64_t nowUs) {
+void sacnSources(std::string& out, const ScanEngine& scan, const std::vector<std::string>& labels, uint64_t nowUs) {
     // Each family's lines stand together, as the format asks.
     struct Family {
         std::string_view name;
@@ -51,14 +51,42 @@ void sacnSources(std::string& out, const ScanEngine& scan, uint64_t nowUs) {
         {"lumibox_sacn_slots", MetricType::Gauge, "Slots in the source's latest level packet.",
          [](const SacnStreamRecord& r, uint64_t) { return static_cast<uint64_t>(r.slotCount); }},
     };
-    std::vector<SacnSourceLabels> labels;
-    labels.reserve(scan.sacn.records.size());
-    for (const SacnStreamRecord& r : scan.sacn.records) labels.emplace_back(r);
     for (const Family& family : kFamilies) {
         appendMetricFamily(out, family.name, family.type, family.help);
         for (std::size_t i = 0; i < labels.size(); ++i) {
-            appendMetricSample(out, family.name, labels[i].labels(), family.value(scan.sacn.records[i], nowUs));
+            appendMetricSampleOf(out, family.name, labels[i], "", family.value(scan.sacn.records[i], nowUs));
         }
+    }
+}
+
+// Intervals between a source's level packets, in the buckets alert rules want: 23 ms is
+// the 44 Hz of a full DMX512 frame, 2.5 s the loss time-out.
+void packetIntervals(std::string& out, const ScanEngine& scan, const std::vector<std::string>& labels) {
+    static constexpr std::pair<uint32_t, std::string_view> kBuckets[] = {
+        {1000, "le=\"0.001\""}, {5000, "le=\"0.005\""}, {10000, "le=\"0.01\""}, {20000, "le=\"0.02\""},
+        {23000, "le=\"0.023\""}, {25000, "le=\"0.025\""}, {30000, "le=\"0.03\""}, {50000, "le=\"0.05\""},
+        {100000, "le=\"0.1\""}, {250000, "le=\"0.25\""}, {500000, "le=\"0.5\""}, {1000000, "le=\"1\""},
+        {2500000, "le=\"2.5\""}};
+    constexpr std::string_view kName = "lumibox_sacn_packet_interval_seconds";
+    constexpr std::string_view kBucket = "lumibox_sacn_packet_interval_seconds_bucket";
+    appendMetricFamily(out, kName, MetricType::Histogram, "Time between a source's level packets on a universe.");
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const StreamTiming& timing = scan.sacn.records[i].timing;
+        const auto below = cumulativeIntervals(timing.intervals);
+        for (const auto& [edgeUs, le] : kBuckets) appendMetricSampleOf(out, kBucket, labels[i], le, below[intervalBucketAt(edgeUs)]);
+        const uint64_t intervals = timing.packets > 0 ? timing.packets - 1 : 0;
+        appendMetricSampleOf(out, kBucket, labels[i], "le=\"+Inf\"", intervals);
+        appendMetricDecimalSampleOf(out, "lumibox_sacn_packet_interval_seconds_sum", labels[i], static_cast<double>(timing.intervalSumUs) / 1e6);
+        appendMetricSampleOf(out, "lumibox_sacn_packet_interval_seconds_count", labels[i], "", intervals);
+    }
+}
+
+void events(std::string& out, const ScanEngine& scan) {
+    constexpr std::string_view kName = "lumibox_events_total";
+    appendMetricFamily(out, kName, MetricType::Counter, "Events of the scan by kind, as /events.json lists them.");
+    for (int kind = 0; kind < kScanEventKindCount; ++kind) {
+        appendMetricSample(out, kName, {{"kind", scanEventKindName(static_cast<ScanEventKind>(kind))}},
+                           scan.events.perKind[static_cast<std::size_t>(kind)]);
     }
 }
 
@@ -174,16 +202,19 @@ void datagramKinds(std::string& out, const ScanEngine& scan) {
 
 std::string scanMetricsText(const ScanEngine& scan, const ScanMetricsContext& context, uint64_t nowUs) {
     std::string out;
-    out.reserve(4096 + scan.sacn.records.size() * 1600);
+    out.reserve(4096 + scan.sacn.records.size() * 4000);
     appendMetricFamily(out, "lumibox_build_info", MetricType::Gauge, "The program's version; always 1.");
     appendMetricSample(out, "lumibox_build_info", {{"version", context.version}}, 1);
-    sacnSources(out, scan, nowUs);
+    const std::vector<std::string> labels = sacnSourceLabels(scan);
+    sacnSources(out, scan, labels, nowUs);
+    packetIntervals(out, scan, labels);
     sourcesPerUniverse(out, scan, nowUs);
     sacnSync(out, scan);
     sacnDiscovery(out, scan);
     artNetSenders(out, scan);
     artNetNodes(out, scan, nowUs);
     datagramKinds(out, scan);
+    events(out, scan);
     if (context.dropsKnown) {
         appendMetricFamily(out, "lumibox_receive_drops_total", MetricType::Counter,
                            "Datagrams the system dropped because a receive queue of the scan was full.");

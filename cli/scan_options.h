@@ -56,8 +56,11 @@ inline constexpr CommandLineMode kModes[] = {
     {kScan,
      "Listen on both DMX ports at once (5568 sACN, 6454 Art-Net) for the listening time and write one JSON "
      "document: every sACN source and universe, synchronisation and universe discovery, every Art-Net sender and "
-     "Port-Address, the nodes that answered an ArtPoll, and counts of the other datagrams; with --levels, every "
-     "universe merged as a receiver outputs it. Following (--follow), it streams one document per interval. "
+     "Port-Address, the nodes that answered an ArtPoll, counts of the other datagrams, packet-interval percentiles "
+     "of every source, and the events of the run (sources appearing, lost, returning; priority changes and conflicts; "
+     "sequence errors; missing sync; wrong multicast groups; bad discovery pages; nodes appearing and gone; more "
+     "than two Art-Net senders on a Port-Address); with --levels, every universe merged as a receiver outputs it. "
+     "Following (--follow), it streams one document per interval, each with the events since the line before. "
      "Unicast is heard only on a port no other program holds (\"ports\" in the document says, per port); "
      "multicast and broadcast also beside other programs, unless they hold the port without sharing it: then "
      "the scan goes on with the other port.",

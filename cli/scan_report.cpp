@@ -9,15 +9,23 @@
 #include "../core/json_writer.h"
 #include "../core/utc_time.h"
 #include "../net/scan/universe_merge.h"
+#include "scan_events_json.h"
 
 namespace {
 
-void timingMembers(JsonWriter& json, const StreamTiming& timing) {
+void timingMembers(JsonWriter& json, const StreamTiming& timing, uint64_t nowUs) {
     json.number("packets", timing.packets);
     json.fixed("rate", packetsPerSecond(timing));
     json.fixed("meanIntervalMs", meanIntervalMs(timing));
     json.fixed("maxIntervalMs", maxIntervalMs(timing));
     json.fixed("jitterMs", intervalJitterMs(timing));
+    const IntervalFigures all = intervalsSinceStart(timing.intervals, timing.maxIntervalUs);
+    json.fixed("intervalP50Ms", all.p50Ms);
+    json.fixed("intervalP99Ms", all.p99Ms);
+    const IntervalFigures recent = recentIntervals(timing.intervals, nowUs);
+    json.fixed("recentIntervalP50Ms", recent.p50Ms);
+    json.fixed("recentIntervalP99Ms", recent.p99Ms);
+    json.fixed("recentMaxIntervalMs", recent.maxMs);
 }
 
 // Record positions in a stable order, so that two scans of the same traffic read alike.
@@ -73,7 +81,7 @@ void sacnSources(JsonWriter& json, const ScanEngine& scan, const std::vector<std
         json.text("sourceName", fieldText(r.sourceName));
         json.number("universe", int{r.universe});
         json.number("priority", int{r.priority});
-        timingMembers(json, r.timing);
+        timingMembers(json, r.timing, nowUs);
         json.number("sequenceErrors", r.sequence.outOfOrder);
         json.number("skippedSequenceNumbers", r.sequence.skipped);
         json.flag("preview", r.previewSeen);
@@ -136,7 +144,7 @@ void sacnDiscovery(JsonWriter& json, const ScanEngine& scan) {
     json.close(']');
 }
 
-void artNetSenders(JsonWriter& json, const ScanEngine& scan) {
+void artNetSenders(JsonWriter& json, const ScanEngine& scan, uint64_t nowUs) {
     const auto& records = scan.artNet.records;
     json.objectKey("artNetSenders", '[');
     for (std::size_t i : sortedOrder(records, [](const ArtNetStreamRecord& a, const ArtNetStreamRecord& b) {
@@ -147,7 +155,7 @@ void artNetSenders(JsonWriter& json, const ScanEngine& scan) {
         json.open('{');
         json.text("sender", formatIpv4(r.sender));
         portAddressMembers(json, r.portAddress);
-        timingMembers(json, r.timing);
+        timingMembers(json, r.timing, nowUs);
         json.flag("sequenced", r.sequence.seen);
         json.number("sequenceErrors", r.sequence.outOfOrder);
         json.number("skippedSequenceNumbers", r.sequence.skipped);
@@ -367,9 +375,10 @@ std::string scanReportJson(const ScanEngine& scan, const ScanReportSettings& set
     sacnSources(json, scan, order, nowUs);
     sacnSync(json, scan);
     sacnDiscovery(json, scan);
-    artNetSenders(json, scan);
+    artNetSenders(json, scan, nowUs);
     artNetNodes(json, scan, nowUs);
     otherDatagrams(json, scan);
+    scanEventMembers(json, scan, settings.startUnixMs, settings.sequence >= 0 ? settings.eventsAfter : 0);
     if (settings.levels) universes(json, scan, order, nowUs);
     json.close('}');
     return json.out;

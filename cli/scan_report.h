@@ -29,6 +29,7 @@ struct ScanReportSettings {
     bool pollSent = false;  // every ArtPoll of the latest round left
     bool levels = false;    // add the merged universes
     int64_t sequence = -1;  // the running number of a --follow line, from 0; -1: a single document
+    uint64_t eventsAfter = 0;  // with --follow: the number of the last event the previous line carried
     ScanPortUnicast unicast[2];  // sACN, Art-Net
 };
 

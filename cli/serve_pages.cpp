@@ -1,7 +1,10 @@
 #include "serve_pages.h"
 
+#include <charconv>
+
 #include "../core/clock.h"
 #include "../core/metrics_text.h"
+#include "scan_events_json.h"
 #include "scan_metrics.h"
 #include "serve_live_page.h"
 
@@ -18,6 +21,18 @@ HttpReply metricsReply(const ServeSnapshot& snapshot) {
 
 HttpReply scanDocumentReply(const ServeSnapshot& snapshot) {
     return {200, "application/json", scanReportJson(snapshot.scan, snapshot.settings, snapshot.takenUs) + '\n'};
+}
+
+HttpReply eventsReply(const ServeSnapshot& snapshot, const HttpQuery& query) {
+    uint64_t since = 0;
+    for (const auto& [name, value] : query) {
+        if (name != "since") continue;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), since);
+        if (error != std::errc() || end != value.data() + value.size() || value.empty()) {
+            return {400, "text/plain; charset=utf-8", "since takes an event number\n"};
+        }
+    }
+    return {200, "application/json", scanEventsDocument(snapshot.scan, snapshot.settings.startUnixMs, since) + '\n'};
 }
 
 HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs) {
@@ -40,6 +55,11 @@ std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange) {
          [shared] {
              const auto snapshot = latestServeSnapshot(*shared);
              return snapshot ? scanDocumentReply(*snapshot) : unavailable();
+         }},
+        {"/events.json",
+         [shared](const HttpQuery& query) {
+             const auto snapshot = latestServeSnapshot(*shared);
+             return snapshot ? eventsReply(*snapshot, query) : unavailable();
          }},
         {"/healthz",
          [shared] {

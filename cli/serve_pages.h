@@ -1,6 +1,6 @@
 #pragma once
-// What --serve answers: /metrics, /scan.json, /healthz and the live page, each rendered on
-// the HTTP thread that asks, from the latest snapshot the scan published.
+// What --serve answers: /metrics, /scan.json, /events.json, /healthz and the live page, each
+// rendered on the HTTP thread that asks, from the latest snapshot the scan published.
 #include <cstdint>
 #include <vector>
 
@@ -15,4 +15,6 @@ std::vector<HttpPage> servePages(ServeSnapshotExchange& exchange);
 
 HttpReply metricsReply(const ServeSnapshot& snapshot);
 HttpReply scanDocumentReply(const ServeSnapshot& snapshot);
+// The events after number ?since= (0 or none: every event held); 400 when since is not a number.
+HttpReply eventsReply(const ServeSnapshot& snapshot, const HttpQuery& query);
 HttpReply healthReply(const ServeSnapshot* snapshot, uint64_t nowUs);

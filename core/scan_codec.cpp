@@ -64,11 +64,13 @@ void readDiscovery(const uint8_t* d, std::size_t length, SacnFrame& frame) {
     if (!flagsAndLengthReachEnd(d, 16, length) || !flagsAndLengthReachEnd(d, 38, length) ||
         !flagsAndLengthReachEnd(d, 112, length))
         return;
-    if (bigEndian32(&d[114]) != kDiscoveryVectorUniverseList || d[118] > d[119]) return;
-    frame.kind = SacnKind::Discovery;
+    if (bigEndian32(&d[114]) != kDiscoveryVectorUniverseList) return;
+    // A page beyond the last page is refused, but still says whose it is.
     frame.sourceName = &d[kSourceNameOffset];
     frame.page = d[118];
     frame.lastPage = d[119];
+    if (frame.page > frame.lastPage) return;
+    frame.kind = SacnKind::Discovery;
     frame.universeList = &d[kDiscoveryListOffset];
     frame.universeCount = static_cast<uint16_t>(count);
 }

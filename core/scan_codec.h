@@ -41,7 +41,7 @@ struct SacnFrame {
     uint8_t options = 0;                  // data: preview, stream terminated, force sync
     uint16_t syncUniverse = 0;            // data: synchronisation address; sync: the universe synchronised
     uint8_t sequence = 0;                 // data and sync
-    uint8_t page = 0;                     // discovery
+    uint8_t page = 0;                     // discovery; also an InvalidDiscovery refused for page > lastPage
     uint8_t lastPage = 0;
     const uint8_t* universeList = nullptr;  // discovery: universeCount big-endian 16-bit numbers
     uint16_t universeCount = 0;

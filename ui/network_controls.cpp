@@ -25,7 +25,9 @@ const NetworkControl kControls[] = {
     {K::Table, kNetworkNodesTable, "", {760, 298, 470, 72}},
     {K::Label, kNetworkGridTitle, "Select a source to see its universe's merged levels", {20, 378, 760, 22}},
     {K::LevelGrid, kNetworkLevelGrid, "", {20, 400, kGridWidth, kGridHeight}},
-    {K::Legend, kNetworkLegend, "", {808, 400, 422, kGridHeight}},
+    {K::Legend, kNetworkLegend, "", {808, 400, 422, 96}},
+    {K::Label, kNetworkEventsTitle, "Events (select a priority conflict to see its universe)", {808, 500, 422, 22}},
+    {K::Table, kNetworkEventsTable, "", {808, 522, 422, 102}},
     {K::Label, kNetworkStatusText, "Ready. The scan is off.", {20, 632, 1210, 40}},
 };
 
@@ -35,6 +37,7 @@ const NetworkColumn kSourceColumns[] = {{"Universe", 80},  {"Source name", 150},
 const NetworkColumn kSenderColumns[] = {{"Port-Address", 150}, {"Sender", 130}, {"Rate/s", 70}, {"Seq. errors", 90}};
 const NetworkColumn kNodeColumns[] = {{"IP", 100}, {"Short name", 120}, {"DMX out", 85}, {"DMX in", 75},
                                       {"Last reply", 80}};
+const NetworkColumn kEventColumns[] = {{"Time (UTC)", 80}, {"Kind", 165}, {"Who", 160}};
 
 const NetworkControl* find(int id) {
     for (const NetworkControl& control : kControls) {
@@ -59,6 +62,7 @@ std::span<const NetworkColumn> networkTableColumns(int tableId) {
     if (tableId == kNetworkSourcesTable) return kSourceColumns;
     if (tableId == kNetworkSendersTable) return kSenderColumns;
     if (tableId == kNetworkNodesTable) return kNodeColumns;
+    if (tableId == kNetworkEventsTable) return kEventColumns;
     return {};
 }
 
@@ -85,9 +89,11 @@ PixelRect networkControlRect(int id, int clientWidth, int clientHeight) {
         case kNetworkGridTitle:
         case kNetworkLevelGrid: rect.y += dy; break;
         case kNetworkLegend:
+        case kNetworkEventsTable:
             rect.y += dy;
             rect.width += dx;
             break;
+        case kNetworkEventsTitle: rect.y += dy; break;
         case kNetworkStatusText:
             rect.y += dy;
             rect.width += dx;

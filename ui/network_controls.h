@@ -1,6 +1,6 @@
 #pragma once
 // The Network window, described once for every front end: its title, every control with
-// its id, kind, text at creation and rectangle in client pixels, the columns of its three
+// its id, kind, text at creation and rectangle in client pixels, the columns of its four
 // tables, the level grid's geometry and the resize rule. A front end creates the controls
 // from this table in table order and adds none of its own.
 #include <cstdint>
@@ -24,6 +24,8 @@ inline constexpr int kNetworkLevelGrid = 310;
 inline constexpr int kNetworkLegend = 311;
 inline constexpr int kNetworkStatusText = 312;
 inline constexpr int kNetworkNodesTitle = 313;     // moves with the nodes table
+inline constexpr int kNetworkEventsTitle = 314;
+inline constexpr int kNetworkEventsTable = 315;    // the scan's events, newest first
 
 // Labels, fields and buttons are the main window's kinds; the tables are report lists
 // with a header, the grid and the legend are painted by the front end from the views.
@@ -71,8 +73,8 @@ inline constexpr int kNetworkMinimumOuterWidth = 1266;
 inline constexpr int kNetworkMinimumOuterHeight = 669;
 
 // Where a control sits at a client size: the tables take the width and height gained
-// against the first size, and the height lost (the Art-Net tables share it), the grid and
-// legend move with it, the status text stays at the bottom. A size below the minimum
+// against the first size, and the height lost (the Art-Net tables share it), the grid,
+// legend and events move with it, the status text stays at the bottom. A size below the minimum
 // is laid out as the minimum. Every other control keeps its place.
 PixelRect networkControlRect(int id, int clientWidth, int clientHeight);
 

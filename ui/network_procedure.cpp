@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "../core/universe_list.h"
+#include "../core/utc_time.h"
 #include "window_procedure.h"
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 constexpr int kSourcesRows = 0;
 constexpr int kSendersRows = 1;
 constexpr int kNodesRows = 2;
+constexpr int kEventsRows = 3;
 
 uint64_t nowOf(const NetworkWindowEngines& engines) { return engines.clockUs(); }
 
@@ -100,6 +102,10 @@ void startScanning(NetworkWindowEngines& engines) {
     const uint64_t now = nowOf(engines);
     engines.scan = ScanEngine{};
     startScan(engines.scan, now);
+    engines.startUnixMs = unixMilliseconds();
+    engines.selectedEvent = 0;
+    engines.shownEvents.clear();  // the last scan's events leave the list
+    handOver(engines, kNetworkEventsTable, kEventsRows, {});
     engines.rates = NetworkRates{};
     engines.scanning = true;
     engines.pollSent = false;
@@ -141,6 +147,39 @@ int selectedSourceRow(const NetworkWindowEngines& engines) {
     return static_cast<int>(found - engines.shownSources.begin());
 }
 
+// The latest events, newest first; their texts do not change, so only new events (or a
+// new scan) make new rows.
+void refreshEvents(NetworkWindowEngines& engines) {
+    const ScanEventLog& log = engines.scan.events;
+    const uint64_t newest = engines.shownEvents.empty() ? 0 : engines.shownEvents.front();
+    if (newest == log.total) return;
+    NetworkTableRows events;
+    engines.shownEvents.clear();
+    const uint64_t oldest = oldestScanEventNumber(log);
+    for (uint64_t n = log.total; n >= oldest && n > 0 && engines.shownEvents.size() < kNetworkEventRows; --n) {
+        events.rows.push_back(eventRow(engines.scan, engines.startUnixMs, scanEventNumbered(log, n)));
+        engines.shownEvents.push_back(n);
+    }
+    const auto selected = std::find(engines.shownEvents.begin(), engines.shownEvents.end(), engines.selectedEvent);
+    events.selectedRow = selected == engines.shownEvents.end() ? -1 : static_cast<int>(selected - engines.shownEvents.begin());
+    handOver(engines, kNetworkEventsTable, kEventsRows, std::move(events));
+}
+
+// A priority conflict selects its universe and the first source of the tie.
+void selectEvent(NetworkWindowEngines& engines, int row) {
+    if (row < 0 || row >= static_cast<int>(engines.shownEvents.size())) return;
+    engines.selectedEvent = engines.shownEvents[static_cast<std::size_t>(row)];
+    engines.shownRows[kEventsRows].selectedRow = row;
+    if (engines.selectedEvent < oldestScanEventNumber(engines.scan.events)) return;
+    const ScanEvent& event = scanEventNumbered(engines.scan.events, engines.selectedEvent);
+    if (event.kind != ScanEventKind::PriorityConflict) return;
+    engines.selectedUniverse = event.universe;
+    for (const SacnStreamRecord& r : engines.scan.sacn.records) {
+        if (r.universe == event.universe && r.cid == event.cid && r.sender == event.sender) engines.selectedSource = r.key;
+    }
+    refreshNetworkViews(engines, nowOf(engines));
+}
+
 void refreshTables(NetworkWindowEngines& engines, uint64_t nowUs) {
     NetworkTableRows sources;
     engines.shownSources.clear();
@@ -158,6 +197,7 @@ void refreshTables(NetworkWindowEngines& engines, uint64_t nowUs) {
     NetworkTableRows nodes;
     for (const ArtNetNodeRecord* node : nodesInTableOrder(engines.scan)) nodes.rows.push_back(nodeRow(*node, nowUs));
     handOver(engines, kNetworkNodesTable, kNodesRows, std::move(nodes));
+    refreshEvents(engines);
 }
 
 void refreshGrid(NetworkWindowEngines& engines, uint64_t nowUs) {
@@ -206,7 +246,9 @@ void runNetworkCommand(NetworkWindowEngines& engines, int id, int notification) 
 }
 
 void selectNetworkRow(NetworkWindowEngines& engines, int tableId, int row) {
-    if (engines.stopped || tableId != kNetworkSourcesTable) return;
+    if (engines.stopped) return;
+    if (tableId == kNetworkEventsTable) selectEvent(engines, row);
+    if (tableId != kNetworkSourcesTable) return;
     if (row < 0 || row >= static_cast<int>(engines.shownSources.size())) return;
     engines.selectedSource = engines.shownSources[static_cast<std::size_t>(row)];
     const auto& records = engines.scan.sacn.records;

@@ -22,6 +22,7 @@ inline constexpr uint64_t kNetworkRefreshUs = 250000;  // at most four refreshes
 inline constexpr uint64_t kArtPollRepeatUs = 3000000;  // as Art-Net controllers poll
 inline constexpr uint64_t kScanExpiryUs = 1000000;
 inline constexpr int kNetworkTickPeriodMs = 10;
+inline constexpr std::size_t kNetworkEventRows = 500;  // the latest events listed
 
 // What "Monitor this universe" hands the main window: its fields as the user would type them.
 struct MonitorRequest {
@@ -55,7 +56,10 @@ struct NetworkWindowEngines {
     uint16_t selectedUniverse = 0;
     StreamKey selectedSource;
     std::vector<StreamKey> shownSources;  // the source of each row shown
-    NetworkTableRows shownRows[3];        // sources, senders, nodes as last handed over
+    NetworkTableRows shownRows[4];        // sources, senders, nodes, events as last handed over
+    int64_t startUnixMs = 0;              // the scan's start, dating its events
+    std::vector<uint64_t> shownEvents;    // the event number of each row shown
+    uint64_t selectedEvent = 0;           // 0: none
     NetworkGrid shownGrid;
     std::string message;  // the last failure, second line of the status
     uint64_t lastRefreshUs = 0;
@@ -74,7 +78,8 @@ void fillNetworkViews(NetworkWindowEngines& engines);
 void runNetworkCommand(NetworkWindowEngines& engines, int id, int notification);
 
 // The user selected row (-1: none) of a table; a source row selects its universe for
-// the grid and for "Monitor this universe".
+// the grid and for "Monitor this universe", and so does a priorityConflict event (its
+// first source then selected).
 void selectNetworkRow(NetworkWindowEngines& engines, int tableId, int row);
 
 // A click on a column header: the sources table's universe column flips its order.

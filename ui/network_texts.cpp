@@ -5,6 +5,8 @@
 #include <cstring>
 #include <span>
 
+#include "../core/utc_time.h"
+#include "../net/scan/scan_events.h"
 #include "../net/scan/universe_merge.h"
 #include "../net/socket/socket_layer.h"
 #include "window_style.h"
@@ -175,6 +177,19 @@ std::vector<std::string> nodeRow(const ArtNetNodeRecord& node, uint64_t nowUs) {
     const uint64_t sinceUs = nowUs > node.lastReplyUs ? nowUs - node.lastReplyUs : 0;
     const std::string since = isArtNetNodeGone(node, nowUs) ? "gone" : std::to_string(sinceUs / 1000000) + " s";
     return {ip, fixedText(node.shortName), nodePorts(node, false), nodePorts(node, true), since};
+}
+
+std::vector<std::string> eventRow(const ScanEngine& scan, int64_t startUnixMs, const ScanEvent& event) {
+    const std::string time = isoUtcText(scanEventUnixMs(scan, startUnixMs, event)).substr(11, 8);  // hh:mm:ss
+    const std::string who = scanEventWhoText(event);
+    std::string place;
+    switch (event.subject) {
+        case ScanEventSubject::SacnSource: place = "universe " + std::to_string(event.universe); break;
+        case ScanEventSubject::ArtNetSender: place = "Port-Address " + portAddressText(event.universe); break;
+        case ScanEventSubject::ArtNetNode: break;
+    }
+    const std::string separator = place.empty() || who.empty() ? "" : " · ";
+    return {time, scanEventKindName(event.kind), place + separator + who};
 }
 
 NetworkGrid mergedGrid(const ScanEngine& scan, uint16_t universe, uint64_t nowUs) {

@@ -1,6 +1,6 @@
 #pragma once
 // The texts the Network window shows, from the scan engine's tables at a moment: the rows
-// of its three tables, the merged grid of one universe with its legend, the status line.
+// of its four tables, the merged grid of one universe with its legend, the status line.
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -39,6 +39,9 @@ std::vector<const ArtNetStreamRecord*> sendersInTableOrder(const ScanEngine& sca
 std::vector<std::string> senderRow(const ArtNetStreamRecord& sender, const NetworkRates& rates);
 std::vector<const ArtNetNodeRecord*> nodesInTableOrder(const ScanEngine& scan);
 std::vector<std::string> nodeRow(const ArtNetNodeRecord& node, uint64_t nowUs);
+
+// An event's row: its time of day (UTC), kind and who ("universe 3 · Desk (10.0.0.2)").
+std::vector<std::string> eventRow(const ScanEngine& scan, int64_t startUnixMs, const ScanEvent& event);
 
 // The universe merged as a receiver would output it; each source of the universe gets
 // the colour of its place in table order.

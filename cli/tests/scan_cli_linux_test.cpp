@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <sstream>
+#include <httplib.h>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
@@ -553,4 +554,83 @@ TEST_F(ScanCli, BesideAnotherListenerTheScanTakesNoUnicast) {
         EXPECT_EQ(packetsOf(firstDoc, 9), 20);
         EXPECT_EQ(firstDoc["ports"][0], json::parse(R"({"port":5568,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null})"));
     }
+}
+
+// A scene of senders this program did not write, across the veth pair: npm sacn (tools/
+// sacn-send.js, priority 100 on universe 1) and the test's own packets. The test's source
+// at 100 conflicts with it until raised to 120; npm sacn, stopped, is lost; a packet for
+// universe 5 sent to universe 6's group is a wrong group. The --scan --follow lines,
+// --serve's /events.json and /metrics name the same events.
+TEST_F(ScanCli, EventsOfPeersAlikeInTheDocumentEventsJsonAndMetrics) {
+    const std::string output = makeTempDirectory() + "/scan.json";
+    const std::string http = "127.0.0.1:9776";
+    RunningBinary serve = startBinary(kBinary, {"--serve", "--universes", "1,5,6", "--http", http});
+    RunningBinary scan = startBinary(kBinary, {"--scan", "--follow", "--listen-ms", "0", "--universes", "1,5,6", "--output", output});
+    const auto get = [](const std::string& path) {
+        const auto reply = httplib::Client("127.0.0.1", 9776).Get(path.c_str());
+        return reply && reply->status == 200 ? reply->body : std::string();
+    };
+    ASSERT_TRUE(waitFor([&] { return !get("/healthz").empty() && isMemberOn("lbsa", 6); }, 20000));
+    RunningBinary npm = startBinary("/usr/bin/nsenter", {"--net=/proc/" + std::to_string(getpid()) + "/fd/" + std::to_string(peers->peer),
+                                                         "/usr/bin/env", "NODE_PATH=" LUMIBOX_SOURCE_DIR "/build-npm/node_modules",
+                                                         "/usr/bin/node", LUMIBOX_SOURCE_DIR "/tools/sacn-send.js", "1", "6000", "10.77.0.2"});
+    PeerSocket own("10.77.0.3");
+    SacnData mine{.name = "Test scene", .cid = cidOf(7)};
+    const auto events = [&] { return json::parse(get("/events.json"), nullptr, false)["events"]; };
+    // "kind universe", and the name for the kinds that name one source.
+    const auto scene = [](const json& list) {
+        std::vector<std::string> seen;
+        for (const json& e : list) {
+            const std::string kind = e["kind"], entry = kind + ' ' + std::to_string(e["universe"].get<int>());
+            if (kind == "sourceLost" || kind == "wrongGroup") seen.push_back(entry + ' ' + e["name"].get<std::string>());
+            if (kind.starts_with("priorityConflict")) seen.push_back(entry);
+        }
+        return seen;
+    };
+    const auto shows = [&](const std::string& entry) {
+        const auto seen = scene(events());
+        return std::find(seen.begin(), seen.end(), entry) != seen.end();
+    };
+    // Sends the test's source every 20 ms until /events.json shows the entry, at most 20 s.
+    const auto sendUntil = [&](const std::string& entry) {
+        for (int i = 0; i < 1000; ++i) {
+            mine.sequence = static_cast<uint8_t>(mine.sequence + 1);
+            own.send(sacnData(mine), groupOf(1).c_str(), kSacnPort);
+            if (i % 10 == 0 && shows(entry)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    };
+    ASSERT_TRUE(sendUntil("priorityConflict 1"));
+    mine.priority = 120;
+    ASSERT_TRUE(sendUntil("priorityConflictEnded 1"));
+    signalBinary(npm, SIGKILL);
+    ASSERT_TRUE(sendUntil("sourceLost 1 npm sacn"));
+    own.send(sacnData(SacnData{.universe = 5, .name = "Test scene", .cid = cidOf(7)}), groupOf(6).c_str(), kSacnPort);
+    ASSERT_TRUE(sendUntil("wrongGroup 5 Test scene"));
+
+    const json served = events();
+    const std::string metrics = get("/metrics");
+    const uint64_t last = served.back()["number"];
+    EXPECT_EQ(json::parse(get("/events.json?since=" + std::to_string(last - 1)))["events"].size(), 1u);
+    signalBinary(scan, SIGTERM);
+    ASSERT_EQ(waitForExit(scan, 20000), 0);
+    json written = json::array();  // each line carries the events since the one before
+    for (const json& line : followLines(readWholeFile(output))) written.insert(written.end(), line["events"].begin(), line["events"].end());
+    const std::vector<std::string> expected = {"priorityConflict 1", "priorityConflictEnded 1", "sourceLost 1 npm sacn",
+                                               "wrongGroup 5 Test scene"};
+    for (const json* list : {&served, static_cast<const json*>(&written)}) {
+        const std::vector<std::string> seen = scene(*list);
+        auto at = seen.begin();  // in this order, whatever else a loaded machine adds between
+        for (const std::string& entry : expected) {
+            at = std::find(at, seen.end(), entry);
+            EXPECT_NE(at, seen.end()) << entry << " in " << list->dump();
+        }
+    }
+    for (const char* kind : {"priorityConflict", "priorityConflictEnded", "sourceLost", "wrongGroup"}) {
+        EXPECT_NE(metrics.find("\nlumibox_events_total{kind=\"" + std::string(kind) + "\"} "), std::string::npos) << kind;
+        EXPECT_EQ(metrics.find("\nlumibox_events_total{kind=\"" + std::string(kind) + "\"} 0\n"), std::string::npos) << kind;
+    }
+    signalBinary(serve, SIGTERM);
+    EXPECT_EQ(waitForExit(serve, 20000), 0);
 }

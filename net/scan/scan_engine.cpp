@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "scan_events.h"
+
 namespace {
 
 uint64_t mix(uint64_t x) {  // splitmix64 finaliser
@@ -93,8 +95,7 @@ void eraseRecord(ScanTable<Record>& table, std::size_t position) {
 template <typename Record, typename LastHeard>
 void dropSilent(ScanTable<Record>& table, uint64_t nowUs, LastHeard lastHeard) {
     for (std::size_t i = table.records.size(); i-- > 0;) {
-        const uint64_t last = lastHeard(table.records[i]);
-        if (nowUs > last && nowUs - last >= kScanRecordDropUs) eraseRecord(table, i);
+        if (isDueForDrop(lastHeard(table.records[i]), nowUs)) eraseRecord(table, i);
     }
 }
 
@@ -119,6 +120,7 @@ void countArrival(StreamTiming& timing, uint64_t arrivalUs) {
         if (interval > timing.maxIntervalUs) timing.maxIntervalUs = interval;
         timing.intervalSumUs += interval;
         timing.intervalSquaresSum += static_cast<double>(interval) * static_cast<double>(interval);
+        addInterval(timing.intervals, interval, arrivalUs);
     } else {
         timing.firstUs = arrivalUs;
     }
@@ -163,7 +165,29 @@ void copySlots(std::array<uint8_t, kDmxSlotCount>& to, const uint8_t* datagram, 
     std::memset(to.data() + data.slotCount, 0, to.size() - static_cast<std::size_t>(data.slotCount));
 }
 
-void takeSacnData(ScanEngine& scan, const SacnFrame& frame, const uint8_t* datagram, Ipv4Address sender, uint64_t arrivalUs) {
+// The stream's record takes a packet in order: what a receiver would output.
+void updateSacnStream(SacnStreamRecord& stream, const SacnFrame& frame, const uint8_t* datagram, uint64_t arrivalUs) {
+    copyText(stream.sourceName.data(), frame.sourceName, kSacnSourceNameLength);
+    stream.priority = static_cast<uint8_t>(frame.data.priority);
+    stream.syncUniverse = frame.syncUniverse;
+    if (frame.kind == SacnKind::PerAddressPriority) {
+        ++stream.perAddressPriorityPackets;
+        copySlots(stream.perAddressPriorities, datagram, frame.data);
+        stream.perAddressPrioritySlotCount = frame.data.slotCount;
+        stream.lastPerAddressPriorityUs = arrivalUs;
+        return;
+    }
+    stream.slotCount = frame.data.slotCount;
+    copySlots(stream.levels, datagram, frame.data);
+    stream.preview = (frame.options & kSacnOptionPreview) != 0;
+    stream.previewSeen = stream.previewSeen || stream.preview;
+    stream.endedTerminated = (frame.options & kSacnOptionStreamTerminated) != 0;
+    stream.terminatedSeen = stream.terminatedSeen || stream.endedTerminated;
+    countArrival(stream.timing, arrivalUs);
+}
+
+void takeSacnData(ScanEngine& scan, const SacnFrame& frame, const uint8_t* datagram, Ipv4Address sender, uint64_t arrivalUs,
+                  Ipv4Address destination) {
     bool added = false;
     SacnStreamRecord* stream = findOrAdd(scan.sacn, cidKey(frame.cid, sender, static_cast<uint32_t>(frame.data.universe)), added);
     if (stream == nullptr) return;
@@ -172,32 +196,19 @@ void takeSacnData(ScanEngine& scan, const SacnFrame& frame, const uint8_t* datag
         stream->sender = sender;
         stream->universe = static_cast<uint16_t>(frame.data.universe);
     }
+    const SacnStreamBefore before = sacnStreamBefore(*stream);
     // One sequence per universe covers both start codes. A discarded packet still counts as
     // traffic, but its contents never reach what a receiver would output.
     const bool inOrder = checkSequence(stream->sequence, frame.sequence, 0, 256);
     if (arrivalUs > stream->lastPacketUs) stream->lastPacketUs = arrivalUs;
-    if (!inOrder) {
-        if (frame.kind == SacnKind::PerAddressPriority) ++stream->perAddressPriorityPackets;
-        else countArrival(stream->timing, arrivalUs);
-        return;
-    }
-    copyText(stream->sourceName.data(), frame.sourceName, kSacnSourceNameLength);
-    stream->priority = static_cast<uint8_t>(frame.data.priority);
-    stream->syncUniverse = frame.syncUniverse;
-    if (frame.kind == SacnKind::PerAddressPriority) {
+    if (inOrder) {
+        updateSacnStream(*stream, frame, datagram, arrivalUs);
+    } else if (frame.kind == SacnKind::PerAddressPriority) {
         ++stream->perAddressPriorityPackets;
-        copySlots(stream->perAddressPriorities, datagram, frame.data);
-        stream->perAddressPrioritySlotCount = frame.data.slotCount;
-        stream->lastPerAddressPriorityUs = arrivalUs;
-        return;
+    } else {
+        countArrival(stream->timing, arrivalUs);
     }
-    stream->slotCount = frame.data.slotCount;
-    copySlots(stream->levels, datagram, frame.data);
-    stream->preview = (frame.options & kSacnOptionPreview) != 0;
-    stream->previewSeen = stream->previewSeen || stream->preview;
-    stream->endedTerminated = (frame.options & kSacnOptionStreamTerminated) != 0;
-    stream->terminatedSeen = stream->terminatedSeen || stream->endedTerminated;
-    countArrival(stream->timing, arrivalUs);
+    noteSacnData(scan, *stream, before, frame, added, inOrder, destination, arrivalUs);
 }
 
 void takeSacnSync(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, uint64_t arrivalUs) {
@@ -211,6 +222,7 @@ void takeSacnSync(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sender, 
     }
     checkSequence(stream->sequence, frame.sequence, 0, 256);
     countArrival(stream->timing, arrivalUs);
+    noteSacnSync(scan, *stream, arrivalUs);
 }
 
 void announce(AnnouncedUniverses& announced, std::size_t universe) {
@@ -237,16 +249,21 @@ void takeSacnDiscovery(ScanEngine& scan, const SacnFrame& frame, Ipv4Address sen
         source->universes.set(static_cast<std::size_t>(universe));
         announce(scan.announced, static_cast<std::size_t>(universe));
     }
+    noteDiscoveryPage(scan, frame, sender, arrivalUs);
 }
 
-void takeSacn(ScanEngine& scan, const uint8_t* data, std::size_t length, Ipv4Address sender, uint64_t arrivalUs) {
+void takeSacn(ScanEngine& scan, const uint8_t* data, std::size_t length, Ipv4Address sender, uint64_t arrivalUs,
+              Ipv4Address destination) {
     const SacnFrame frame = readSacnFrame(data, length);
     ++scan.sacnKinds[static_cast<std::size_t>(frame.kind)];
     switch (frame.kind) {
         case SacnKind::Levels:
-        case SacnKind::PerAddressPriority: takeSacnData(scan, frame, data, sender, arrivalUs); break;
+        case SacnKind::PerAddressPriority: takeSacnData(scan, frame, data, sender, arrivalUs, destination); break;
         case SacnKind::Sync: takeSacnSync(scan, frame, sender, arrivalUs); break;
         case SacnKind::Discovery: takeSacnDiscovery(scan, frame, sender, arrivalUs); break;
+        case SacnKind::InvalidDiscovery:
+            if (frame.page > frame.lastPage) noteDiscoveryPage(scan, frame, sender, arrivalUs);
+            break;
         default: break;
     }
 }
@@ -265,6 +282,7 @@ void takeArtDmx(ScanEngine& scan, const ArtNetFrame& frame, Ipv4Address sender, 
     // Art-Net counts 1 to 255 and 0 means the sender does not sequence.
     if (frame.data.sequence != 0) checkSequence(stream->sequence, static_cast<uint8_t>(frame.data.sequence), 1, 255);
     countArrival(stream->timing, arrivalUs);
+    noteArtDmx(scan, *stream, arrivalUs);
 }
 
 void takePollReply(ScanEngine& scan, const ArtPollReplyInfo& reply, Ipv4Address sender, uint64_t arrivalUs) {
@@ -273,6 +291,7 @@ void takePollReply(ScanEngine& scan, const ArtPollReplyInfo& reply, Ipv4Address 
     bool added = false;
     ArtNetNodeRecord* node = findOrAdd(scan.nodes, key, added);
     if (node == nullptr) return;
+    const uint64_t lastReplyUs = node->lastReplyUs;
     node->sender = sender;
     ++node->replies;
     node->lastReplyUs = arrivalUs;
@@ -288,6 +307,7 @@ void takePollReply(ScanEngine& scan, const ArtPollReplyInfo& reply, Ipv4Address 
     node->portTypes = reply.portTypes;
     node->swIn = reply.swIn;
     node->swOut = reply.swOut;
+    noteNodeReply(scan, *node, added, lastReplyUs, arrivalUs);
 }
 
 void countOpCode(ScanEngine& scan, uint16_t opCode) {
@@ -333,21 +353,29 @@ void startScan(ScanEngine& scan, uint64_t nowUs, const ScanCapacities& capacitie
     scan.opCodeCapacity = capacities.opCodes;
     scan.otherOpCodesUntracked = 0;
     scan.announced = AnnouncedUniverses();
+    resetScanEventLog(scan.events);
+    scan.conditions = ScanEventConditions();
+    scan.conditions.order.reserve(capacities.sacnStreams);
+    scan.conditions.sendersPerPortAddress.assign(32768, 0);
 }
 
 void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, std::size_t length, Ipv4Address sender,
-                      uint64_t arrivalUs) {
+                      uint64_t arrivalUs, Ipv4Address destination) {
     ++scan.datagrams;
     if (port == DmxProtocol::Sacn) {
-        takeSacn(scan, data, length, sender, arrivalUs);
+        takeSacn(scan, data, length, sender, arrivalUs, destination);
     } else {
         takeArtNet(scan, data, length, sender, arrivalUs);
     }
 }
 
-void finishScan(ScanEngine& scan, uint64_t nowUs) { scan.endUs = nowUs; }
+void finishScan(ScanEngine& scan, uint64_t nowUs) {
+    checkScanEvents(scan, nowUs, false);
+    scan.endUs = nowUs;
+}
 
 void expireScan(ScanEngine& scan, uint64_t nowUs) {
+    checkScanEvents(scan, nowUs, true);
     dropSilent(scan.sacn, nowUs, [](const SacnStreamRecord& r) { return r.lastPacketUs; });
     dropSilent(scan.sync, nowUs, [](const SacnSyncRecord& r) { return r.timing.lastUs; });
     dropSilent(scan.discovery, nowUs, [](const SacnDiscoveryRecord& r) { return r.lastPacketUs; });

@@ -14,6 +14,8 @@
 #include "../../core/dmx_universe_state.h"
 #include "../../core/scan_codec.h"
 #include "../socket/socket_layer.h"
+#include "interval_histogram.h"
+#include "scan_event_log.h"
 
 constexpr uint64_t kSacnSourceLossUs = 2500000;  // E1.31 network data loss time-out
 constexpr int kSacnOutOfOrderWindow = 20;
@@ -41,6 +43,7 @@ struct StreamTiming {
     uint64_t maxIntervalUs = 0;
     uint64_t intervalSumUs = 0;
     double intervalSquaresSum = 0;  // for the standard deviation of the intervals
+    IntervalHistogram intervals;
 };
 
 struct SequenceCheck {
@@ -71,6 +74,7 @@ struct SacnStreamRecord {
     std::array<uint8_t, kDmxSlotCount> perAddressPriorities{};  // latest 0xDD packet
     int32_t perAddressPrioritySlotCount = 0;
     uint64_t lastPerAddressPriorityUs = 0;
+    SourceEventState events;
 };
 
 // Where a source stands at a moment: live, silent for the loss time, or ended by a
@@ -104,6 +108,7 @@ struct ArtNetStreamRecord {
     int32_t slotCount = 0;
     StreamTiming timing;
     SequenceCheck sequence;  // 0 in a packet means the sender does not sequence
+    SequenceReport sequenceReport;
 };
 
 // A node is one reported address and bind index: a host answering for two addresses, or
@@ -125,6 +130,7 @@ struct ArtNetNodeRecord {
     std::array<uint8_t, 4> portTypes{};
     std::array<uint8_t, 4> swIn{};
     std::array<uint8_t, 4> swOut{};
+    bool goneReported = false;
 };
 
 struct OpCodeCount {
@@ -169,19 +175,24 @@ struct ScanEngine {
     std::size_t opCodeCapacity = 0;
     uint64_t otherOpCodesUntracked = 0;
     AnnouncedUniverses announced;
+    ScanEventLog events;  // what changed, newest last (scan_events.h)
+    ScanEventConditions conditions;
 };
 
 // Sizes every table and starts the clock.
 void startScan(ScanEngine& scan, uint64_t nowUs, const ScanCapacities& capacities = {});
 
-// Classifies one datagram that reached the port of `port` and counts it.
+// Classifies one datagram that reached the port of `port` and counts it. destination: the
+// address it was sent to, where the platform says (a wrong multicast group shows there).
 void takeScanDatagram(ScanEngine& scan, DmxProtocol port, const uint8_t* data, std::size_t length, Ipv4Address sender,
-                      uint64_t arrivalUs);
+                      uint64_t arrivalUs, Ipv4Address destination = {});
 
+// Ends the scan at nowUs, with the events that began by then.
 void finishScan(ScanEngine& scan, uint64_t nowUs);
 
 // Drops every record that has heard nothing for kScanRecordDropUs; call it as often as
-// convenient (the loop does once a second). Counters of whole kinds keep rising.
+// convenient (the loop does once a second). Counters of whole kinds keep rising. Events
+// that begin with time (a source lost, a conflict, a node gone) are found here first.
 void expireScan(ScanEngine& scan, uint64_t nowUs);
 
 // E1.31: a packet whose sequence number is 0 to 19 behind the last accepted one is out of order.

@@ -47,7 +47,7 @@ int readSocket(ScanReceiver& receiver, ScanEngine& scan, const ScanSockets& set,
             if (d.arrivalUs >= cutoffUs) continue;
             if (!acceptsScanDatagram(socket.role, set.scopeInterface, d.destination)) continue;
             if (isOwnPoll(set, socket, d, receiver.ownPoll)) continue;
-            takeScanDatagram(scan, socket.port, d.buffer, d.length, d.sender, d.arrivalUs);
+            takeScanDatagram(scan, socket.port, d.buffer, d.length, d.sender, d.arrivalUs, d.destination.address);
             if (receiver.observer) receiver.observer(socket.port, d);
         }
         largest = std::max(largest, n);

@@ -32,6 +32,17 @@ bool hasPerAddressPriority(const SacnStreamRecord& source, uint64_t nowUs);
 // merge highest level first; a tie in both keeps the earlier source of the list.
 void mergeUniverse(std::span<const SacnStreamRecord* const> sources, uint64_t nowUs, MergedUniverse& merged);
 
+// Where the merge falls back to the highest level: two or more sources taking part share
+// the highest priority of a slot (with universe priorities alone: share the top of the universe).
+struct PriorityTie {
+    int sources = 0;  // sharing the top of the first such slot; 0: no tie
+    uint8_t priority = 0;
+    int slot = -1;            // the first such slot, from 0
+    bool perAddress = false;  // a source taking part sends per-address priorities
+    const SacnStreamRecord* first = nullptr;  // the first of them in sources
+};
+PriorityTie findPriorityTie(std::span<const SacnStreamRecord* const> sources, uint64_t nowUs);
+
 // The sources of one universe, in table order, into sources (emptied first): what a view of
 // one universe merges.
 void collectUniverseSources(const ScanEngine& scan, uint16_t universe, std::vector<const SacnStreamRecord*>& sources);

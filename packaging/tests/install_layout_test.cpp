@@ -73,11 +73,15 @@ TEST_F(InstallLayout, EveryFileOfTheDesktopApplication) {
 }
 
 // The unit as systemd reads it (pointed at the installed binary), hardened as far as
-// systemd's own exposure score says, and the example alerting rules as Prometheus reads them.
+// systemd's own exposure score says, and the example alerting rules as Prometheus reads them
+// and fires them on scripted series.
 TEST_F(InstallLayout, MonitorServiceAndAlertingRulesCheckOut) {
     const BinaryRun rules = runBinaryCapturing("/usr/bin/promtool",
                                                {"check", "rules", path("share/doc/lumibox/examples/lumibox-alerts.yml")});
     EXPECT_EQ(rules.exitCode, 0) << rules.standardOutput << rules.standardError;
+    const BinaryRun firing = runBinaryCapturing(
+        "/bin/sh", {"-c", "cd " LUMIBOX_SOURCE_DIR "/packaging/tests && /usr/bin/promtool test rules lumibox-alerts-test.yml"});
+    EXPECT_EQ(firing.exitCode, 0) << firing.standardOutput << firing.standardError;
     const std::string analyze = "/usr/bin/systemd-analyze";
     if (!std::ifstream(analyze).good()) GTEST_SKIP() << "no " << analyze << " on this machine";
     std::string unit = readWholeFile(path("lib/systemd/system/lumibox-monitor.service"));

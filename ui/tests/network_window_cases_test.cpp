@@ -138,6 +138,42 @@ TEST_F(NetworkWindowCase, SelectionShowsTheGridAndLegend) {
     }
 }
 
+// The Events list, newest first: a rival at Other's priority on universe 3 is a priority
+// conflict (both keep sending while the window ticks); selecting it shows universe 3 in
+// the grid with Other, the first of the two, selected among the sources.
+TEST_F(NetworkWindowCase, EventsListShowsAConflictThatSelectsItsUniverse) {
+    scanTheSmallNetwork();
+    const SocketHandle sender = openUdpSocket();
+    Ipv4Address loopback;
+    parseIpv4("127.0.0.1", loopback);
+    uint8_t sequence = 1;
+    const auto conflictRow = [&] {
+        const auto rows = w->rows(kNetworkEventsTable);
+        const auto found = std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.at(1) == "priorityConflict"; });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    };
+    ASSERT_TRUE(w->eventually([&] {
+        ++sequence;
+        for (const auto& p : {network_traffic::source(3, 4, 100, "Other", 512, 0, sequence, {}),
+                              network_traffic::source(3, 5, 100, "Rival", 512, 0, sequence, {})}) {
+            sendDatagram(sender, p.data(), p.size(), loopback, kSacnPort);
+        }
+        return conflictRow() >= 0;
+    }, 10000));
+    closeSocket(sender);
+    const auto rows = w->rows(kNetworkEventsTable);
+    const Row conflict = rows.at(static_cast<std::size_t>(conflictRow()));
+    EXPECT_EQ(conflict.at(0).size(), 8u) << conflict.at(0);  // hh:mm:ss
+    EXPECT_EQ(conflict.at(2), "universe 3 · Other (127.0.0.1)");
+    EXPECT_EQ(rows.back(), (Row{rows.back().at(0), "sourceAppeared", "universe 7 · Desk A (127.0.0.1)"})) << "the oldest last";
+    w->selectRow(kNetworkEventsTable, conflictRow());
+    ASSERT_TRUE(w->eventually([&] { return w->grid().universe == 3; }));
+    const int selected = w->selectedRow(kNetworkEventsTable);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(w->rows(kNetworkEventsTable).at(static_cast<std::size_t>(selected)).at(1), "priorityConflict");
+    EXPECT_EQ(w->selectedRow(kNetworkSourcesTable), 0);
+}
+
 // "Monitor this universe" opens the main window set to sACN, the universe and the
 // address, receiving; a second click brings the same window forward.
 TEST_F(NetworkWindowCase, MonitorOpensTheMainWindowReceivingTheUniverse) {

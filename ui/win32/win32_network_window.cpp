@@ -272,8 +272,8 @@ void applyNetworkDpi(Win32NetworkWindow& window, int dpi, const RECT& suggested)
         window.gridFont = makeGridFont(window.uiFont, dpi);
         if (previousGridFont) DeleteObject(previousGridFont);
         for (HWND control : window.controls) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(window.uiFont), FALSE);
-        for (const int id : {kNetworkSourcesTable, kNetworkSendersTable, kNetworkNodesTable}) {
-            setColumnWidths(networkControlById(window, id), id, dpi);
+        for (const NetworkControl& control : networkControlTable()) {
+            if (control.kind == NetworkControlKind::Table) setColumnWidths(networkControlById(window, control.id), control.id, dpi);
         }
         RECT client{};
         GetClientRect(window.window, &client);

@@ -60,6 +60,14 @@ TEST_F(ScanEngineTest, TimingFiguresFromArrivals) {
     EXPECT_NEAR(meanIntervalMs(r->timing), 70.0 / 3, 1e-9);
     EXPECT_DOUBLE_EQ(maxIntervalMs(r->timing), 30);
     EXPECT_NEAR(intervalJitterMs(r->timing), std::sqrt((400.0 + 400 + 900) / 3 - (70.0 / 3) * (70.0 / 3)), 1e-6);
+    // 20, 20 and 30 ms: percentiles interpolate within the buckets (19, 20] and (29, 30].
+    const IntervalFigures all = intervalsSinceStart(r->timing.intervals, r->timing.maxIntervalUs);
+    EXPECT_EQ(all.intervals, 3u);
+    EXPECT_NEAR(all.p50Ms, 19 + 1.5 / 2, 1e-9);
+    EXPECT_NEAR(all.p99Ms, 29 + 0.97, 1e-9);
+    EXPECT_EQ(cumulativeIntervals(r->timing.intervals)[intervalBucketAt(20000)], 2u);
+    EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 70000).maxMs, 30);
+    EXPECT_EQ(recentIntervals(r->timing.intervals, 1000000 + 10070000).intervals, 0u) << "the window has passed";
 
     StreamTiming one;
     one.packets = 1;
@@ -225,6 +233,7 @@ TEST(ScanEngineTables, FullTablesCountWhatTheyCannotHoldAndNothingIsAllocatedPer
                                  Ipv4Address{{10, 0, 0, 1}}, static_cast<uint64_t>(round) * 1000);
             }
         }
+        expireScan(scan, 3000000);  // losses and conflicts found, events recorded
     }
     EXPECT_EQ(countedAllocations(), 0u);
     EXPECT_EQ(scan.sacn.records.size(), 3u);

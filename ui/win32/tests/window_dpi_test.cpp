@@ -48,7 +48,8 @@ void expectTableRectsAt(Win32WindowDriver& t, int dpi) {
 void expectNetworkRectsAt(const Win32NetworkWindow& network, int dpi) {
     for (const NetworkControl& c : networkControlTable()) {
         if (c.id == 0 || c.kind == NetworkControlKind::Table || c.kind == NetworkControlKind::Legend) continue;
-        if (c.id == kNetworkGridTitle || c.id == kNetworkStatusText || c.id == kNetworkNodesTitle) continue;  // they follow the size
+        if (c.id == kNetworkGridTitle || c.id == kNetworkStatusText || c.id == kNetworkNodesTitle || c.id == kNetworkEventsTitle)
+            continue;  // they follow the size
         RECT r{};
         GetWindowRect(networkControlById(network, c.id), &r);
         MapWindowPoints(nullptr, network.window, reinterpret_cast<POINT*>(&r), 2);
