@@ -109,8 +109,8 @@ TEST_F(ScanMetricsTest, SeriesOfEverySourceSenderAndNodeWithTheirCounts) {
         "lumibox_datagrams_total{port=\"5568\",kind=\"levels\"} 6",
         "lumibox_datagrams_total{port=\"6454\",kind=\"other_op_code\"} 1",
         "lumibox_receive_drops_total 7",
-        "lumibox_sacn_packet_interval_seconds_bucket{" + deskLabels + ",le=\"0.025\"} 4",  // 25 ms four times, then 30
-        "lumibox_sacn_packet_interval_seconds_bucket{" + deskLabels + ",le=\"+Inf\"} 5",
+        "lumibox_sacn_packet_interval_seconds_bucket{" + deskLabels + ",le=\"0.025\"} 3",  // 25 ms three times, then 55
+        "lumibox_sacn_packet_interval_seconds_bucket{" + deskLabels + ",le=\"+Inf\"} 4",
         "lumibox_sacn_packet_interval_seconds_sum{" + deskLabels + "} 0.13",
         "lumibox_events_total{kind=\"sourceAppeared\"} 2",
         "lumibox_events_total{kind=\"sequenceErrors\"} 1",
