@@ -105,7 +105,8 @@ class LivePage(unittest.TestCase):
         self.server.send_signal(signal.SIGSTOP)
         self.until(lambda s: s[2] == 'connection stale', 'stale data while the server does not answer')
         self.server.send_signal(signal.SIGCONT)
-        self.until(lambda s: s[2] == 'connection live', 'live again')
+        back = self.until(lambda s: s[2] == 'connection live', 'live again')
+        self.assertNotEqual(back[4], [], 'the events the page holds hidden')
 
         self.server.terminate()
         self.server.wait()
