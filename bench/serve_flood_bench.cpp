@@ -71,8 +71,8 @@ void pollLikeAPage(int page, const std::atomic<bool>& stop, std::vector<double>&
     auto next = std::chrono::steady_clock::now();
     while (!stop) {
         const auto start = std::chrono::steady_clock::now();
-        const std::string path = "/live.json?universe=" + universe + "&universes=" + universesTag + "&nodes=" + nodesTag +
-                                 "&events=" + eventsTag;
+        const std::string path = "/live.json?universe=" + universe + "&universes=" + universesTag +
+                                 "&nodes=" + nodesTag + "&events=" + eventsTag;
         const auto result = client.Get(path.c_str());
         if (result && result->status == 200) {
             universesTag = textAfter(result->body, "universesTag");

@@ -25,7 +25,8 @@ DESK_RGB, BACKUP_RGB = 'rgb(242, 160, 61)', 'rgb(79, 195, 247)'
 STATE = '''return [[...document.querySelectorAll('#universe-select option')].map((o) => o.textContent),
   [...document.querySelectorAll('#sources tbody tr')].map((r) => [...r.cells].slice(1).map((c) => c.textContent)),
   document.getElementById('connection').className, document.getElementById('connection').textContent,
-  document.getElementById('events').hidden ? [] : [...document.querySelectorAll('#event-list li')].map((i) => i.textContent)]'''
+  document.getElementById('events').hidden ? [] :
+    [...document.querySelectorAll('#event-list li')].map((i) => i.textContent)]'''
 
 
 def serve():
