@@ -66,16 +66,18 @@ std::string textAfter(const std::string& json, const std::string& key) {
 void pollLikeAPage(int page, const std::atomic<bool>& stop, std::vector<double>& requestMs, std::mutex& mutex) {
     httplib::Client client("127.0.0.1", kHttpPort);
     client.set_read_timeout(10);
-    std::string universesTag, nodesTag;
+    std::string universesTag, nodesTag, eventsTag;
     const std::string universe = std::to_string(1 + page * dmx_flood::kUniverses / kPages);
     auto next = std::chrono::steady_clock::now();
     while (!stop) {
         const auto start = std::chrono::steady_clock::now();
-        const std::string path = "/live.json?universe=" + universe + "&universes=" + universesTag + "&nodes=" + nodesTag;
+        const std::string path = "/live.json?universe=" + universe + "&universes=" + universesTag +
+                                 "&nodes=" + nodesTag + "&events=" + eventsTag;
         const auto result = client.Get(path.c_str());
         if (result && result->status == 200) {
             universesTag = textAfter(result->body, "universesTag");
             nodesTag = textAfter(result->body, "nodesTag");
+            eventsTag = textAfter(result->body, "eventsTag");
         }
         {
             std::lock_guard lock(mutex);

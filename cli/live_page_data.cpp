@@ -9,6 +9,7 @@
 #include "../core/utc_time.h"
 #include "../net/scan/universe_state.h"
 #include "../ui/network_controls.h"
+#include "scan_events_json.h"
 
 namespace {
 
@@ -141,6 +142,9 @@ LivePageOverview livePageOverview(const ServeSnapshot& snapshot, NetworkRates& r
     overview.firstUniverse = order.empty() ? 0 : order.front()->universe;
     overview.universes = part(universeList(scan, order, snapshot.takenUs));
     overview.nodes = part(nodeList(scan, snapshot.takenUs));
+    const uint64_t total = scan.events.total;
+    const uint64_t shownAfter = total > kLivePageEvents ? total - kLivePageEvents : 0;
+    overview.events = part(scanEventList(scan, snapshot.settings.startUnixMs, shownAfter));
     overview.status = statusText(snapshot, rates);
     overview.rates = rates;
     return overview;
@@ -164,6 +168,8 @@ std::string livePageJson(const ServeSnapshot& snapshot, const LivePageOverview& 
     }
     json.text("nodesTag", overview.nodes.tag);
     if (request.nodesTag != overview.nodes.tag) json.raw("nodes", overview.nodes.json);
+    json.text("eventsTag", overview.events.tag);
+    if (request.eventsTag != overview.events.tag) json.raw("events", overview.events.json);
     const uint16_t universe = request.universe != 0 ? request.universe : overview.firstUniverse;
     if (universe != 0) selectedUniverse(json, snapshot.scan, overview.rates, universe, snapshot.takenUs);
     json.close('}');

@@ -16,6 +16,9 @@
 constexpr uint64_t kLivePagePollMs = kServeSnapshotPeriodUs / 1000;
 static_assert(kLivePagePollMs >= 250);
 
+// The page lists the latest events, newest first; /events.json has them all.
+constexpr uint64_t kLivePageEvents = 50;
+
 struct LivePagePart {
     std::string json;
     std::string tag;  // changes whenever json does
@@ -26,6 +29,7 @@ struct LivePageOverview {
     uint16_t firstUniverse = 0;
     LivePagePart universes;
     LivePagePart nodes;
+    LivePagePart events;  // the latest kLivePageEvents, oldest first
     std::string status;
     NetworkRates rates;  // as they stood at the snapshot
 };
@@ -37,6 +41,7 @@ struct LivePageRequest {
     uint16_t universe = 0;        // 0: the first universe of the list
     std::string_view universesTag;  // the parts the client holds
     std::string_view nodesTag;
+    std::string_view eventsTag;
 };
 
 // The document: the run's start (a new one means the server restarted), the snapshot's

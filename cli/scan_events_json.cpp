@@ -35,15 +35,27 @@ void eventObject(JsonWriter& json, const ScanEngine& scan, int64_t startUnixMs, 
     json.close('}');
 }
 
+void eventObjects(JsonWriter& json, const ScanEngine& scan, int64_t startUnixMs, uint64_t afterNumber) {
+    for (uint64_t n = std::max(afterNumber + 1, oldestScanEventNumber(scan.events)); n <= scan.events.total; ++n) {
+        eventObject(json, scan, startUnixMs, scanEventNumbered(scan.events, n));
+    }
+}
+
 }  // namespace
 
 void scanEventMembers(JsonWriter& json, const ScanEngine& scan, int64_t startUnixMs, uint64_t afterNumber) {
     json.objectKey("events", '[');
-    for (uint64_t n = std::max(afterNumber + 1, oldestScanEventNumber(scan.events)); n <= scan.events.total; ++n) {
-        eventObject(json, scan, startUnixMs, scanEventNumbered(scan.events, n));
-    }
+    eventObjects(json, scan, startUnixMs, afterNumber);
     json.close(']');
     json.number("eventsDropped", droppedScanEvents(scan.events));
+}
+
+std::string scanEventList(const ScanEngine& scan, int64_t startUnixMs, uint64_t afterNumber) {
+    JsonWriter json;
+    json.open('[');
+    eventObjects(json, scan, startUnixMs, afterNumber);
+    json.close(']');
+    return json.out;
 }
 
 std::string scanEventsDocument(const ScanEngine& scan, int64_t startUnixMs, uint64_t afterNumber) {

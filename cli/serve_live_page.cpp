@@ -101,7 +101,8 @@ HttpReply liveReply(ServeSnapshotExchange& exchange, LivePageCache& cache, const
     const auto snapshot = latestServeSnapshot(exchange);
     if (!snapshot) return {503, "text/plain; charset=utf-8", "no scan yet\n"};
     const auto overview = overviewOf(cache, *snapshot);
-    const LivePageRequest request{universeParameter(query), parameter(query, "universes"), parameter(query, "nodes")};
+    const LivePageRequest request{universeParameter(query), parameter(query, "universes"), parameter(query, "nodes"),
+                                  parameter(query, "events")};
     HttpReply reply = pageReply("application/json", livePageJson(*snapshot, *overview, request, monotonicMicroseconds()),
                                 "no-store");
     reply.closeConnection = true;  // a poll every 250 ms would otherwise keep a worker per phone

@@ -10,13 +10,13 @@
   const kHiddenPollMs = 2000;
   const kNoticeMs = 4000;
   const kSlots = 512;
-  const kEventsShown = 50;
 
   const $ = (id) => document.getElementById(id);
   const page = {
     pollMs: 250,
     universesTag: '',
     nodesTag: '',
+    eventsTag: '',
     startTime: '',
     chosen: Number((/universe=(\d+)/.exec(location.hash) || [])[1] || 0),
     shown: 0,
@@ -278,17 +278,19 @@
     fillTable($('nodes'), nodes, (n) => n.cells, (n) => (n.gone ? 'gone' : ''));
   }
 
-  // The event log, where the server keeps one: newest first.
+  // The latest events as the server sends them (oldest first), shown newest first; the time
+  // as the Network window shows it, hh:mm:ss UTC, with the whole of it on hover.
+  const kEventPlaces = { sacnSource: 'universe ', artNetSender: 'Port-Address ' };
+
   function renderEvents(events) {
-    const section = $('events');
-    section.hidden = !Array.isArray(events);
-    if (section.hidden) return;
-    const items = events.slice(-kEventsShown).reverse().map((event) => {
+    $('events').hidden = false;
+    const items = events.slice().reverse().map((event) => {
       const item = make('li');
-      const who = [event.universe ? 'universe ' + event.universe : '', event.sourceName || event.name || '',
-        event.sender || '', event.detail || ''].filter((t) => t !== '');
-      item.append(make('span', 'when', event.time || ''), make('span', 'kind', event.kind || ''),
-        make('span', 'who', who.join(' · ')));
+      const place = kEventPlaces[event.subject] ? kEventPlaces[event.subject] + event.universe : '';
+      const who = [place, event.name, event.sender, event.detail].filter((t) => t);
+      const when = make('span', 'when', String(event.time).slice(11, 19));
+      when.title = String(event.time);
+      item.append(when, make('span', 'kind', event.kind), make('span', 'who', who.join(' · ')));
       return item;
     });
     $('event-list').replaceChildren(...items);
@@ -346,7 +348,10 @@
       renderNodes(data.nodes);
     }
     renderSelected(data.selected);
-    renderEvents(data.events);
+    if (Array.isArray(data.events)) {
+      page.eventsTag = data.eventsTag;
+      renderEvents(data.events);
+    }
   }
 
   function failed() {
@@ -372,6 +377,7 @@
     if (page.chosen) query.set('universe', String(page.chosen));
     if (page.universesTag) query.set('universes', page.universesTag);
     if (page.nodesTag) query.set('nodes', page.nodesTag);
+    if (page.eventsTag) query.set('events', page.eventsTag);
     const abort = new AbortController();
     const guard = setTimeout(() => abort.abort(), kTimeoutMs);
     let ok = false;

@@ -1,6 +1,7 @@
 """The live page of --serve in a real browser: Debian's chromium, headless, driven by
 chromedriver, inside the test's private network namespace while two sources send.
 Usage: live_page_browser_test.py LUMIBOX"""
+import json
 import os
 import re
 import signal
@@ -23,7 +24,9 @@ DESK = 'Desk <script>document.title = "ran"</script><b>bold</b>'
 DESK_RGB, BACKUP_RGB = 'rgb(242, 160, 61)', 'rgb(79, 195, 247)'
 STATE = '''return [[...document.querySelectorAll('#universe-select option')].map((o) => o.textContent),
   [...document.querySelectorAll('#sources tbody tr')].map((r) => [...r.cells].slice(1).map((c) => c.textContent)),
-  document.getElementById('connection').className, document.getElementById('connection').textContent]'''
+  document.getElementById('connection').className, document.getElementById('connection').textContent,
+  document.getElementById('events').hidden ? [] :
+    [...document.querySelectorAll('#event-list li')].map((i) => i.textContent)]'''
 
 
 def serve():
@@ -94,11 +97,17 @@ class LivePage(unittest.TestCase):
         # The scan calls a source lost 2.5 s after its last packet; the page shows it within 3 s of that.
         self.assertLess(run('return performance.now()') - stopped, 5500)
         self.assertEqual(run(cell_style(1, 'borderBottomColor')), BACKUP_RGB)
+        lost = re.escape(f'sourceLostuniverse 1 · {DESK} · 127.0.0.1')
+        self.until(lambda s: s[4] and re.fullmatch(r'\d\d:\d\d:\d\d' + lost, s[4][0]), 'the loss, newest first')
+        tag = json.load(urllib.request.urlopen(URL + 'live.json'))['eventsTag']
+        again = json.load(urllib.request.urlopen(URL + 'live.json?events=' + tag))
+        self.assertTrue('events' not in again or again['eventsTag'] != tag, 'events the page holds sent again')
 
         self.server.send_signal(signal.SIGSTOP)
         self.until(lambda s: s[2] == 'connection stale', 'stale data while the server does not answer')
         self.server.send_signal(signal.SIGCONT)
-        self.until(lambda s: s[2] == 'connection live', 'live again')
+        back = self.until(lambda s: s[2] == 'connection live', 'live again')
+        self.assertNotEqual(back[4], [], 'the events the page holds hidden')
 
         self.server.terminate()
         self.server.wait()

@@ -15,7 +15,8 @@ struct UniverseCondition {
     int sources = 0;
     int liveSources = 0;
     // Two sources taking part in the merge share the highest priority of a slot, so
-    // the merge falls back to the highest level there and the levels may flicker.
+    // the merge falls back to the highest level there and the levels may flicker: the tie
+    // findPriorityTie finds, as the event log's priorityConflict does.
     bool priorityConflict = false;
     // A source taking part names a synchronisation universe whose packets stopped.
     bool syncMissing = false;
