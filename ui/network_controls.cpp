@@ -33,8 +33,10 @@ const NetworkControl kControls[] = {
     {K::Label, kNetworkStatusText, "Ready. The scan is off.", {20, 632, 1210, 40}},
 };
 
-const NetworkColumn kSourceColumns[] = {{"Universe", 80},  {"Source name", 150}, {"Sender", 110},
-                                        {"Priority", 135}, {"Rate/s", 60},       {"Seq. errors", 88},
+// Within the table's width less a vertical scroll bar, so that more rows than fit bring
+// no horizontal one over the last row.
+const NetworkColumn kSourceColumns[] = {{"Universe", 74},  {"Source name", 150}, {"Sender", 110},
+                                        {"Priority", 130}, {"Rate/s", 56},       {"Seq. errors", 88},
                                         {"Status", 90}};
 const NetworkColumn kSenderColumns[] = {{"Port-Address", 150}, {"Sender", 130}, {"Rate/s", 70}, {"Seq. errors", 90}};
 const NetworkColumn kNodeColumns[] = {{"IP", 100}, {"Short name", 120}, {"DMX out", 85}, {"DMX in", 75},
