@@ -25,19 +25,23 @@ const NetworkControl kControls[] = {
     {K::Table, kNetworkNodesTable, "", {760, 298, 470, 72}},
     {K::Label, kNetworkGridTitle, "Select a source to see its universe's merged levels", {20, 378, 760, 22}},
     {K::LevelGrid, kNetworkLevelGrid, "", {20, 400, kGridWidth, kGridHeight}},
-    {K::Legend, kNetworkLegend, "", {808, 400, 422, 96}},
-    {K::Label, kNetworkEventsTitle, "Events (select a priority conflict to see its universe)", {808, 500, 422, 22}},
-    {K::Table, kNetworkEventsTable, "", {808, 522, 422, 102}},
+    // The legend starts level with the grid's title, so six sources (a universe's usual
+    // two to six) fit above the events.
+    {K::Legend, kNetworkLegend, "", {808, 378, 422, 124}},
+    {K::Label, kNetworkEventsTitle, "Events (select a priority conflict to see its universe)", {808, 506, 422, 22}},
+    {K::Table, kNetworkEventsTable, "", {808, 528, 422, 96}},
     {K::Label, kNetworkStatusText, "Ready. The scan is off.", {20, 632, 1210, 40}},
 };
 
-const NetworkColumn kSourceColumns[] = {{"Universe", 80},  {"Source name", 150}, {"Sender", 110},
-                                        {"Priority", 135}, {"Rate/s", 60},       {"Seq. errors", 88},
+// Within the table's width less a vertical scroll bar, so that more rows than fit bring
+// no horizontal one over the last row.
+const NetworkColumn kSourceColumns[] = {{"Universe", 74},  {"Source name", 150}, {"Sender", 110},
+                                        {"Priority", 130}, {"Rate/s", 56},       {"Seq. errors", 88},
                                         {"Status", 90}};
 const NetworkColumn kSenderColumns[] = {{"Port-Address", 150}, {"Sender", 130}, {"Rate/s", 70}, {"Seq. errors", 90}};
 const NetworkColumn kNodeColumns[] = {{"IP", 100}, {"Short name", 120}, {"DMX out", 85}, {"DMX in", 75},
                                       {"Last reply", 80}};
-const NetworkColumn kEventColumns[] = {{"Time (UTC)", 80}, {"Kind", 165}, {"Who", 160}};
+const NetworkColumn kEventColumns[] = {{"UTC", 76}, {"Kind", 170}, {"Who", 157}};
 
 const NetworkControl* find(int id) {
     for (const NetworkControl& control : kControls) {

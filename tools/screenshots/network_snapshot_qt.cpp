@@ -1,5 +1,6 @@
 // Grabs the Network window while it scans, for the README and tools/window-screenshots.sh:
-//   network_window_snapshot <out.png>                  a small network sent over loopback
+//   network_window_snapshot <out.png>                  a small network sent over loopback,
+//                                                       with Desk C and the focus remote
 //   network_window_snapshot <out.png> <local> <seconds>  whatever reaches local (network_peer
 //                                                         in another namespace), after polling
 // Run it in a private network namespace: it binds both DMX ports.
@@ -13,6 +14,7 @@
 
 #include "ui/qt/qt_network_window.h"
 #include "ui/qt/window_host.h"
+#include "tools/screenshots/picture_sources.h"
 #include "ui/tests/network_traffic.h"
 
 namespace {
@@ -23,13 +25,18 @@ void runEventLoopFor(double seconds) {
     loop.exec();
 }
 
-// A little over two seconds at 44 rounds a second: every rate has been measured.
+// Four seconds at 44 rounds a second: every rate has been measured and the focus remote,
+// silent since its first half second, is lost.
 void sendOverLoopback(NetworkWindow& window) {
     const SocketHandle sender = openUdpSocket();
     Ipv4Address loopback;
     parseIpv4("127.0.0.1", loopback);
-    for (int round = 1; round <= 100; ++round) {
-        network_traffic::sendRound(sender, loopback, static_cast<uint8_t>(round));
+    for (int round = 1; round <= 176; ++round) {
+        const auto sequence = static_cast<uint8_t>(round);
+        network_traffic::sendRound(sender, loopback, sequence);
+        std::vector<std::vector<uint8_t>> more{picture_sources::deskC(sequence)};
+        if (round <= picture_sources::kFocusRemoteRounds) more.push_back(picture_sources::focusRemote(sequence));
+        for (const auto& bytes : more) sendDatagram(sender, bytes.data(), bytes.size(), loopback, kSacnPort);
         std::this_thread::sleep_for(std::chrono::microseconds(22727));
         handleNetworkTick(window);
         if (round == 30) selectNetworkRow(window.engines, kNetworkSourcesTable, 1);

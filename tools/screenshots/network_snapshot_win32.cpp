@@ -1,10 +1,12 @@
 // Shows the real Network window on the display while it scans, for a screenshot taken
 // from outside, until the grab is done (tools/network-window-veth.sh):
-//   win32_network_snapshot <ready-file> <done-file>          a small network over loopback
+//   win32_network_snapshot <ready-file> <done-file>          a small network over loopback,
+//                                                             with Desk C and the focus remote
 //   win32_network_snapshot <ready-file> <done-file> <local>  whatever reaches local, after a poll
 #include <windows.h>
 #include <commctrl.h>
 
+#include "tools/screenshots/picture_sources.h"
 #include "tools/screenshots/screen_grab_win32.h"
 #include "ui/tests/network_traffic.h"
 #include "ui/win32/win32_network_window.h"
@@ -33,13 +35,20 @@ int wmain(int argc, wchar_t** argv) {
         while (GetTickCount() >= next) {
             if (live && round >= 100) return;
             ++round;
-            if (!live) network_traffic::sendRound(sender, loopback, static_cast<uint8_t>(round));
+            if (!live) {
+                const auto sequence = static_cast<uint8_t>(round);
+                network_traffic::sendRound(sender, loopback, sequence);
+                std::vector<std::vector<uint8_t>> more{picture_sources::deskC(sequence)};
+                if (round <= picture_sources::kFocusRemoteRounds) more.push_back(picture_sources::focusRemote(sequence));
+                for (const auto& bytes : more) sendDatagram(sender, bytes.data(), bytes.size(), loopback, kSacnPort);
+            }
             next += 1000 / 44;
         }
     };
     bool selected = false;
-    // Desk A selected as a click on its row would, once its rows are in.
-    waitForScreenGrab(window->window, argv[1], argv[2], 2800, [&] {
+    // Desk A selected as a click on its row would, once its rows are in; the picture once
+    // the focus remote, silent since its first second at most, is lost.
+    waitForScreenGrab(window->window, argv[1], argv[2], 4500, [&] {
         sendDue();
         if (selected || round < 30 || networkWindowOf(window->window)->tableRows[kNetworkSourcesTable].rows.size() <= 1) return;
         LVITEMW item{};
