@@ -2,23 +2,15 @@
 
 #include <cstring>
 
+#include "protocol_layout.h"
+
 namespace {
 
-constexpr uint32_t kRootVectorData = 4;
-constexpr uint32_t kRootVectorExtended = 8;
-constexpr uint32_t kFramingVectorData = 2;
-constexpr uint32_t kFramingVectorSync = 1;
-constexpr uint32_t kFramingVectorDiscovery = 2;
-constexpr uint32_t kDiscoveryVectorUniverseList = 1;
-
-constexpr std::size_t kCidOffset = 22;
 constexpr std::size_t kFramingVectorOffset = 40;
-constexpr std::size_t kSourceNameOffset = 44;
 constexpr std::size_t kSyncLength = 49;
 constexpr std::size_t kDiscoveryListOffset = 120;
 constexpr std::size_t kDiscoveryMaxUniverses = 512;
 
-constexpr uint16_t kOpDmx = 0x5000;
 constexpr uint16_t kOpPoll = 0x2000;
 constexpr uint16_t kOpPollReply = 0x2100;
 // Every field a scan reports, up to Style; BindIndex (offset 211) is read when present.
@@ -144,6 +136,6 @@ std::array<uint8_t, kArtPollLength> buildArtPoll() {
     std::memcpy(poll.data(), kArtNetPacketId, sizeof kArtNetPacketId);
     poll[8] = static_cast<uint8_t>(kOpPoll & 0xFF);
     poll[9] = static_cast<uint8_t>(kOpPoll >> 8);
-    poll[11] = 14;  // protocol version, big-endian
+    poll[11] = kArtNetProtocolVersion;  // big-endian, high byte 0
     return poll;
 }

@@ -3,19 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+#include "protocol_layout.h"
 
-constexpr uint32_t kRootVectorData = 4;
-constexpr uint32_t kRootVectorExtended = 8;
-constexpr uint32_t kFramingVectorData = 2;
-constexpr uint32_t kFramingVectorSync = 1;
-constexpr uint32_t kFramingVectorDiscovery = 2;
-constexpr uint32_t kDiscoveryVectorList = 1;
-constexpr std::size_t kCidOffset = 22;
-constexpr std::size_t kNameOffset = 44;
-constexpr uint16_t kOpDmx = 0x5000;
-constexpr uint16_t kOpSync = 0x5200;
-constexpr uint8_t kArtNetProtocolVersion = 14;
+namespace {
 
 void put16(uint8_t* at, std::size_t value) {
     at[0] = static_cast<uint8_t>(value >> 8);
@@ -93,7 +83,7 @@ std::size_t writeSacnDataHeader(uint8_t* out, const SacnCid& cid, const SacnSour
     writeRootLayer(out, length, kRootVectorData, cid);
     putFlagsAndLength(out, 38, length);
     put32(out + 40, kFramingVectorData);
-    std::memcpy(out + kNameOffset, name.data(), name.size());
+    std::memcpy(out + kSourceNameOffset, name.data(), name.size());
     out[kSacnPriorityOffset] = fields.priority;
     put16(out + kSacnSyncAddressOffset, fields.syncUniverse);
     out[kSacnSequenceOffset] = 0;
@@ -130,10 +120,10 @@ std::size_t writeSacnDiscoveryPage(uint8_t* out, const SacnCid& cid, const SacnS
     writeRootLayer(out, length, kRootVectorExtended, cid);
     putFlagsAndLength(out, 38, length);
     put32(out + 40, kFramingVectorDiscovery);
-    std::memcpy(out + kNameOffset, name.data(), name.size());
+    std::memcpy(out + kSourceNameOffset, name.data(), name.size());
     put32(out + 108, 0);
     putFlagsAndLength(out, 112, length);
-    put32(out + 114, kDiscoveryVectorList);
+    put32(out + 114, kDiscoveryVectorUniverseList);
     out[118] = static_cast<uint8_t>(page);
     out[119] = static_cast<uint8_t>(sacnDiscoveryPageCount(count) - 1);
     for (std::size_t i = 0; i < onPage; ++i) put16(out + kSacnDiscoveryListOffset + 2 * i, universes[first + i]);
