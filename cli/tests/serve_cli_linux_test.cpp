@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/tests/run_binary.h"
+#include "cli/tests/program_under_test.h"
 #include "core/tests/scan_packets.h"
 #include "net/socket/socket_layer.h"
 
@@ -102,13 +102,13 @@ struct BackgroundSource {
 
 // lumibox --serve, stopped with SIGTERM at the end of the test.
 struct ServeProcess {
-    RunningBinary running = startBinary(kBinary, {"--serve", "--http", "127.0.0.1:" + std::to_string(kHttpPort)});
+    RunningBinary running = startProgram(kBinary, {"--serve", "--http", "127.0.0.1:" + std::to_string(kHttpPort)});
 
     bool ready() {
         return eventually([] { return httpGet(kHttpPort, "/healthz").has_value(); }, 30);
     }
     int stop(int signal = SIGTERM) {
-        signalBinary(running, signal);
+        stopProgram(running, signal);
         return waitForExit(running, 20000);
     }
     ~ServeProcess() {
@@ -378,6 +378,6 @@ TEST(ServeExitCodes, OptionsSocketsAndTheHttpAddress) {
         {{"--serve", "--http", "127.0.0.1:9776"}, 4},  // in use
         {{"--serve", "--http", "192.0.2.1:9775"}, 4},  // not an address of this machine
     };
-    for (const Case& c : cases) EXPECT_EQ(runBinary(kBinary, c.args), c.exitCode) << c.args.back();
+    for (const Case& c : cases) EXPECT_EQ(runProgram(kBinary, c.args), c.exitCode) << c.args.back();
     close(busy);
 }
