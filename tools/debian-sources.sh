@@ -31,6 +31,13 @@ if [ -n "$missing" ]; then
     printf '# Added by lumibox tools/debian-sources.sh for apt-get source.\n%s\n' "$entries" | $sudo tee -a "$list" >/dev/null
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q
 fi
+# Entries that were there already may not have been read yet.
+for package in "$@"; do
+    if [ -z "$(apt-cache showsrc --only-source "$package" 2>/dev/null)" ]; then
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q
+        break
+    fi
+done
 
 rm -rf "$folder"
 mkdir -p "$folder"
