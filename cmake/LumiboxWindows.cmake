@@ -40,7 +40,9 @@ set_target_properties(PkgConfig::PCAP PROPERTIES IMPORTED_LOCATION ${LUMIBOX_WIN
 # The lumibox program: wWinMain entry (-municode) and the GUI subsystem, so no console
 # window opens (lumibox.com is its console companion); with the application manifest.
 function(lumibox_windows_program target)
-  target_link_options(${target} PRIVATE -municode)
+  # Every thread's stack 8 MiB, as on Linux, not mingw's 2 MiB: cpp-httplib parses a Range
+  # header with std::regex, whose recursion a long header drives deep.
+  target_link_options(${target} PRIVATE -municode -Wl,--stack,8388608)
   target_link_libraries(${target} PRIVATE lumibox_windows_manifest)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
 endfunction()
