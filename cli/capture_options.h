@@ -69,14 +69,15 @@ inline constexpr OutputKey kReplayKeys[] = {
 
 inline constexpr CommandLineMode kModes[] = {
     {kRecord,
-     "Linux only. Record every datagram reaching the DMX ports (5568 sACN data, synchronisation and discovery; "
-     "6454 Art-Net), whole, with its kernel arrival time, source and destination address and port, as IPv4/UDP "
-     "packets in a pcapng file that Wireshark and tshark dissect. --local and --universes choose the sockets and groups "
-     "as for --scan. The file is written in whole blocks at least every 500 ms, and is complete after SIGINT or "
-     "SIGTERM; a failed write ends the recording at once.",
+     "Record every datagram reaching the DMX ports (5568 sACN data, synchronisation and discovery; 6454 "
+     "Art-Net), whole, with its arrival time (the kernel's stamp; on Windows the time it was read), source and "
+     "destination address and port, as IPv4/UDP packets in a pcapng file that Wireshark and tshark dissect. "
+     "--local and --universes choose the sockets and groups as for --scan. The file is written in whole blocks "
+     "at least every 500 ms, and is complete after SIGINT or SIGTERM (Ctrl+C on Windows); a failed write ends "
+     "the recording at once.",
      kRecordOptions, kRecordExits},
     {kReplay,
-     "Linux only. Check the whole pcap or pcapng FILE (Ethernet, raw IP or Linux cooked link types) first, then "
+     "Check the whole pcap or pcapng FILE (Ethernet, raw IP or Linux cooked link types) first, then "
      "send its sACN datagrams to 5568 and Art-Net datagrams to 6454 again, payloads unchanged, to their "
      "recorded destination (multicast group, broadcast or unicast) or to --target, keeping the recorded gaps "
      "divided by --speed. Other traffic is skipped and counted. Prints one line of JSON on standard output at "

@@ -31,12 +31,12 @@ inline constexpr ExitCodeMeaning kExits[] = {
 
 inline constexpr CommandLineMode kModes[] = {
     {kServe,
-     "Run the scan continuously and answer HTTP until SIGINT or SIGTERM: GET /metrics gives Prometheus metrics of "
-     "every source, universe, Art-Net sender and node and the count of events by kind, GET /scan.json the scan "
-     "document of --scan, GET /events.json the latest 10,000 events (?since=N: those after event N), GET /healthz "
-     "200 while the scan is receiving, GET / a live page of the universes, sources, merged levels and nodes for a "
-     "phone's browser (read-only; with --http on a network address, everyone on that network can read it). "
-     "Linux only.",
+     "Run the scan continuously and answer HTTP until SIGINT or SIGTERM (Ctrl+C on Windows): GET /metrics gives "
+     "Prometheus metrics of every source, universe, Art-Net sender and node and the count of events by kind, GET "
+     "/scan.json the scan document of --scan, GET /events.json the latest 10,000 events (?since=N: those after "
+     "event N), GET /healthz 200 while the scan is receiving, GET / a live page of the universes, sources, merged "
+     "levels and nodes for a phone's browser (read-only; with --http on a network address, everyone on that "
+     "network can read it).",
      kOptions, kExits},
 };
 

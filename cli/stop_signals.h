@@ -18,8 +18,9 @@ const std::atomic<bool>& stopFlag();
 // where the platform has none, and the caller then waits in steps of kStopCheckMs.
 SocketHandle stopWakeHandle();
 constexpr int kStopCheckMs = 100;
-// The signal that asked for the stop, 0 while none did; always 0 on Windows, whose console
-// events have no signal to end by.
+// The signal that asked for the stop, 0 while none did; on Windows SIGINT for any console
+// event.
 int caughtStopSignal();
-// Ends the process by the caught signal, with its default action.
+// Ends the process by the caught signal, with its default action (on Windows the exit code
+// STATUS_CONTROL_C_EXIT, as a console event ends a program that does not handle it).
 void raiseCaughtStopSignal();

@@ -16,10 +16,33 @@ set_property(TARGET gtest gtest_main PROPERTY COMPILE_OPTIONS "")
 
 include(${PROJECT_SOURCE_DIR}/packaging/windows/manifest.cmake)
 
+# cpp-httplib and libpcap, built from Debian's source packages by
+# tools/build-windows-libraries.sh (./build-windows.sh runs it), under the names the Linux
+# build gets from pkg-config. Both are linked statically.
+set(LUMIBOX_WINDOWS_LIBRARIES ${PROJECT_BINARY_DIR}/libraries CACHE PATH
+  "cpp-httplib and libpcap for Windows (tools/build-windows-libraries.sh)")
+if(NOT EXISTS ${LUMIBOX_WINDOWS_LIBRARIES}/lib/libpcap.a OR NOT EXISTS ${LUMIBOX_WINDOWS_LIBRARIES}/include/httplib.h)
+  message(FATAL_ERROR "No cpp-httplib and libpcap in ${LUMIBOX_WINDOWS_LIBRARIES}: run ./build-windows.sh, "
+                      "or tools/build-windows-libraries.sh <build folder>")
+endif()
+# The header only: the one file that includes it compiles it, with Debian's definitions but
+# OpenSSL and Brotli, and zlib from Debian's mingw-w64 package.
+add_library(PkgConfig::HTTPLIB INTERFACE IMPORTED GLOBAL)
+target_include_directories(PkgConfig::HTTPLIB SYSTEM INTERFACE ${LUMIBOX_WINDOWS_LIBRARIES}/include)
+target_compile_definitions(PkgConfig::HTTPLIB INTERFACE CPPHTTPLIB_USE_POLL CPPHTTPLIB_ZLIB_SUPPORT)
+target_link_libraries(PkgConfig::HTTPLIB INTERFACE z ws2_32)
+add_library(PkgConfig::PCAP STATIC IMPORTED GLOBAL)
+set_target_properties(PkgConfig::PCAP PROPERTIES IMPORTED_LOCATION ${LUMIBOX_WINDOWS_LIBRARIES}/lib/libpcap.a
+  INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${LUMIBOX_WINDOWS_LIBRARIES}/include
+  INTERFACE_INCLUDE_DIRECTORIES ${LUMIBOX_WINDOWS_LIBRARIES}/include
+  INTERFACE_LINK_LIBRARIES "ws2_32;iphlpapi")
+
 # The lumibox program: wWinMain entry (-municode) and the GUI subsystem, so no console
 # window opens (lumibox.com is its console companion); with the application manifest.
 function(lumibox_windows_program target)
-  target_link_options(${target} PRIVATE -municode)
+  # Every thread's stack 8 MiB, as on Linux, not mingw's 2 MiB: cpp-httplib parses a Range
+  # header with std::regex, whose recursion a long header drives deep.
+  target_link_options(${target} PRIVATE -municode -Wl,--stack,8388608)
   target_link_libraries(${target} PRIVATE lumibox_windows_manifest)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
 endfunction()

@@ -10,8 +10,9 @@
 #  - no two files include each other round a circle;
 #  - a platform's own headers (Qt, POSIX/Linux, ALSA, JACK, Windows) are included only by
 #    files whose path names that platform (ui/qt/, socket_posix, service_jack, _win32 ...);
-#    a POSIX header also in an ALSA or JACK file, which are Linux files; Debian's cpp-httplib
-#    (httplib.h), built for Linux only, counts as POSIX.
+#    a POSIX header also in an ALSA or JACK file, which are Linux files. cpp-httplib and
+#    libpcap serve both platforms (built from Debian's sources for Windows) and are no
+#    platform's own.
 # Reads the #include lines of core/ net/ midi/ ui/ cli/, tests included. Prints every
 # breach and exits 1 when there is one.
 set -e
@@ -46,8 +47,7 @@ function platformOf(header) {
   if (header ~ /^Q[A-Za-z]*(\/|$)/ || header ~ /^Qt/) return "qt"
   if (header ~ /^jack\//) return "jack"
   if (header ~ /^(RtMidi\.h|alsa\/)/) return "alsa"
-  if (header ~ /^pcap(\/|\.h$)/) return "posix"  # libpcap, on the POSIX side only
-  if (header ~ /^(sys\/|arpa\/|netinet\/|net\/if\.h|ifaddrs\.h|unistd\.h|fcntl\.h|signal\.h|poll\.h|pthread\.h|dlfcn\.h|spawn\.h|netdb\.h|httplib\.h|linux\/)/) return "posix"
+  if (header ~ /^(sys\/|arpa\/|netinet\/|net\/if\.h|ifaddrs\.h|unistd\.h|fcntl\.h|signal\.h|poll\.h|pthread\.h|dlfcn\.h|spawn\.h|netdb\.h|linux\/)/) return "posix"
   if (tolower(header) ~ /^(windows\.h|winsock2\.h|ws2tcpip\.h|mmsystem\.h|mmeapi\.h|gdiplus\.h|objidl\.h|commctrl\.h|dwmapi\.h|shellapi\.h|windowsx\.h|winuser\.h)$/) return "win32"
   return ""
 }

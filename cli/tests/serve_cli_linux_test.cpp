@@ -22,7 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/tests/run_binary.h"
+#include "cli/tests/peer_namespace_linux.h"
+#include "cli/tests/program_under_test.h"
 #include "core/tests/scan_packets.h"
 #include "net/socket/socket_layer.h"
 
@@ -102,13 +103,13 @@ struct BackgroundSource {
 
 // lumibox --serve, stopped with SIGTERM at the end of the test.
 struct ServeProcess {
-    RunningBinary running = startBinary(kBinary, {"--serve", "--http", "127.0.0.1:" + std::to_string(kHttpPort)});
+    RunningBinary running = startProgram(kBinary, {"--serve", "--http", "127.0.0.1:" + std::to_string(kHttpPort)});
 
     bool ready() {
         return eventually([] { return httpGet(kHttpPort, "/healthz").has_value(); }, 30);
     }
     int stop(int signal = SIGTERM) {
-        signalBinary(running, signal);
+        stopProgram(running, signal);
         return waitForExit(running, 20000);
     }
     ~ServeProcess() {
@@ -163,11 +164,15 @@ const json* sourceNamed(const json& document, const std::string& name) {
 }  // namespace
 
 TEST(ServePrometheus, RealServerScrapesTheScansNumbers) {
+    const PeerNamespace peer;
+    ASSERT_TRUE(peer.ready);
     ServeProcess serve;
     ASSERT_TRUE(serve.ready());
     TestSource ending(1, "Desk A");
     for (int i = 0; i < 30; ++i) ASSERT_TRUE(ending.send());
     ASSERT_TRUE(ending.send(0x40));  // stream terminated: down at once
+    // The Linux binary from the other end of a veth pair, on universe 2.
+    ASSERT_EQ(peer.run({kBinary, "--send", "--universe", "2", "--local", "10.78.0.2", "--target", "10.78.0.1", "--pulse", "100"}), 0);
     BackgroundSource running(2, "Desk B");
     PrometheusServer prometheus;
     ASSERT_TRUE(prometheus.ready()) << prometheus.log();
@@ -178,13 +183,18 @@ TEST(ServePrometheus, RealServerScrapesTheScansNumbers) {
         [&] {
             const auto scan = scanDocument();
             const auto count = prometheus.query("lumibox_sacn_packets_total{source_name=\"Desk A\"}");
-            if (!scan || !count || sourceNamed(*scan, "Desk A") == nullptr) return false;
+            const auto peerCount = prometheus.query("lumibox_sacn_packets_total{sender=\"10.78.0.2\"}");
+            if (!scan || !count || !peerCount || !sourceNamed(*scan, "Desk A") || !sourceNamed(*scan, "Velmora Lumibox"))
+                return false;
             document = *scan;
-            return *count == (*sourceNamed(document, "Desk A"))["packets"].get<double>();
+            return *count == (*sourceNamed(document, "Desk A"))["packets"].get<double>() &&
+                   *peerCount == (*sourceNamed(document, "Velmora Lumibox"))["packets"].get<double>();
         },
         60);
     ASSERT_TRUE(scraped) << prometheus.log();
     EXPECT_EQ((*sourceNamed(document, "Desk A"))["packets"], 31);
+    EXPECT_GE((*sourceNamed(document, "Velmora Lumibox"))["packets"], 3);
+    EXPECT_EQ((*sourceNamed(document, "Velmora Lumibox"))["sender"], "10.78.0.2");
     EXPECT_EQ(document["ports"], json::parse(R"([{"port":5568,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null},
                                                   {"port":6454,"listening":true,"notListening":null,"unicast":true,"unicastNotHeard":null}])"));
     EXPECT_TRUE(eventually([&] { return prometheus.query("up{job=\"lumibox\"}") == 1.0; }, 30));
@@ -378,6 +388,6 @@ TEST(ServeExitCodes, OptionsSocketsAndTheHttpAddress) {
         {{"--serve", "--http", "127.0.0.1:9776"}, 4},  // in use
         {{"--serve", "--http", "192.0.2.1:9775"}, 4},  // not an address of this machine
     };
-    for (const Case& c : cases) EXPECT_EQ(runBinary(kBinary, c.args), c.exitCode) << c.args.back();
+    for (const Case& c : cases) EXPECT_EQ(runProgram(kBinary, c.args), c.exitCode) << c.args.back();
     close(busy);
 }

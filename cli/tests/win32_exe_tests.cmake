@@ -33,6 +33,9 @@ endfunction()
 
 lumibox_exe_test(exe_dmx_cli_tests)
 lumibox_exe_test(exe_icon_tests)
+# The Linux tables of --serve, --record and --replay, driving lumibox.exe through lumibox.com.
+lumibox_exe_test(serve_cli_tests)
+lumibox_exe_test(record_replay_tests)
 lumibox_exe_test(exe_midi_cli_tests
   LUMIBOX_WINDOWS_LOOP_BINARY=${LUMIBOX_WINMM_LOOP_DIR}/lumibox.exe LUMIBOX_WINE_DLL_OVERRIDES=winmm=n,b)
 

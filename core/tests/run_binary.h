@@ -60,6 +60,9 @@ int appendingDescriptor(const std::string& path);
 void closeDescriptor(int descriptor);
 // Sends the running child a signal (SIGTERM, SIGINT from <csignal>).
 void signalBinary(RunningBinary& running, int signal);
+// The same to the process group the child leads (started through setsid), and so to the
+// processes it started.
+void signalBinaryGroup(RunningBinary& running, int signal);
 std::string makeTempDirectory();
 // Checks ready every stepMs until it holds or timeoutMs has passed; whether it held.
 bool waitFor(const std::function<bool()>& ready, int timeoutMs = 5000, int stepMs = 10);

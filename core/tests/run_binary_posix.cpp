@@ -129,6 +129,8 @@ void closeDescriptor(int descriptor) {
 
 void signalBinary(RunningBinary& running, int signal) { kill(static_cast<pid_t>(running.pid), signal); }
 
+void signalBinaryGroup(RunningBinary& running, int signal) { kill(static_cast<pid_t>(-running.pid), signal); }
+
 std::string makeTempDirectory() {
     char pattern[] = "/tmp/lumibox-test-XXXXXX";
     const char* made = mkdtemp(pattern);

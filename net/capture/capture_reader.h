@@ -1,6 +1,6 @@
 #pragma once
 // Capture files as Wireshark, tshark, tcpdump and --record write them, pcap and pcapng,
-// read through libpcap (capture_reader_posix.cpp). A file that does not hold together is
+// read through libpcap (capture_reader.cpp). A file that does not hold together is
 // refused as a whole: the caller learns it before it acts on any record.
 #include <cstdio>
 #include <functional>

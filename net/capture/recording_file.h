@@ -4,7 +4,7 @@
 // every kRecordingFlushUs; a write that fails part-way is cut back to the last whole block.
 // A path that names a stream (standard output as "-", a pipe, /dev/fd/N) is written in
 // place, each round's blocks at once, so that a reader at its far end sees them live.
-// recording_file_posix.cpp writes it with POSIX file calls.
+// recording_file.cpp writes it with the platform's file calls (capture_files.h).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,7 +16,7 @@ inline constexpr uint64_t kRecordingFlushUs = 500000;
 inline constexpr std::size_t kRecordingFlushBytes = 1 << 20;
 
 struct RecordingFile {
-    int descriptor = -1;
+    std::intptr_t descriptor = -1;  // a descriptor, a handle on Windows (capture_files.h)
     bool ownsDescriptor = true;  // false: a descriptor of this process, left open
     bool stream = false;         // not a regular file: written at once, never cut back
     uint64_t startOffset = 0;    // where the recording begins in a regular file

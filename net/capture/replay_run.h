@@ -1,6 +1,6 @@
 #pragma once
 // --replay: the file checked whole, then its DMX datagrams sent again with their recorded
-// gaps. replay_run_posix.cpp waits for each send time with the system's absolute sleep.
+// gaps, each send time waited for with an absolute wait (replay_wait.h).
 #include <atomic>
 #include <cstdint>
 #include <optional>

@@ -4,12 +4,13 @@
 
 #include "../../core/clock.h"
 #include "socket_layer.h"
+#include "socket_win32.h"
 
 int receiveDatagrams(SocketHandle socket, ReceivedDatagram* datagrams, int count) {
     int received = 0;
     for (; received < count; ++received) {
         ReceivedDatagram& d = datagrams[received];
-        const long length = receiveDatagramTo(socket, d.buffer, d.capacity, d.sender, d.destination);
+        const long length = receiveDatagramWithPort(socket, d.buffer, d.capacity, d.sender, d.senderPort, d.destination);
         if (length < 0) {
             const bool nothingWaiting = WSAGetLastError() == WSAEWOULDBLOCK;
             return received > 0 || nothingWaiting ? received : -1;

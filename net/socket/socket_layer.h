@@ -97,7 +97,7 @@ struct ReceivedDatagram {
     std::size_t capacity = 0;
     std::size_t length = 0;  // bytes received; a longer datagram is cut to capacity
     Ipv4Address sender;
-    uint16_t senderPort = 0;          // 0 where the platform's batch read does not tell (Windows)
+    uint16_t senderPort = 0;
     DatagramDestination destination;  // zero unless setReceiveDestination is on
     uint64_t arrivalUs = 0;           // on the clock of monotonicMicroseconds (core/clock.h)
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "socket_layer.h"
+#include "socket_win32.h"
 
 namespace {
 
@@ -131,8 +132,8 @@ bool setReceiveDestination(SocketHandle socket, bool on) { return setIntOption(s
 
 // WSARecvMsg is reached through its extension pointer. Windows gives the destination and
 // the interface (IN_PKTINFO) but not the host's own address for it: localAddress stays zero.
-long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
-                       DatagramDestination& destination) {
+long receiveDatagramWithPort(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                             uint16_t& senderPort, DatagramDestination& destination) {
     destination = {};
     // Looked up once, through the first socket that asks (any socket serves).
     static const LPFN_WSARECVMSG receiveMessage = [socket] {
@@ -143,8 +144,16 @@ long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacit
                  nullptr, nullptr);
         return found;
     }();
-    if (receiveMessage == nullptr) return receiveDatagramFrom(socket, buffer, capacity, sender);
     sockaddr_in from{};
+    if (receiveMessage == nullptr) {
+        int size = sizeof from;
+        const int n = ::recvfrom(native(socket), reinterpret_cast<char*>(buffer), bufferLength(capacity), 0,
+                                 reinterpret_cast<sockaddr*>(&from), &size);
+        const long length = receivedLength(n, capacity);
+        if (length >= 0) std::memcpy(sender.bytes, &from.sin_addr.s_addr, 4);
+        senderPort = ntohs(from.sin_port);
+        return length;
+    }
     char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
     WSABUF data{static_cast<ULONG>(bufferLength(capacity)), reinterpret_cast<char*>(buffer)};
     WSAMSG message{};
@@ -158,6 +167,7 @@ long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacit
     const long length = receivedLength(result == SOCKET_ERROR ? SOCKET_ERROR : static_cast<int>(received), capacity);
     if (length < 0) return length;
     std::memcpy(sender.bytes, &from.sin_addr.s_addr, 4);
+    senderPort = ntohs(from.sin_port);
     for (WSACMSGHDR* header = WSA_CMSG_FIRSTHDR(&message); header != nullptr; header = WSA_CMSG_NXTHDR(&message, header)) {
         if (header->cmsg_level != IPPROTO_IP || header->cmsg_type != IP_PKTINFO) continue;
         const auto* info = reinterpret_cast<const IN_PKTINFO*>(WSA_CMSG_DATA(header));
@@ -165,6 +175,12 @@ long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacit
         destination.interfaceIndex = info->ipi_ifindex;
     }
     return length;
+}
+
+long receiveDatagramTo(SocketHandle socket, uint8_t* buffer, std::size_t capacity, Ipv4Address& sender,
+                       DatagramDestination& destination) {
+    uint16_t senderPort = 0;
+    return receiveDatagramWithPort(socket, buffer, capacity, sender, senderPort, destination);
 }
 
 bool setMulticastInterface(SocketHandle socket, Ipv4Address interfaceAddress) {

@@ -3,7 +3,8 @@
 ; Per-user (no administrator) or machine-wide install; lumibox.exe and its console
 ; companion lumibox.com, the README and the licence; Start-menu shortcuts with the
 ; program's icon for the window and for the Network window; optionally the folder on PATH, so `lumibox` works in a console; on a
-; machine-wide install the inbound UDP firewall rules for sACN (5568) and Art-Net (6454).
+; machine-wide install the inbound UDP firewall rules for sACN (5568) and Art-Net (6454), and,
+; when chosen, the inbound TCP rule for --serve's HTTP port (9775), for its page on phones.
 ; The uninstaller removes all of it. Silent: /S, with /AllUsers or /CurrentUser.
 ; A 64-bit installer for the 64-bit program (and for systems without 32-bit support).
 Target amd64-unicode
@@ -14,6 +15,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora Lumibox"
 !define FIREWALL_SACN "Velmora Lumibox sACN (UDP 5568)"
 !define FIREWALL_ARTNET "Velmora Lumibox Art-Net (UDP 6454)"
+!define FIREWALL_HTTP "Velmora Lumibox HTTP page (TCP 9775)"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
@@ -25,6 +27,7 @@ SetCompressor /SOLID lzma
 !include MUI2.nsh
 !include WordFunc.nsh
 !include x64.nsh
+!include Sections.nsh
 
 Name "${COMPANY} ${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -42,6 +45,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT licence"
 
 !insertmacro MUI_PAGE_LICENSE "${SOURCE}/LICENSE"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+!define MUI_PAGE_CUSTOMFUNCTION_PRE ComponentsPagePre
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -112,6 +116,25 @@ Section "Firewall rules for sACN and Art-Net" SectionFirewall
   skip:
 SectionEnd
 
+; --serve answers on loopback unless told otherwise; whoever serves the page to other
+; machines (phones on the lighting network) also needs the port let in. Not chosen unless asked.
+Section /o "Firewall rule for the --serve page from other devices (TCP 9775)" SectionHttpFirewall
+  StrCmp $MultiUser.InstallMode "AllUsers" 0 skip
+    nsExec::ExecToLog 'netsh advfirewall firewall add rule name="${FIREWALL_HTTP}" dir=in action=allow protocol=TCP localport=9775 program="$INSTDIR\lumibox.exe" profile=any enable=yes'
+    Pop $0
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "HttpFirewallRule" 1
+  skip:
+SectionEnd
+
+; Only an all-users install can add rules: for the current user the box is cleared and
+; greyed out when the components page opens.
+Function ComponentsPagePre
+  StrCmp $MultiUser.InstallMode "AllUsers" done
+    !insertmacro UnselectSection ${SectionHttpFirewall}
+    !insertmacro SetSectionFlag ${SectionHttpFirewall} ${SF_RO}
+  done:
+FunctionEnd
+
 Section "Command `lumibox` in consoles (PATH)" SectionPath
   StrCmp $MultiUser.InstallMode "AllUsers" 0 user_path
     !insertmacro AddToPath HKLM "${SYSTEM_ENVIRONMENT}"
@@ -137,6 +160,10 @@ Section "Uninstall"
     nsExec::ExecToLog 'netsh advfirewall firewall delete rule name="${FIREWALL_SACN}"'
     Pop $0
     nsExec::ExecToLog 'netsh advfirewall firewall delete rule name="${FIREWALL_ARTNET}"'
+    Pop $0
+  ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "HttpFirewallRule"
+  StrCmp $0 1 0 +3
+    nsExec::ExecToLog 'netsh advfirewall firewall delete rule name="${FIREWALL_HTTP}"'
     Pop $0
 
   ReadRegDWORD $0 SHCTX "${UNINSTALL_KEY}" "OnPath"

@@ -1,24 +1,8 @@
-#include <time.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "../../core/clock.h"
 #include "replay_run.h"
-
-namespace {
-
-// An absolute wait on the monotonic clock, the one monotonicMicroseconds reads: a late
-// wake-up never shifts the send times that follow.
-void sleepUntil(uint64_t deadlineUs, const std::atomic<bool>& stop) {
-    timespec until{};
-    until.tv_sec = static_cast<time_t>(deadlineUs / 1000000);
-    until.tv_nsec = static_cast<long>(deadlineUs % 1000000) * 1000;
-    while (!stop && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
-}
-
-}  // namespace
+#include "replay_wait.h"
 
 CaptureReadResult checkReplayFile(const std::string& path, ReplayPlan& plan, std::string& problem) {
     plan = ReplayPlan();
@@ -61,7 +45,7 @@ ReplayOutcome runReplay(const ReplaySettings& settings, const ReplayPlan& plan, 
                 if (use != RecordUse::Send || changed) return !changed;
                 if (startUs == 0) startUs = monotonicMicroseconds();
                 const uint64_t deadline = replayDeadlineUs(plan, settings.speedPerMille, startUs, loop, recordStampNs(record));
-                sleepUntil(deadline, stop);
+                sleepUntilMonotonicUs(deadline, stop);
                 if (stop) return false;
                 const uint64_t now = monotonicMicroseconds();
                 if (now > deadline) progress.lateUs = std::max(progress.lateUs, now - deadline);

@@ -1,16 +1,5 @@
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <pthread.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <condition_variable>
@@ -18,10 +7,10 @@
 #include <httplib.h>
 #include <mutex>
 #include <string_view>
-#include <system_error>
 #include <thread>
 
 #include "http_server.h"
+#include "http_socket.h"
 #include "request_head.h"
 
 namespace {
@@ -45,18 +34,16 @@ int millisecondsUntil(Clock::time_point deadline) {
     return static_cast<int>(std::clamp<long long>(left, 0, 60000));
 }
 
-enum class Wait { Ready, TimedOut, Stopped };
+using Wait = HttpWait;
+constexpr bool kReading = false;
+constexpr bool kWriting = true;
 
-// Waits until the socket can be read (POLLIN) or written (POLLOUT), the deadline passes or
-// the server stops (its stop pipe becomes readable).
-Wait waitFor(int socket, short events, int stopFd, Clock::time_point deadline) {
+// Waits until the socket can be read or written, the deadline passes or the server stops
+// (its stop signal rises).
+Wait waitFor(socket_t socket, bool forWriting, const HttpStopSignal& stop, Clock::time_point deadline) {
     while (true) {
-        pollfd fds[2] = {{socket, events, 0}, {stopFd, POLLIN, 0}};
-        const int n = poll(fds, 2, millisecondsUntil(deadline));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || (fds[1].revents & POLLIN) != 0) return Wait::Stopped;
-        if (n == 0) return Wait::TimedOut;
-        return (fds[0].revents & (events | POLLHUP | POLLERR)) != 0 ? Wait::Ready : Wait::Stopped;
+        const Wait wait = waitForHttpSocket(static_cast<SocketHandle>(socket), forWriting, stop, millisecondsUntil(deadline));
+        if (wait != Wait::TimedOut || Clock::now() >= deadline) return wait;
     }
 }
 
@@ -69,8 +56,9 @@ constexpr auto kIdleCheck = std::chrono::milliseconds(50);
 // the request's deadline or byte budget, writes at the response's deadline.
 class BudgetedStream : public httplib::Stream {
 public:
-    BudgetedStream(int socket, int stopFd, const HttpServerLimits& limits, const std::atomic<int>& othersWaiting)
-        : socket_(socket), stopFd_(stopFd), limits_(limits), othersWaiting_(othersWaiting) {
+    BudgetedStream(socket_t socket, const HttpStopSignal& stop, const HttpServerLimits& limits,
+                   const std::atomic<int>& othersWaiting)
+        : socket_(socket), stop_(stop), limits_(limits), othersWaiting_(othersWaiting) {
         received_.reserve(limits.requestBytes + kReceiveChunk);
     }
 
@@ -80,7 +68,7 @@ public:
         const auto start = Clock::now();
         const auto end = start + std::chrono::milliseconds(timeoutMs);
         while (unread() == 0) {
-            const Wait wait = waitFor(socket_, POLLIN, stopFd_, std::min(end, Clock::now() + kIdleCheck));
+            const Wait wait = waitFor(socket_, kReading, stop_, std::min(end, Clock::now() + kIdleCheck));
             if (wait == Wait::Ready) break;
             const auto now = Clock::now();
             if (wait == Wait::Stopped || now >= end || (othersWaiting_ > 0 && now - start >= kIdleWhileOthersWait))
@@ -129,14 +117,14 @@ public:
     bool answered() const { return answered_; }
 
     bool is_readable() const override {
-        return unread() > 0 || waitFor(socket_, POLLIN, stopFd_, readDeadline_) == Wait::Ready;
+        return unread() > 0 || waitFor(socket_, kReading, stop_, readDeadline_) == Wait::Ready;
     }
     bool is_writable() const override {
         if (!responseStarted_) {  // the response's time runs from its first write
             writeDeadline_ = Clock::now() + std::chrono::milliseconds(limits_.writeTimeoutMs);
             responseStarted_ = true;
         }
-        return waitFor(socket_, POLLOUT, stopFd_, writeDeadline_) == Wait::Ready;
+        return waitFor(socket_, kWriting, stop_, writeDeadline_) == Wait::Ready;
     }
 
     ssize_t read(char* ptr, size_t size) override {
@@ -151,13 +139,17 @@ public:
 
     ssize_t write(const char* ptr, size_t size) override {
         if (!is_writable()) return -1;
-        const ssize_t n = send(socket_, ptr, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const long n = sendWithoutWaiting(static_cast<SocketHandle>(socket_), ptr, size);
         if (n > 0) answered_ = true;
-        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : n;
+        return n == kHttpSocketFailed ? -1 : n;
     }
 
-    void get_remote_ip_and_port(std::string& ip, int& port) const override { addressOf(getpeername, ip, port); }
-    void get_local_ip_and_port(std::string& ip, int& port) const override { addressOf(getsockname, ip, port); }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        httpSocketAddress(static_cast<SocketHandle>(socket_), false, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        httpSocketAddress(static_cast<SocketHandle>(socket_), true, ip, port);
+    }
     socket_t socket() const override { return socket_; }
 
 private:
@@ -167,29 +159,18 @@ private:
 
     // Appends what the socket holds to the unread bytes.
     bool fill() {
-        if (waitFor(socket_, POLLIN, stopFd_, readDeadline_) != Wait::Ready) return false;
+        if (waitFor(socket_, kReading, stop_, readDeadline_) != Wait::Ready) return false;
         received_.erase(0, taken_);
         taken_ = 0;
         const std::size_t kept = received_.size();
         received_.resize(kept + kReceiveChunk);
-        const ssize_t n = recv(socket_, received_.data() + kept, kReceiveChunk, MSG_DONTWAIT);
-        received_.resize(kept + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        const long n = receiveWithoutWaiting(static_cast<SocketHandle>(socket_), received_.data() + kept, kReceiveChunk);
+        received_.resize(kept + static_cast<std::size_t>(std::max<long>(n, 0)));
         return n > 0;
     }
 
-    void addressOf(int (*name)(int, sockaddr*, socklen_t*), std::string& ip, int& port) const {
-        sockaddr_in address{};
-        socklen_t length = sizeof address;
-        char text[INET_ADDRSTRLEN] = "";
-        if (name(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-            inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-            port = ntohs(address.sin_port);
-        }
-        ip = text;
-    }
-
-    int socket_;
-    int stopFd_;
+    socket_t socket_;
+    const HttpStopSignal& stop_;
     const HttpServerLimits& limits_;
     const std::atomic<int>& othersWaiting_;
     Clock::time_point readDeadline_ = Clock::now();
@@ -205,22 +186,17 @@ private:
 // destroys answers the client has not yet taken. So after its last answer a connection is
 // only shut for writing, and what the client still sends is read and dropped until it
 // closes its side, within a time and a byte bound.
-void drainBeforeClosing(int socket, int stopFd, const HttpServerLimits& limits) {
-    ::shutdown(socket, SHUT_WR);
+void drainBeforeClosing(socket_t socket, const HttpStopSignal& stop, const HttpServerLimits& limits) {
+    shutdownHttpSocket(static_cast<SocketHandle>(socket), true);
     const auto deadline = Clock::now() + std::chrono::milliseconds(limits.drainTimeoutMs);
     std::size_t drained = 0;
     char sink[4096];
-    while (drained < limits.drainBytes && waitFor(socket, POLLIN, stopFd, deadline) == Wait::Ready) {
-        const ssize_t n = recv(socket, sink, sizeof sink, MSG_DONTWAIT);
-        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return;
-        drained += static_cast<std::size_t>(std::max<ssize_t>(n, 0));
+    while (drained < limits.drainBytes && waitFor(socket, kReading, stop, deadline) == Wait::Ready) {
+        const long n = receiveWithoutWaiting(static_cast<SocketHandle>(socket), sink, sizeof sink);
+        if (n == 0 || n == kHttpSocketFailed) return;
+        drained += static_cast<std::size_t>(std::max<long>(n, 0));
     }
 }
-
-// The server's threads run below the priority of the thread that started it (nice +10), so
-// that rendering and compressing pages never delays the work that feeds them on a busy
-// machine. Raising one's own nice value needs no privilege.
-void yieldToCaller() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), getpriority(PRIO_PROCESS, 0) + 10); }
 
 // A fixed number of workers and a bounded queue of accepted connections. A connection that
 // finds the queue full is run at once on the accepting thread, which only closes it.
@@ -260,7 +236,7 @@ public:
 
 private:
     void work() {
-        yieldToCaller();
+        lowerThisThreadsPriority();
         while (true) {
             std::function<void()> job;
             {
@@ -309,7 +285,7 @@ int dropBody(const httplib::Request& request, BudgetedStream& stream) {
 struct HttpServer : httplib::Server {
     HttpServerLimits limits;
     std::vector<HttpPage> pages;
-    int stopPipe[2] = {-1, -1};  // readable once the server stops: every wait ends
+    HttpStopSignal stopSignal;  // raised once the server stops: every wait ends
     std::thread listener;
     std::atomic<bool> listenerEnded{false};
     uint16_t port = 0;
@@ -321,10 +297,7 @@ struct HttpServer : httplib::Server {
         set_address_family(AF_INET);
         // SO_REUSEADDR only: the library's default also sets SO_REUSEPORT, which would let a
         // second server share the port instead of failing to bind it.
-        set_socket_options([](socket_t socket) {
-            const int on = 1;
-            setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        });
+        set_socket_options([](socket_t socket) { refuseSharingTheAddress(static_cast<SocketHandle>(socket)); });
         set_payload_max_length(limits.requestBytes);
         // What the Keep-Alive header of each response announces; serve() keeps to it.
         set_keep_alive_max_count(static_cast<std::size_t>(limits.requestsPerConnection));
@@ -342,9 +315,7 @@ struct HttpServer : httplib::Server {
     }
 
     ~HttpServer() override {
-        for (int fd : stopPipe) {
-            if (fd >= 0) close(fd);
-        }
+        closeHttpStopSignal(stopSignal);
     }
 
     void answer(const httplib::Request& request, httplib::Response& response) const {
@@ -375,15 +346,15 @@ struct HttpServer : httplib::Server {
 
 private:
     bool process_and_close_socket(socket_t socket) override {
-        if (!refusing && serve(socket)) drainBeforeClosing(socket, stopPipe[0], limits);
-        ::shutdown(socket, SHUT_RDWR);
-        close(socket);
+        if (!refusing && serve(socket)) drainBeforeClosing(socket, stopSignal, limits);
+        shutdownHttpSocket(static_cast<SocketHandle>(socket), false);
+        closeHttpSocket(static_cast<SocketHandle>(socket));
         return true;
     }
 
     // Serves the connection's requests; tells whether the client was sent anything.
-    bool serve(int socket) {
-        BudgetedStream stream(socket, stopPipe[0], limits, waitingConnections);
+    bool serve(socket_t socket) {
+        BudgetedStream stream(socket, stopSignal, limits, waitingConnections);
         ConnectionState state{&stream};
         currentConnection = &state;
         for (int served = 0; served < limits.requestsPerConnection; ++served) {
@@ -408,10 +379,7 @@ private:
 };
 
 void HttpServerDeleter::operator()(HttpServer* server) const {
-    if (server->stopPipe[1] >= 0) {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t written = write(server->stopPipe[1], &byte, 1);
-    }
+    raiseHttpStopSignal(server->stopSignal);
     // stop() does nothing until the listener has entered its accept loop: a server
     // stopped right after it started is told again until the loop has ended.
     while (server->listener.joinable() && !server->listenerEnded) {
@@ -425,7 +393,7 @@ void HttpServerDeleter::operator()(HttpServer* server) const {
 HttpStartResult startHttpServer(HttpServerHandle& server, Ipv4Address address, uint16_t port,
                                 std::vector<HttpPage> pages, const HttpServerLimits& limits) {
     HttpServerHandle made(new HttpServer(limits, std::move(pages)));
-    if (pipe2(made->stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return HttpStartResult::ThreadsNotStarted;
+    if (!openHttpStopSignal(made->stopSignal)) return HttpStartResult::ThreadsNotStarted;
     const std::string host = formatIpv4(address);
     if (port == 0) {
         const int bound = made->bind_to_any_port(host);
@@ -435,23 +403,13 @@ HttpStartResult startHttpServer(HttpServerHandle& server, Ipv4Address address, u
         if (!made->bind_to_port(host, port)) return HttpStartResult::BindFailed;
         made->port = port;
     }
-    // The server's threads take no process signals: those stay with the caller's threads
-    // (a stop signal landing in accept() would end the library's accept loop).
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    try {
-        HttpServer* running = made.get();
-        made->listener = std::thread([running] {  // its workers inherit the mask
-            yieldToCaller();
-            running->listen_after_bind();
-            running->listenerEnded = true;
-        });
-    } catch (const std::system_error&) {
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-        return HttpStartResult::ThreadsNotStarted;
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    HttpServer* running = made.get();
+    const bool started = startThreadWithoutSignals(made->listener, [running] {
+        lowerThisThreadsPriority();
+        running->listen_after_bind();
+        running->listenerEnded = true;
+    });
+    if (!started) return HttpStartResult::ThreadsNotStarted;
     server = std::move(made);
     return HttpStartResult::Started;
 }

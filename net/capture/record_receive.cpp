@@ -1,5 +1,3 @@
-#include <poll.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +7,7 @@
 
 #include "../../core/clock.h"
 #include "../../core/scan_codec.h"
+#include "capture_files.h"
 #include "record_receive.h"
 
 namespace {
@@ -86,20 +85,15 @@ int waitMs(uint64_t deadlineUs, uint64_t nowUs) {
 
 void recordDatagrams(const ScanSockets& set, RecordingFile& file, uint64_t deadlineUs, const std::atomic<bool>& stop,
                      int64_t wallMinusMonotonicUs) {
-    std::vector<pollfd> waiting;
-    for (const ScanSocket& socket : set.sockets) waiting.push_back(pollfd{static_cast<int>(socket.handle), POLLIN, 0});
-    // A stream's far end is watched too: a reader that leaves ends the recording at once,
-    // not at the next datagram's write.
-    if (file.stream) waiting.push_back(pollfd{file.descriptor, 0, 0});
+    std::vector<SocketHandle> sockets;
+    for (const ScanSocket& socket : set.sockets) sockets.push_back(socket.handle);
+    std::vector<int> ready;
     RoundBuffers round;
     uint64_t now = monotonicMicroseconds();
     while (!stop && !file.failed && (deadlineUs == 0 || now < deadlineUs)) {
-        const int ready = ::poll(waiting.data(), waiting.size(), waitMs(deadlineUs, now));
+        waitForRecordingInput(sockets, file.stream ? file.descriptor : -1, waitMs(deadlineUs, now), ready, file.failed);
         int largest = 0;
-        for (std::size_t i = 0; ready > 0 && i < set.sockets.size(); ++i) {
-            if ((waiting[i].revents & POLLIN) != 0) largest = std::max(largest, readSocket(set, set.sockets[i], round));
-        }
-        if (file.stream && (waiting.back().revents & (POLLERR | POLLHUP)) != 0) file.failed = true;
+        for (int i : ready) largest = std::max(largest, readSocket(set, set.sockets[static_cast<std::size_t>(i)], round));
         now = monotonicMicroseconds();
         if (deadlineUs != 0) {  // what arrived after the deadline belongs to no recording
             std::erase_if(round.arrivals, [&](const Arrival& a) { return a.arrivalUs >= deadlineUs; });

@@ -1,9 +1,4 @@
-#include <pcap/pcap.h>
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-
+#include "capture_files.h"
 #include "capture_reader.h"
 
 namespace {
@@ -108,7 +103,7 @@ CaptureReadResult readCaptureStream(std::FILE* stream, const CaptureRecordVisito
         return CaptureReadResult::Malformed;
     }
     char error[PCAP_ERRBUF_SIZE] = {};
-    pcap_t* capture = pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, error);
+    pcap_t* capture = openCaptureOnStream(stream, error);
     if (capture == nullptr) {  // the stream stays ours
         std::fclose(stream);
         problem = error;
@@ -120,15 +115,7 @@ CaptureReadResult readCaptureStream(std::FILE* stream, const CaptureRecordVisito
 }
 
 CaptureReadResult readCaptureFile(const std::string& path, const CaptureRecordVisitor& visit, std::string& problem) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        problem = "no regular file";
-        return CaptureReadResult::Unreadable;
-    }
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) {
-        problem = std::strerror(errno);
-        return CaptureReadResult::Unreadable;
-    }
+    std::FILE* stream = openRegularFileForReading(path, problem);
+    if (stream == nullptr) return CaptureReadResult::Unreadable;
     return readCaptureStream(stream, visit, problem);
 }
